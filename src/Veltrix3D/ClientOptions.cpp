@@ -1,0 +1,54 @@
+#include "Veltrix3D/ClientOptions.h"
+
+#include <boost/filesystem/fstream.hpp>
+#include <boost/program_options.hpp>
+
+#include <stdexcept>
+#include <string>
+
+namespace VX3D {
+namespace {
+
+namespace po = boost::program_options;
+
+// A size below 1 would give the projection a meaningless aspect ratio and the off-screen
+// targets no pixels; refuse it here, where the file and the key are known.
+void requirePositive(int value, const char* key, const std::string& fileName) {
+    if (value < 1)
+        throw std::invalid_argument("the argument ('" + std::to_string(value) + "') for option '" +
+                                    key + "' is invalid: it must be at least 1 (file \"" +
+                                    fileName + "\")");
+}
+
+}  // namespace
+
+ClientOptions readClientOptions(const std::string& fileName) {
+    ClientOptions options;
+    po::options_description group("Veltrix Game Options");
+    group.add_options()
+        ("width", po::value<int>(&options.width)->default_value(640), "resolution width")
+        ("height", po::value<int>(&options.height)->default_value(480), "resolution height")
+        ("fullscreen", po::value<bool>(&options.fullscreen)->default_value(false), "fullscreen mode")
+        ("aiopponent", po::value<bool>(&options.aiopponent)->default_value(true),
+         "use ai opponent as 2nd player")
+        ("seed", po::value<int>(&options.seed)->default_value(42), "seed for game")
+        ("envTessLevel", po::value<int>(&options.envTessLevel)->default_value(0),
+         "tessLevel for environment");
+
+    po::variables_map values;
+    // A missing file leaves the stream empty: nothing is parsed and the defaults stand.
+    boost::filesystem::ifstream file(fileName);
+    try {
+        po::store(po::parse_config_file(file, group, true), values);
+        po::notify(values);
+    } catch (po::error& e) {
+        // Keep the library's own text in front, so the message reads as it always did, and
+        // say which file it came from.
+        throw std::invalid_argument(std::string(e.what()) + " (file \"" + fileName + "\")");
+    }
+    requirePositive(options.width, "width", fileName);
+    requirePositive(options.height, "height", fileName);
+    return options;
+}
+
+}  // namespace VX3D

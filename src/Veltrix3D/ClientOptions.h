@@ -1,0 +1,23 @@
+#pragma once
+// How this machine presents a game: window size, fullscreen, the second player, the seed of
+// the random source and the mountains' tessellation. Read once at start-up from "VX3D.conf".
+#include <string>
+
+namespace VX3D {
+
+struct ClientOptions {
+    int width = 640;
+    int height = 480;
+    bool fullscreen = false;
+    bool aiopponent = true;
+    int seed = 42;
+    int envTessLevel = 0;
+};
+
+// The defaults, overridden by every option the file names. A missing or unreadable file gives
+// the defaults. A value of the wrong type or an option given twice raises the options
+// library's error; a width or height below 1 raises std::invalid_argument. Both messages name
+// the file and the option.
+ClientOptions readClientOptions(const std::string& fileName);
+
+}  // namespace VX3D

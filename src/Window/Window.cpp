@@ -1,0 +1,229 @@
+#include "Window/Window.h"
+
+#include <GLFW/glfw3.h>
+
+#include <array>
+#include <cmath>
+#include <iostream>
+#include <utility>
+
+namespace VX3D::window {
+namespace {
+
+GLFWwindow* theWindow = nullptr;
+bool initialised = false;
+CloseCallback closeCallback;
+KeyCallback keyCallback = nullptr;
+KeyCallback mouseButtonCallback = nullptr;
+PositionCallback positionCallback = nullptr;
+
+// GLFW 3 numbers the printable keys by their US-layout character, which is the game's code
+// already; every other key is listed here with the game's code for it.
+constexpr std::pair<int, int> specialKeys[] = {
+    {GLFW_KEY_ESCAPE, key::escape},
+    {GLFW_KEY_ENTER, key::enter},
+    {GLFW_KEY_TAB, key::tab},
+    {GLFW_KEY_BACKSPACE, key::backspace},
+    {GLFW_KEY_INSERT, key::insert},
+    {GLFW_KEY_DELETE, key::del},
+    {GLFW_KEY_RIGHT, key::right},
+    {GLFW_KEY_LEFT, key::left},
+    {GLFW_KEY_DOWN, key::down},
+    {GLFW_KEY_UP, key::up},
+    {GLFW_KEY_PAGE_UP, key::pageUp},
+    {GLFW_KEY_PAGE_DOWN, key::pageDown},
+    {GLFW_KEY_HOME, key::home},
+    {GLFW_KEY_END, key::end},
+    {GLFW_KEY_CAPS_LOCK, key::capsLock},
+    {GLFW_KEY_SCROLL_LOCK, key::scrollLock},
+    {GLFW_KEY_NUM_LOCK, key::numLock},
+    {GLFW_KEY_PAUSE, key::pause},
+    {GLFW_KEY_KP_DECIMAL, key::keypadDecimal},
+    {GLFW_KEY_KP_DIVIDE, key::keypadDivide},
+    {GLFW_KEY_KP_MULTIPLY, key::keypadMultiply},
+    {GLFW_KEY_KP_SUBTRACT, key::keypadSubtract},
+    {GLFW_KEY_KP_ADD, key::keypadAdd},
+    {GLFW_KEY_KP_ENTER, key::keypadEnter},
+    {GLFW_KEY_KP_EQUAL, key::keypadEqual},
+    {GLFW_KEY_LEFT_SHIFT, key::leftShift},
+    {GLFW_KEY_LEFT_CONTROL, key::leftControl},
+    {GLFW_KEY_LEFT_ALT, key::leftAlt},
+    {GLFW_KEY_LEFT_SUPER, key::leftSuper},
+    {GLFW_KEY_RIGHT_SHIFT, key::rightShift},
+    {GLFW_KEY_RIGHT_CONTROL, key::rightControl},
+    {GLFW_KEY_RIGHT_ALT, key::rightAlt},
+    {GLFW_KEY_RIGHT_SUPER, key::rightSuper},
+    {GLFW_KEY_MENU, key::menu},
+};
+
+// The inverse table, filled once, so the sticky-key test can ask GLFW for a game code.
+const std::array<int, codeCount>& glfwKeysByCode() {
+    static const std::array<int, codeCount> table = [] {
+        std::array<int, codeCount> keys{};
+        keys.fill(-1);
+        for (int glfwKey = 0; glfwKey <= GLFW_KEY_LAST; ++glfwKey) {
+            const int code = codeForGlfwKey(glfwKey);
+            if (code >= 0) keys[static_cast<std::size_t>(code)] = glfwKey;
+        }
+        return keys;
+    }();
+    return table;
+}
+
+void onGlfwError(int code, const char* description) {
+    std::cerr << "GLFW Error " << code << ": " << description << "\n";
+}
+
+void onGlfwKey(GLFWwindow*, int glfwKey, int, int action, int) {
+    // Repeats of a held key are not events of the game: a press is one press.
+    if (action == GLFW_REPEAT || keyCallback == nullptr) return;
+    const int code = codeForGlfwKey(glfwKey);
+    if (code < 0) return;
+    keyCallback(code, action == GLFW_PRESS ? press : release);
+}
+
+void onGlfwMouseButton(GLFWwindow*, int button, int action, int) {
+    if (mouseButtonCallback == nullptr || button < 0 || button >= codeCount) return;
+    mouseButtonCallback(button, action == GLFW_PRESS ? press : release);
+}
+
+void onGlfwCursor(GLFWwindow*, double x, double y) {
+    if (positionCallback != nullptr)
+        positionCallback(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+}
+
+void onGlfwClose(GLFWwindow* window) {
+    // Without a callback the request stands and the window closes as usual.
+    if (closeCallback && !closeCallback()) glfwSetWindowShouldClose(window, GLFW_FALSE);
+}
+
+}  // namespace
+
+int codeForGlfwKey(int glfwKey) {
+    if (glfwKey >= GLFW_KEY_SPACE && glfwKey <= GLFW_KEY_WORLD_2) {
+        // Only the keys GLFW 3 names; the gaps between them are no keys.
+        switch (glfwKey) {
+        case GLFW_KEY_SPACE: case GLFW_KEY_APOSTROPHE: case GLFW_KEY_COMMA: case GLFW_KEY_MINUS:
+        case GLFW_KEY_PERIOD: case GLFW_KEY_SLASH: case GLFW_KEY_SEMICOLON: case GLFW_KEY_EQUAL:
+        case GLFW_KEY_LEFT_BRACKET: case GLFW_KEY_BACKSLASH: case GLFW_KEY_RIGHT_BRACKET:
+        case GLFW_KEY_GRAVE_ACCENT: case GLFW_KEY_WORLD_1: case GLFW_KEY_WORLD_2:
+            return glfwKey;
+        default:
+            if ((glfwKey >= GLFW_KEY_0 && glfwKey <= GLFW_KEY_9) ||
+                (glfwKey >= GLFW_KEY_A && glfwKey <= GLFW_KEY_Z))
+                return glfwKey;
+            return -1;
+        }
+    }
+    if (glfwKey >= GLFW_KEY_F1 && glfwKey <= GLFW_KEY_F25) return key::f1 + (glfwKey - GLFW_KEY_F1);
+    if (glfwKey >= GLFW_KEY_KP_0 && glfwKey <= GLFW_KEY_KP_9)
+        return key::keypad0 + (glfwKey - GLFW_KEY_KP_0);
+    for (const auto& [glfw, code] : specialKeys)
+        if (glfw == glfwKey) return code;
+    return -1;  // GLFW_KEY_UNKNOWN, print screen, and anything outside GLFW's list
+}
+
+int glfwKeyForCode(int code) {
+    if (code < 0 || code >= codeCount) return -1;
+    return glfwKeysByCode()[static_cast<std::size_t>(code)];
+}
+
+bool initialise() {
+    if (initialised) return true;
+    glfwSetErrorCallback(&onGlfwError);
+    initialised = glfwInit() == GLFW_TRUE;
+    return initialised;
+}
+
+bool isInitialised() { return initialised; }
+
+bool openWindow(const WindowSettings& settings) {
+    if (!initialised || theWindow != nullptr) return false;
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_COMPAT_PROFILE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    glfwWindowHint(GLFW_STENCIL_BITS, 8);
+    GLFWmonitor* monitor = settings.fullscreen ? glfwGetPrimaryMonitor() : nullptr;
+    theWindow = glfwCreateWindow(settings.width, settings.height, "", monitor, nullptr);
+    if (theWindow == nullptr) return false;
+    glfwMakeContextCurrent(theWindow);
+    glfwSetInputMode(theWindow, GLFW_STICKY_KEYS, GLFW_TRUE);
+    glfwSetWindowCloseCallback(theWindow, &onGlfwClose);
+    glfwSetKeyCallback(theWindow, &onGlfwKey);
+    glfwSetMouseButtonCallback(theWindow, &onGlfwMouseButton);
+    glfwSetCursorPosCallback(theWindow, &onGlfwCursor);
+    return true;
+}
+
+bool isOpen() { return theWindow != nullptr; }
+
+void setTitle(const std::string& title) {
+    if (theWindow != nullptr) glfwSetWindowTitle(theWindow, title.c_str());
+}
+
+void setCloseCallback(CloseCallback callback) { closeCallback = std::move(callback); }
+
+void enableMouseCursor() {
+    if (theWindow != nullptr) glfwSetInputMode(theWindow, GLFW_CURSOR, GLFW_CURSOR_NORMAL);
+}
+
+void setKeyCallback(KeyCallback callback) { keyCallback = callback; }
+
+void setMouseButtonCallback(KeyCallback callback) { mouseButtonCallback = callback; }
+
+void setMousePositionCallback(PositionCallback callback) {
+    positionCallback = callback;
+    // GLFW 3 reports nothing until the cursor moves; the game expects to know where it is.
+    if (positionCallback != nullptr && theWindow != nullptr) {
+        double x = 0.0;
+        double y = 0.0;
+        glfwGetCursorPos(theWindow, &x, &y);
+        onGlfwCursor(theWindow, x, y);
+    }
+}
+
+bool keyPressed(int code) {
+    const int glfwKey = glfwKeyForCode(code);
+    if (theWindow == nullptr || glfwKey < 0) return false;
+    return glfwGetKey(theWindow, glfwKey) == GLFW_PRESS;
+}
+
+void swapBuffers() {
+    if (theWindow == nullptr) return;
+    glfwSwapBuffers(theWindow);
+    glfwPollEvents();
+}
+
+void pollEvents() {
+    if (initialised) glfwPollEvents();
+}
+
+double time() { return initialised ? glfwGetTime() : 0.0; }
+
+int width() {
+    int w = 0;
+    if (theWindow != nullptr) glfwGetWindowSize(theWindow, &w, nullptr);
+    return w;
+}
+
+int height() {
+    int h = 0;
+    if (theWindow != nullptr) glfwGetWindowSize(theWindow, nullptr, &h);
+    return h;
+}
+
+void terminate() {
+    if (theWindow != nullptr) glfwDestroyWindow(theWindow);
+    theWindow = nullptr;
+    if (initialised) glfwTerminate();
+    initialised = false;
+    keyCallback = nullptr;
+    mouseButtonCallback = nullptr;
+    positionCallback = nullptr;
+    closeCallback = nullptr;
+}
+
+}  // namespace VX3D::window
