@@ -1,0 +1,144 @@
+#include "Shader/ShaderProgram.h"
+
+#include "Shader/CheckPoint.h"
+#include "Shader/ProgramRegistry.h"
+
+#include <iostream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+namespace GLutil {
+
+namespace {
+
+const char* const kBanner = "--------------------------------------------------";
+
+}  // namespace
+
+ShaderProgram::ShaderProgram(const std::string& name) : name_(name) {
+    // handle_ has created the program object and run its checkpoint by now.
+    ProgramRegistry::add(this);
+    std::cout << kBanner << "INIT SHADER PROG " << name_ << "\n";
+}
+
+ShaderProgram::~ShaderProgram() {
+    ProgramRegistry::remove(this);
+    std::cout << kBanner << "DELETE SHADER PROG " << name_ << "\n";
+    // The program object goes with handle_, whose destructor runs the checkpoint and
+    // reports rather than throws.
+}
+
+void ShaderProgram::attatch(const std::shared_ptr<Shader>& shader) {
+    if (!shader) {
+        throw std::logic_error("attatch of an empty shader to ShaderProgram " + name_);
+    }
+    glAttachShader(handle_.id(), shader->id());
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::attatch");
+    shaders_.push_back(shader);
+}
+
+void ShaderProgram::bindAttributeLocation(GLuint slot, const std::string& attribute) {
+    glBindAttribLocation(handle_.id(), slot, attribute.c_str());
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::bindAttributeLocation");
+}
+
+void ShaderProgram::link() {
+    glLinkProgram(handle_.id());
+    GLint status = GL_FALSE;
+    glGetProgramiv(handle_.id(), GL_LINK_STATUS, &status);
+    if (status != GL_TRUE) {
+        std::ostringstream log;
+        printInfoLog(log);
+        throw std::logic_error(log.str());
+    }
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::link");
+}
+
+void ShaderProgram::validate() {
+    glValidateProgram(handle_.id());
+    GLint status = GL_FALSE;
+    glGetProgramiv(handle_.id(), GL_VALIDATE_STATUS, &status);
+    if (status != GL_TRUE) {
+        std::ostringstream log;
+        printInfoLog(log);
+        throw std::logic_error(log.str());
+    }
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::validate");
+}
+
+void ShaderProgram::use() {
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::use");
+    glUseProgram(handle_.id());
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::use");
+}
+
+void ShaderProgram::unuse() {
+    glUseProgram(0);
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::unuse");
+}
+
+void ShaderProgram::printInfoLog(std::ostream& out) const {
+    out << "Info Log of " << name_ << "\n";
+    GLint length = 0;
+    glGetProgramiv(handle_.id(), GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0) {
+        out << "NO INFO AVAILABLE\n";
+    } else {
+        std::vector<GLchar> buffer(static_cast<std::size_t>(length));
+        glGetProgramInfoLog(handle_.id(), length, nullptr, buffer.data());
+        buffer.back() = '\0';
+        out << buffer.data() << "\n";
+    }
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::printInfoLog");
+}
+
+GLint ShaderProgram::uniformLocation(const std::string& uniform) const {
+    const GLint location = glGetUniformLocation(handle_.id(), uniform.c_str());
+    if (location == -1) {
+        throw std::logic_error("Shader Uniform " + uniform + " is UNKNOWN");
+    }
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::uniformLocation");
+    return location;
+}
+
+namespace ProgramRegistry {
+
+namespace {
+
+std::set<ShaderProgram*>& programs() {
+    static std::set<ShaderProgram*> registry;
+    return registry;
+}
+
+}  // namespace
+
+void add(ShaderProgram* program) { programs().insert(program); }
+
+void remove(ShaderProgram* program) { programs().erase(program); }
+
+std::size_t count() { return programs().size(); }
+
+void reloadAll() {
+    // A copy, so a program created or destroyed by a caller's handler cannot
+    // invalidate the walk.
+    const std::set<ShaderProgram*> snapshot = programs();
+    for (ShaderProgram* program : snapshot) {
+        std::cout << "Reloading ShaderProgram " << program->name() << "\n";
+        for (const auto& shader : program->shaders()) {
+            shader->reload();
+        }
+        program->link();
+    }
+}
+
+void printAll() {
+    for (ShaderProgram* program : programs()) {
+        std::cout << "used shader name:\n";
+        program->printInfoLog(std::cout);
+    }
+}
+
+}  // namespace ProgramRegistry
+
+}  // namespace GLutil
