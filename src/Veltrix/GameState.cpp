@@ -1,0 +1,523 @@
+#include "Veltrix/GameState.h"
+
+#include "Veltrix/GameRandom.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace Veltrix {
+
+namespace {
+
+bool onField(Position p, std::int32_t width, std::int32_t height)
+{
+    return p.x >= 0 && p.y >= 0 && p.x < width && p.y < height;
+}
+
+std::string cellText(Position p) { return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")"; }
+
+} // namespace
+
+void checkPosition(Position p, std::int32_t width, std::int32_t height)
+{
+    if (!onField(p, width, height))
+        throw InvalidPosition("wrong coordinate");
+}
+
+// ---------------------------------------------------------------- Ant
+
+void Ant::step(MoveOutcome& outcome, Direction direction, const RuleOptions& options)
+{
+    outcome.leftField = outcome.foodEaten = outcome.battleStarted = outcome.lostAtOnce = false;
+    outcome.joinedBattle = outcome.battleDecided = outcome.exhausted = outcome.couldNotMove = false;
+    outcome.teleported = false;
+    outcome.enemyPlayer = outcome.enemyAnt = outcome.winner = -1;
+    outcome.winnerAnts.clear();
+    outcome.losers.clear();
+
+    if (dead || fighting || movesLeft == 0) {
+        outcome.couldNotMove = true;
+        return;
+    }
+    // A step off the field is part of the game, not an error: the ant dies on
+    // the cell it tried to leave. The bounds test is checkPosition's, inlined,
+    // because this runs on every move.
+    const Position target = position() + direction;
+    if (onField(target, options.fieldWidth, options.fieldHeight)) {
+        x = target.x;
+        y = target.y;
+    } else {
+        dead = true;
+        leftField = true;
+        outcome.leftField = true;
+    }
+    movesLeft -= 1;
+    if (movesLeft == 0 && !leftField) {
+        dead = true;
+        outcome.exhausted = true;
+    }
+}
+
+// ---------------------------------------------------------------- Battle
+
+void Battle::join(PlayerId player, AntId ant, const RuleOptions& options)
+{
+    auto& side = participants[player];
+    side.insert(ant);
+    if (participants.at(leader).size() < side.size())
+        leader = player;
+    if (participants.at(leader).size() == static_cast<std::size_t>(options.antsPerPlayer))
+        decided = true;
+}
+
+std::pair<PlayerId, OrderedSet<AntId>> Battle::winner() const { return {leader, participants.at(leader)}; }
+
+OrderedMap<PlayerId, OrderedSet<AntId>> Battle::losers() const
+{
+    OrderedMap<PlayerId, OrderedSet<AntId>> result = participants;
+    result.erase(leader);
+    return result;
+}
+
+// ---------------------------------------------------------------- Player
+
+Player::Player(PlayerId id, const RuleOptions& options)
+    : knowledge(static_cast<std::size_t>(options.fieldHeight),
+                std::vector<CellKnowledge>(static_cast<std::size_t>(options.fieldWidth)))
+{
+    const auto& starts = options.startPositions.at(static_cast<std::size_t>(id));
+    ants.reserve(static_cast<std::size_t>(options.antsPerPlayer));
+    for (std::int32_t j = 0; j < options.antsPerPlayer; ++j) {
+        const AntId a = makeAntId(j, options);
+        const Position start = starts.at(static_cast<std::size_t>(a));
+        Ant ant;
+        ant.x = start.x;
+        ant.y = start.y;
+        ant.movesLeft = options.movesPerAnt;
+        ants.emplace_hint(ants.end(), a, ant);
+    }
+    updateVisible(options);
+}
+
+void Player::moveAnt(MoveOutcome& outcome, AntId antId, Direction direction, const RuleOptions& options)
+{
+    Ant& ant = ants.at(antId);
+    ant.step(outcome, direction, options);
+
+    // Food and portals as the player knows them: the grid was refreshed at the
+    // start of this turn, and with a visibility radius of at least 1 the cell a
+    // unit step enters was visible then.
+    const CellKnowledge& cell = knowledge[static_cast<std::size_t>(ant.y)][static_cast<std::size_t>(ant.x)];
+    if (cell.food) {
+        score += 1;
+        outcome.foodEaten = true;
+    }
+    if (cell.portal && !ant.dead && !ant.fighting && ant.movesLeft != 0) {
+        // An enemy ant last seen on the portal cell blocks the way through.
+        bool blocked = false;
+        for (const auto& [enemy, sightings] : seenEnemies)
+            for (const auto& [id, seen] : sightings)
+                if (seen.x == ant.x && seen.y == ant.y)
+                    blocked = true;
+        if (!blocked) {
+            ant.x = cell.portalExit.x;
+            ant.y = cell.portalExit.y;
+            outcome.teleported = true;
+        }
+    }
+    updateVisible(options);
+    moveCount += 1;
+}
+
+void Player::updateVisible(const RuleOptions& options)
+{
+    // The union of the ants' squares, produced column by column in (x, y) order
+    // so the set is filled by appending, without searching or sorting.
+    visible.clear();
+    const std::int32_t r = options.antVisibilityRadius;
+    if (r < 0 || ants.empty())
+        return;
+    std::int32_t firstColumn = options.fieldWidth;
+    std::int32_t lastColumn = -1;
+    for (const auto& [id, ant] : ants) {
+        firstColumn = std::min(firstColumn, std::max(0, ant.x - r));
+        lastColumn = std::max(lastColumn, std::min(options.fieldWidth - 1, ant.x + r));
+    }
+    boost::container::small_vector<std::pair<std::int32_t, std::int32_t>, 8> runs;
+    for (std::int32_t i = firstColumn; i <= lastColumn; ++i) {
+        runs.clear();
+        for (const auto& [id, ant] : ants) {
+            if (i < ant.x - r || i > ant.x + r)
+                continue;
+            const std::int32_t lo = std::max(0, ant.y - r);
+            const std::int32_t hi = std::min(options.fieldHeight - 1, ant.y + r);
+            if (lo <= hi)
+                runs.emplace_back(lo, hi);
+        }
+        std::sort(runs.begin(), runs.end());
+        std::int32_t next = 0; // first row of this column not yet added
+        for (const auto& [lo, hi] : runs)
+            for (std::int32_t j = std::max(lo, next); j <= hi; ++j) {
+                visible.insert(visible.end(), Position{i, j});
+                next = j + 1;
+            }
+    }
+}
+
+void Player::updateKnowledge(const VisibleFood& visibleFood, const SeenAnts& seenAnts,
+                             const VisiblePortals& visiblePortals)
+{
+    // visibleFood and visiblePortals are ordered subsets of visible: one merged walk.
+    auto food = visibleFood.begin();
+    auto portal = visiblePortals.begin();
+    for (const Position c : visible) {
+        CellKnowledge& k = knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)];
+        while (food != visibleFood.end() && *food < c)
+            ++food;
+        while (portal != visiblePortals.end() && portal->first < c)
+            ++portal;
+        k.seen = true;
+        k.food = food != visibleFood.end() && *food == c;
+        k.portal = portal != visiblePortals.end() && portal->first == c;
+        k.seenAt = moveCount;
+        k.portalExit = k.portal ? portal->second : Position{0, 0};
+    }
+    for (const auto& [owner, sighting] : seenAnts) {
+        SeenAnt& entry = seenEnemies[owner][sighting.id];
+        entry = sighting;
+        entry.seenAt = moveCount;
+    }
+}
+
+bool Player::canStillMove() const
+{
+    for (const auto& [id, ant] : ants)
+        if (!ant.dead && ant.movesLeft != 0)
+            return true;
+    return false;
+}
+
+// ---------------------------------------------------------------- GameState
+
+GameState::GameState(const RuleOptions& options, GameRandom& random)
+{
+    players.reserve(static_cast<std::size_t>(std::max(options.players, 0)));
+    for (std::int32_t i = 0; i < options.players; ++i) {
+        const PlayerId id = makePlayerId(i, options);
+        players.emplace_hint(players.end(), id, Player(id, options));
+    }
+    const std::size_t portals = std::min({static_cast<std::size_t>(std::max(options.noOfPortals, 0)),
+                                          options.portalLeft.size(), options.portalRight.size()});
+    for (std::size_t i = 0; i < portals; ++i) {
+        portalEntries[options.portalLeft[i]] = options.portalRight[i];
+        portalExits[options.portalRight[i]] = options.portalLeft[i];
+    }
+    placeFood(0, options, random);
+    placeFood(options.fieldWidth / 2, options, random);
+}
+
+void GameState::placeFood(std::int32_t xOffset, const RuleOptions& options, GameRandom& random)
+{
+    const std::int32_t count = options.foodPieces / 2;
+    const std::int32_t columns = options.fieldWidth / 2;
+    OrderedSet<Position> forbidden;
+    for (const auto& ants : options.startPositions)
+        for (const Position p : ants)
+            forbidden.insert(p);
+    for (const Position p : options.portalRight)
+        forbidden.insert(p);
+    for (const Position p : options.portalLeft)
+        forbidden.insert(p);
+
+    // Drawing until `count` new cells are found never ends when the half has
+    // fewer free cells than that, so count them first.
+    const auto inHalf = [&](Position p) {
+        return p.x >= xOffset && p.x < xOffset + columns && p.y >= 0 && p.y < options.fieldHeight;
+    };
+    std::int64_t free = std::int64_t{columns} * std::max(options.fieldHeight, 0);
+    for (const Position p : forbidden)
+        free -= inHalf(p) ? 1 : 0;
+    for (const auto& [p, present] : food)
+        free -= inHalf(p) && !forbidden.contains(p) ? 1 : 0;
+    if (count > 0 && free < count) {
+        const char* half = xOffset == 0 ? "left" : "right";
+        throw std::logic_error("cannot place " + std::to_string(count) + " food pieces in the " + half +
+                               " half of the field: it has only " + std::to_string(free) + " free cells");
+    }
+
+    std::int32_t placed = 0;
+    while (placed < count) {
+        const std::int32_t y = random.uniformInt(0, options.fieldHeight - 1);
+        const std::int32_t x = xOffset + random.uniformInt(0, columns - 1);
+        const Position p{x, y};
+        if (forbidden.contains(p))
+            continue;
+        if (food.insert_or_assign(p, true).second)
+            ++placed;
+    }
+}
+
+MoveOutcome GameState::applyMove(PlayerId playerId, AntId antId, Direction direction, const RuleOptions& options,
+                                 std::int32_t moveNumber)
+{
+    MoveOutcome outcome;
+    Player& player = players.at(playerId);
+    player.moveAnt(outcome, antId, direction, options);
+    Ant& ant = player.ants.at(antId);
+
+    if (!(direction == Direction{0, 0}) || outcome.teleported) {
+        const Position p = ant.position();
+        if (auto f = food.find(p); f != food.end())
+            f->second = false;
+        if (!ant.fighting && !ant.dead) {
+            if (auto b = battles.find(p); b != battles.end()) {
+                b->second.join(playerId, antId, options);
+                ant.fighting = true;
+                outcome.joinedBattle = true;
+            } else {
+                std::int32_t largest = 0;
+                PlayerId strongest = -1;
+                for (const auto& [q, other] : players) {
+                    if (q == playerId)
+                        continue;
+                    std::int32_t n = 0;
+                    for (const auto& [id, enemy] : other.ants)
+                        n += (!enemy.dead && enemy.x == p.x && enemy.y == p.y) ? 1 : 0;
+                    if (n > largest) {
+                        largest = n;
+                        strongest = q;
+                    }
+                }
+                if (largest > 1) {
+                    ant.fighting = false;
+                    ant.killed = true;
+                    ant.dead = true;
+                    outcome.lostAtOnce = true;
+                } else if (largest == 1) {
+                    ant.fighting = true;
+                    AntId opponent = -1;
+                    for (auto& [id, enemy] : players.at(strongest).ants) {
+                        if (!enemy.dead && enemy.x == p.x && enemy.y == p.y) {
+                            enemy.fighting = true;
+                            opponent = id;
+                            break;
+                        }
+                    }
+                    Battle battle;
+                    battle.endMove = moveNumber + options.battleRounds * options.players;
+                    battle.participants[playerId].insert(antId);
+                    battle.participants[strongest].insert(opponent);
+                    battle.leader = playerId;
+                    battles.emplace(p, std::move(battle));
+                    outcome.battleStarted = true;
+                    outcome.enemyPlayer = strongest;
+                    outcome.enemyAnt = opponent;
+                }
+            }
+        }
+    }
+
+    // At most one battle is decided per move: the first due one in cell order.
+    for (auto b = battles.begin(); b != battles.end(); ++b) {
+        const Battle& battle = b->second;
+        if (!battle.decided && battle.endMove > moveNumber)
+            continue;
+        auto [winner, winnerAnts] = battle.winner();
+        Player& victor = players.at(winner);
+        for (const AntId id : winnerAnts)
+            victor.ants.at(id).fighting = false;
+        auto losers = battle.losers();
+        for (const auto& [loser, ids] : losers) {
+            Player& beaten = players.at(loser);
+            for (const AntId id : ids) {
+                Ant& a = beaten.ants.at(id);
+                a.fighting = false;
+                a.killed = true;
+                a.dead = true;
+            }
+        }
+        outcome.battleDecided = true;
+        outcome.winner = winner;
+        outcome.winnerAnts = std::move(winnerAnts);
+        outcome.losers = std::move(losers);
+        battles.erase(b);
+        break;
+    }
+    return outcome;
+}
+
+void GameState::shufflePortals(GameRandom& random)
+{
+    const std::size_t n = portalEntries.size();
+    boost::container::small_vector<Position, 16> entries;
+    boost::container::small_vector<Position, 16> exits;
+    boost::container::small_vector<std::size_t, 16> idx;
+    for (const auto& [entry, exit] : portalEntries) {
+        idx.push_back(entries.size());
+        entries.push_back(entry);
+        exits.push_back(exit);
+    }
+    for (std::size_t j = 2; j < n; ++j) {
+        const auto k = static_cast<std::size_t>(random.uniformInt(0, static_cast<std::int32_t>(j) - 1));
+        std::swap(idx[j], idx[k]);
+    }
+    portalEntries.clear();
+    portalExits.clear();
+    for (std::size_t v = 0; v < n; ++v) {
+        portalEntries.emplace_hint(portalEntries.end(), entries[v], exits[idx[v]]);
+        portalExits[exits[idx[v]]] = entries[v];
+    }
+}
+
+void GameState::updateView(PlayerId playerId, const RuleOptions& options, bool firstRound)
+{
+    Player& player = players.at(playerId);
+
+    // Food and portal maps are walked alongside the visible set (all ordered by
+    // cell) instead of searched once per visible cell.
+    VisibleFood visibleFood;
+    VisiblePortals visiblePortals;
+    auto f = food.begin();
+    auto entry = portalEntries.begin();
+    auto exit = portalExits.begin();
+    for (const Position c : player.visible) {
+        while (f != food.end() && f->first < c)
+            ++f;
+        if (f != food.end() && f->first == c && f->second)
+            visibleFood.insert(visibleFood.end(), c);
+        while (entry != portalEntries.end() && entry->first < c)
+            ++entry;
+        while (exit != portalExits.end() && exit->first < c)
+            ++exit;
+        if (entry != portalEntries.end() && entry->first == c)
+            visiblePortals.emplace_hint(visiblePortals.end(), c, entry->second);
+        else if (exit != portalExits.end() && exit->first == c)
+            visiblePortals.emplace_hint(visiblePortals.end(), c, exit->second);
+    }
+
+    SeenAnts seenAnts;
+    for (const auto& [q, other] : players) {
+        if (q == playerId)
+            continue;
+        for (std::int32_t j = 0; j < options.antsPerPlayer; ++j) {
+            const AntId id = makeAntId(j, options);
+            const Ant& a = other.ants.at(id);
+            if (!firstRound && !player.visible.contains(a.position()))
+                continue;
+            SeenAnt s;
+            s.id = id;
+            s.x = a.x;
+            s.y = a.y;
+            s.movesLeft = a.movesLeft;
+            s.dead = a.dead;
+            s.fighting = a.fighting;
+            s.killed = a.killed;
+            s.leftField = a.leftField;
+            seenAnts.emplace_back(q, s);
+        }
+    }
+    player.updateKnowledge(visibleFood, seenAnts, visiblePortals);
+}
+
+bool GameState::isOver() const
+{
+    bool foodLeft = false;
+    for (const auto& [p, present] : food)
+        foodLeft = foodLeft || present;
+    if (!foodLeft)
+        return true;
+    for (const auto& [id, player] : players)
+        if (player.canStillMove())
+            return false;
+    return true;
+}
+
+std::string GameState::firstInconsistency(const RuleOptions& options) const
+{
+    const std::int32_t w = options.fieldWidth;
+    const std::int32_t h = options.fieldHeight;
+    if (players.size() != static_cast<std::size_t>(options.players))
+        return "there are " + std::to_string(players.size()) + " players, not " + std::to_string(options.players);
+    std::int32_t scores = 0;
+    for (const auto& [pid, player] : players) {
+        const std::string who = "player " + std::to_string(pid);
+        scores += player.score;
+        if (player.ants.size() != static_cast<std::size_t>(options.antsPerPlayer))
+            return who + " has " + std::to_string(player.ants.size()) + " ants";
+        if (player.knowledge.size() != static_cast<std::size_t>(h))
+            return who + "'s knowledge grid has " + std::to_string(player.knowledge.size()) + " rows";
+        for (const auto& row : player.knowledge)
+            if (row.size() != static_cast<std::size_t>(w))
+                return who + "'s knowledge grid has a row of " + std::to_string(row.size()) + " cells";
+        for (const auto& [aid, ant] : player.ants) {
+            const std::string which = who + " ant " + std::to_string(aid);
+            if (!onField(ant.position(), w, h))
+                return which + " is off the field at " + cellText(ant.position());
+            if ((ant.killed || ant.leftField) && !ant.dead)
+                return which + " is killed or left the field but is not dead";
+            if (ant.dead && ant.fighting)
+                return which + " is dead but fighting";
+            if (options.movesPerAnt >= 0 && (ant.movesLeft < 0 || ant.movesLeft > options.movesPerAnt))
+                return which + " has " + std::to_string(ant.movesLeft) + " moves left";
+            if (ant.fighting) {
+                auto b = battles.find(ant.position());
+                if (b == battles.end())
+                    return which + " is fighting but there is no battle on its cell";
+                auto side = b->second.participants.find(pid);
+                if (side == b->second.participants.end() || !side->second.contains(aid))
+                    return which + " is fighting but not in the battle on its cell";
+            }
+        }
+        Player recomputed = player;
+        recomputed.updateVisible(options);
+        if (recomputed.visible != player.visible)
+            return who + "'s visible cells are not those its ants see";
+        if (player.seenEnemies.contains(pid))
+            return who + " has sightings of its own ants";
+    }
+    for (const auto& [cell, battle] : battles) {
+        const std::string where = "the battle at " + cellText(cell);
+        if (battle.participants.size() < 2)
+            return where + " has fewer than two sides";
+        if (!battle.participants.contains(battle.leader))
+            return where + " has a leader without ants in it";
+        for (const auto& [pid, ids] : battle.participants) {
+            if (ids.size() > battle.participants.at(battle.leader).size())
+                return where + " has a side larger than its leader's";
+            auto p = players.find(pid);
+            if (p == players.end())
+                return where + " has an unknown player " + std::to_string(pid);
+            for (const AntId id : ids) {
+                auto a = p->second.ants.find(id);
+                if (a == p->second.ants.end() || !a->second.fighting || a->second.position() != cell)
+                    return where + " lists player " + std::to_string(pid) + " ant " + std::to_string(id) +
+                           ", which is not fighting there";
+            }
+        }
+    }
+    if (portalEntries.size() != portalExits.size())
+        return "the portal maps hold different numbers of pairs";
+    for (const auto& [entry, exit] : portalEntries) {
+        auto back = portalExits.find(exit);
+        if (back == portalExits.end() || back->second != entry)
+            return "the portal pair " + cellText(entry) + " -> " + cellText(exit) + " has no mirror";
+        if (!onField(entry, w, h) || !onField(exit, w, h))
+            return "the portal pair " + cellText(entry) + " -> " + cellText(exit) + " is off the field";
+    }
+    std::int32_t eaten = 0;
+    for (const auto& [cell, present] : food) {
+        if (!onField(cell, w, h))
+            return "food lies off the field at " + cellText(cell);
+        if (portalEntries.contains(cell) || portalExits.contains(cell))
+            return "food lies on a portal end at " + cellText(cell);
+        eaten += present ? 0 : 1;
+    }
+    if (scores > eaten)
+        return "the scores add up to " + std::to_string(scores) + " but only " + std::to_string(eaten) +
+               " pieces were eaten";
+    return {};
+}
+
+} // namespace Veltrix
