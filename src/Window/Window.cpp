@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <exception>
 #include <iostream>
 #include <utility>
 
@@ -16,6 +17,29 @@ CloseCallback closeCallback;
 KeyCallback keyCallback = nullptr;
 KeyCallback mouseButtonCallback = nullptr;
 PositionCallback positionCallback = nullptr;
+
+// GLFW is C: an exception must not unwind through its event processing. A callback's
+// exception is kept here and raised again once GLFW has returned; later events of the same
+// poll are dropped, as the program is on its way to the error handler.
+std::exception_ptr pendingException;
+
+template <typename Call>
+void guarded(Call&& call) {
+    if (pendingException) return;
+    try {
+        call();
+    } catch (...) {
+        pendingException = std::current_exception();
+    }
+}
+
+void raisePending() {
+    if (pendingException) {
+        std::exception_ptr raised = pendingException;
+        pendingException = nullptr;
+        std::rethrow_exception(raised);
+    }
+}
 
 // GLFW 3 numbers the printable keys by their US-layout character, which is the game's code
 // already; every other key is listed here with the game's code for it.
@@ -79,22 +103,26 @@ void onGlfwKey(GLFWwindow*, int glfwKey, int, int action, int) {
     if (action == GLFW_REPEAT || keyCallback == nullptr) return;
     const int code = codeForGlfwKey(glfwKey);
     if (code < 0) return;
-    keyCallback(code, action == GLFW_PRESS ? press : release);
+    guarded([&] { keyCallback(code, action == GLFW_PRESS ? press : release); });
 }
 
 void onGlfwMouseButton(GLFWwindow*, int button, int action, int) {
     if (mouseButtonCallback == nullptr || button < 0 || button >= codeCount) return;
-    mouseButtonCallback(button, action == GLFW_PRESS ? press : release);
+    guarded([&] { mouseButtonCallback(button, action == GLFW_PRESS ? press : release); });
 }
 
 void onGlfwCursor(GLFWwindow*, double x, double y) {
     if (positionCallback != nullptr)
-        positionCallback(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+        guarded([&] {
+            positionCallback(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+        });
 }
 
 void onGlfwClose(GLFWwindow* window) {
     // Without a callback the request stands and the window closes as usual.
-    if (closeCallback && !closeCallback()) glfwSetWindowShouldClose(window, GLFW_FALSE);
+    bool mayClose = true;
+    guarded([&] { mayClose = !closeCallback || closeCallback(); });
+    if (!mayClose) glfwSetWindowShouldClose(window, GLFW_FALSE);
 }
 
 }  // namespace
@@ -182,6 +210,7 @@ void setMousePositionCallback(PositionCallback callback) {
         double y = 0.0;
         glfwGetCursorPos(theWindow, &x, &y);
         onGlfwCursor(theWindow, x, y);
+        raisePending();
     }
 }
 
@@ -195,10 +224,13 @@ void swapBuffers() {
     if (theWindow == nullptr) return;
     glfwSwapBuffers(theWindow);
     glfwPollEvents();
+    raisePending();
 }
 
 void pollEvents() {
-    if (initialised) glfwPollEvents();
+    if (!initialised) return;
+    glfwPollEvents();
+    raisePending();
 }
 
 double time() { return initialised ? glfwGetTime() : 0.0; }
@@ -224,6 +256,7 @@ void terminate() {
     mouseButtonCallback = nullptr;
     positionCallback = nullptr;
     closeCallback = nullptr;
+    pendingException = nullptr;
 }
 
 }  // namespace VX3D::window

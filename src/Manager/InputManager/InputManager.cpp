@@ -72,7 +72,7 @@ std::shared_ptr<CallbackKBToken> InputManager::registerKeyAction(int type, int c
                                                                  KeyCallback callback,
                                                                  std::string description) {
     auto& list = keyTable(type, "wrong kb action type")[code];
-    list.push_back({std::move(callback), std::move(description)});
+    list.push_back({std::move(callback), std::move(description), true});
     auto token = std::make_shared<CallbackKBToken>();
     token->code = code;
     token->type = type;
@@ -84,7 +84,7 @@ std::shared_ptr<CallbackKBToken> InputManager::registerKeyAction(int type, int c
 
 std::shared_ptr<CallbackMouseToken> InputManager::registerMouseMovement(MouseCallback callback,
                                                                         std::string description) {
-    relativeMovements_.push_back({std::move(callback), std::move(description)});
+    relativeMovements_.push_back({std::move(callback), std::move(description), true});
     auto token = std::make_shared<CallbackMouseToken>();
     token->type = relativeMovement;
     token->valid = true;
@@ -101,7 +101,7 @@ void InputManager::unregisterKeyAction(const std::shared_ptr<CallbackKBToken>& t
     }
     auto& list = keyTable(token->type, "wrong kb action type in unregister callback")[token->code];
     if (dispatchDepth_ > 0) {
-        token->position->callback = nullptr;
+        token->position->alive = false;
         deadKeys_.emplace_back(&list, token->position);
     } else {
         list.erase(token->position);
@@ -119,7 +119,7 @@ void InputManager::unregisterMouseMovement(const std::shared_ptr<CallbackMouseTo
     else if (token->type == absoluteMovement) list = &absoluteMovements_;
     else throw std::logic_error("wrong mouse action type in unregister callback");
     if (dispatchDepth_ > 0) {
-        token->position->callback = nullptr;
+        token->position->alive = false;
         deadMice_.emplace_back(list, token->position);
     } else {
         list->erase(token->position);
@@ -137,7 +137,7 @@ void InputManager::runKeyList(KeyTable& table, int code) {
     ++dispatchDepth_;
     try {
         for (auto it = list.begin();; ++it) {
-            if (it->callback) it->callback();
+            if (it->alive && it->callback) it->callback();
             if (it == last) break;
         }
     } catch (...) {
@@ -155,7 +155,7 @@ void InputManager::runMouseList(std::list<detail::MouseEntry>& list, glm::ivec2 
     ++dispatchDepth_;
     try {
         for (auto it = list.begin();; ++it) {
-            if (it->callback) it->callback(value);
+            if (it->alive && it->callback) it->callback(value);
             if (it == last) break;
         }
     } catch (...) {
@@ -213,7 +213,7 @@ std::vector<std::string> InputManager::keyActionDescriptions(int type, int code)
     const auto found = table->find(code);
     if (found == table->end()) return descriptions;
     for (const auto& entry : found->second)
-        if (entry.callback) descriptions.push_back(entry.description);
+        if (entry.alive) descriptions.push_back(entry.description);
     return descriptions;
 }
 
@@ -221,7 +221,7 @@ std::vector<std::string> InputManager::mouseMovementDescriptions(int type) const
     std::vector<std::string> descriptions;
     const auto& list = type == relativeMovement ? relativeMovements_ : absoluteMovements_;
     for (const auto& entry : list)
-        if (entry.callback) descriptions.push_back(entry.description);
+        if (entry.alive) descriptions.push_back(entry.description);
     return descriptions;
 }
 

@@ -26,10 +26,12 @@ namespace detail {
 struct KeyEntry {
     std::function<void()> callback;
     std::string description;
+    bool alive = true;  // false once withdrawn while its list was being dispatched
 };
 struct MouseEntry {
     std::function<void(glm::ivec2)> callback;
     std::string description;
+    bool alive = true;
 };
 }  // namespace detail
 
@@ -137,8 +139,8 @@ private:
     std::list<detail::MouseEntry> relativeMovements_;
     std::list<detail::MouseEntry> absoluteMovements_;
 
-    // Entries withdrawn while callbacks run are emptied at once and erased afterwards, so a
-    // callback may withdraw itself or another registration of the same event.
+    // Entries withdrawn while callbacks run are marked dead at once and erased afterwards, so
+    // a callback may withdraw itself or another registration of the same event.
     int dispatchDepth_ = 0;
     std::vector<std::pair<std::list<detail::KeyEntry>*, std::list<detail::KeyEntry>::iterator>>
         deadKeys_;
