@@ -247,6 +247,8 @@ int height() {
     return h;
 }
 
+GLFWwindow* handle() { return theWindow; }
+
 void terminate() {
     if (theWindow != nullptr) glfwDestroyWindow(theWindow);
     theWindow = nullptr;

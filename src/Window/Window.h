@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+struct GLFWwindow;
+
 namespace VX3D::window {
 
 // The number of distinct codes keys and mouse buttons are delivered in.
@@ -117,6 +119,9 @@ double time();
 // Window size in pixels as the window system reports it.
 int width();
 int height();
+
+// The GLFW window underneath, for tests and diagnostics; nullptr when none is open.
+GLFWwindow* handle();
 
 // Closes the window and shuts the library down; safe to call when nothing is open.
 void terminate();
