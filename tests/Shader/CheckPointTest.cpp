@@ -4,7 +4,14 @@
 #include "GLFixture.h"
 
 #include "Shader/CheckPoint.h"
+#include "FBO/FBO.h"
 #include "Shader/ShaderHandle.h"
+#include "Texture/TextureHandle.h"
+#include "TransformFeedback/TransformFeedback.h"
+#include "VAO/VAO.h"
+#include "VAO/VBO.h"
+
+#include <functional>
 
 #include <optional>
 #include <stdexcept>
@@ -63,6 +70,41 @@ TEST_F(CheckPoint, HandleDestructors_PrintPendingErrorAndDoNotThrow) {
               std::string::npos)
         << text;
     EXPECT_EQ(text.back(), '\n');
+}
+
+template <typename Handle>
+std::string destroyWithPendingError() {
+    auto handle = std::make_unique<Handle>();
+    Capture err(std::cerr);
+    glEnable(kBogusCapability);
+    handle.reset();
+    return err.text();
+}
+
+TEST_F(CheckPoint, BufferAndTextureHandleDestructors_PrintPendingErrorAndDoNotThrow) {
+    const std::vector<std::pair<std::string, std::function<std::string()>>> handles = {
+        {"VBOHandle", destroyWithPendingError<GLutil::VBOHandle>},
+        {"VAOHandle", destroyWithPendingError<GLutil::VAOHandle>},
+        {"FBOHandle", destroyWithPendingError<GLutil::FBOHandle>},
+        {"RBHandle", destroyWithPendingError<GLutil::RBHandle>},
+        {"TextureHandle", destroyWithPendingError<GLutil::TextureHandle>},
+        {"TransformFeedbackHandle", destroyWithPendingError<GLutil::TransformFeedbackHandle>},
+    };
+    for (const auto& [name, destroy] : handles) {
+        std::string text;
+        EXPECT_NO_THROW(text = destroy()) << name;
+        const std::string expected = "Caught exception in " + name + " Destructor: File src/";
+        EXPECT_EQ(text.rfind(expected, 0), 0u) << text;
+        EXPECT_NE(text.find(" in Function GLutil::" + name + "::~" + name + " at Line "), std::string::npos) << text;
+        EXPECT_NO_THROW(GLUTIL_CHECKPOINT("Test::after")) << name;
+    }
+}
+
+TEST_F(CheckPoint, HandleConstructor_RaisesOnPendingError_WithoutLeakingTheName) {
+    glEnable(kBogusCapability);
+    EXPECT_THROW(GLutil::VBOHandle{}, std::logic_error);
+    GLutil::VBOHandle next;
+    EXPECT_NE(next.id(), 0u);
 }
 
 }  // namespace

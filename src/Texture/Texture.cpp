@@ -1,0 +1,73 @@
+#include "Texture/Texture.h"
+
+#include "Shader/CheckPoint.h"
+#include "Veltrix3D/RenderState.h"
+
+#include <lodepng.h>
+
+#include <iostream>
+#include <stdexcept>
+
+namespace GLutil {
+
+Texture::Texture(const std::string& path, GLint unit)
+    : path_(path), unit_(unit), handle_(std::make_shared<TextureHandle>()) {
+    std::vector<unsigned char> bytes;
+    // Without the file's own error the decoder could only say "no data".
+    unsigned error = lodepng::load_file(bytes, path_);
+    if (error == 0) {
+        error = lodepng::decode(pixels_, width_, height_, bytes.empty() ? nullptr : bytes.data(), bytes.size());
+    } else {
+        bytes.clear();
+    }
+    if (error != 0) {
+        throw std::logic_error("decoding png " + path_ + " gave error: " + std::to_string(error) + " (" +
+                               lodepng_error_text(error) + ")");
+    }
+    if (pixels_.size() > 4) {
+        std::cout << "Image Information " << path_ << ": width: " << width_ << " height: " << height_
+                  << " first pixel: " << std::hex << unsigned(pixels_[0]) << unsigned(pixels_[1])
+                  << unsigned(pixels_[2]) << unsigned(pixels_[3]) << std::dec << "\n";
+    }
+    generateTexture(pixels_);
+    loaded_ = true;
+}
+
+void Texture::generateTexture(const std::vector<unsigned char>& pixels) {
+    if (pixels.size() < std::size_t(width_) * height_ * 4) {
+        throw std::logic_error("generateTexture of " + path_ + ": fewer pixels than " + std::to_string(width_) +
+                               " x " + std::to_string(height_));
+    }
+    if (!handle_) {
+        handle_ = std::make_shared<TextureHandle>();
+    }
+    const auto minFilter = static_cast<GLint>(VX3D::RenderState::minFilter);
+    const auto magFilter = static_cast<GLint>(VX3D::RenderState::magFilter);
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit_));
+    glBindTexture(GL_TEXTURE_2D, handle_->id());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, pixels.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit_));
+    glBindTexture(GL_TEXTURE_2D, 0);
+    GLUTIL_CHECKPOINT("GLutil::Texture::generateTexture");
+}
+
+void Texture::bind() const {
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit_));
+    glBindTexture(GL_TEXTURE_2D, id());
+    if (handle_) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(VX3D::RenderState::magFilter));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(VX3D::RenderState::minFilter));
+    }
+    GLUTIL_CHECKPOINT("GLutil::Texture::bind");
+}
+
+}  // namespace GLutil

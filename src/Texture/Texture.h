@@ -1,0 +1,55 @@
+#pragma once
+// A PNG image from the resource tree as a mipmapped 2D RGBA texture on a fixed
+// texture unit (GL_TEXTURE0 + unit).
+//
+//   Texture(path, unit)  reads and decodes the file, prints its "Image Information"
+//                        line, uploads it. A missing, unreadable or corrupt file throws
+//                        std::logic_error "decoding png <path> gave error: <code>"
+//                        followed by the decoder's reason in parentheses.
+//   bind()               activates the unit, binds the texture and applies the current
+//                        RenderState::minFilter and magFilter, so a switched filter
+//                        shows at the next draw. After drawing, the caller activates
+//                        the unit again and binds texture 0.
+// A default-constructed Texture is empty: loaded() is false and bind() binds texture 0.
+// Copies share one texture object.
+#include "Texture/TextureHandle.h"
+
+#include <GL/glew.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace GLutil {
+
+class Texture {
+public:
+    Texture() = default;
+    Texture(const std::string& path, GLint unit);
+
+    void bind() const;
+    // Uploads the pixels (width × height RGBA bytes) into the texture with mipmaps.
+    void generateTexture(const std::vector<unsigned char>& pixels);
+
+    const std::string& path() const { return path_; }
+    GLint unit() const { return unit_; }
+    const std::shared_ptr<TextureHandle>& handle() const { return handle_; }
+    GLuint id() const { return handle_ ? handle_->id() : 0; }
+    std::uint32_t width() const { return width_; }
+    std::uint32_t height() const { return height_; }
+    bool loaded() const { return loaded_; }
+    // Rows as the file stores them, top row first; four bytes R, G, B, A per pixel.
+    const std::vector<unsigned char>& pixels() const { return pixels_; }
+
+private:
+    std::string path_;
+    GLint unit_ = 0;
+    std::shared_ptr<TextureHandle> handle_;
+    std::uint32_t width_ = 0;
+    std::uint32_t height_ = 0;
+    bool loaded_ = false;
+    std::vector<unsigned char> pixels_;
+};
+
+}  // namespace GLutil
