@@ -33,8 +33,8 @@ Scene buildFood(const std::string& skinTexture) {
     const glm::vec3 top(0.0f, 0.203f * k, 0.0f);
     for (int i = 0; i < 6; ++i) {
         const float a = glm::two_pi<float>() * static_cast<float>(i) / 6.0f + 0.3f;
-        const glm::vec3 dir(std::cos(a), 0.35f, std::sin(a));
-        calyx.append(leaf(top, dir, glm::vec3(0, 1, 0), 0.085f * k, 0.024f * k, 0.55f, 5));
+        const glm::vec3 dir(std::cos(a), 0.12f, std::sin(a));
+        calyx.append(leaf(top, dir, glm::vec3(0, 1, 0), 0.1f * k, 0.028f * k, 0.35f, 5));
     }
     Mesh stem = sweep({top, top + glm::vec3(0.004f, 0.03f, 0.0f) * k, top + glm::vec3(0.018f, 0.058f, 0.004f) * k},
                       {0.009f * k, 0.008f * k, 0.007f * k}, 6);

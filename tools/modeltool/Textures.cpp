@@ -82,7 +82,7 @@ Image antSkinTexture() {
 // sitting in small dimples. u runs around the berry, v from the tip (0) to the top.
 Image strawberryTexture() {
     Image img(256, 256);
-    const float columns = 14.0f, rows = 11.0f;
+    const float columns = 19.0f, rows = 15.0f;
     for (int y = 0; y < img.height; ++y)
         for (int x = 0; x < img.width; ++x) {
             const float u = static_cast<float>(x) / 256.0f, v = static_cast<float>(y) / 256.0f;

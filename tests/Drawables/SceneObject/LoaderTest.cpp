@@ -217,3 +217,16 @@ TEST(TextureOptKey, EqualKeysHashAlike) {
     EXPECT_NE(hash(TextureOpt{"a/b/c.png", 0, 1.0f}), hash(TextureOpt{"a/b/c.png", 1, 1.0f}));
     EXPECT_NE(hash(TextureOpt{"a/b/c.png", 0, 1.0f}), hash(TextureOpt{"a/b/d.png", 0, 1.0f}));
 }
+
+TEST(SceneObjectLoad, WavefrontGraphFlattened_RootWithoutChildrenTakesItself) {
+    // The Wavefront steps flatten the graph into the root, so the root has no children.
+    std::string out;
+    const auto model = load(writeScratch("tri.obj", "v 0 0 -3\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"), glm::mat4(1.0f), &out);
+    ASSERT_TRUE(model.valid());
+    EXPECT_NE(out.find("SceneObject: root hat keine Kinder!\n"), std::string::npos) << out;
+    EXPECT_TRUE(model.hasMesh);
+    EXPECT_TRUE(model.children.empty());
+    ASSERT_EQ(model.positions.size(), 3u);
+    EXPECT_EQ(model.indices.size(), 3u);
+    EXPECT_FLOAT_EQ(model.bbMin.z, -3.0f);  // no handedness conversion for Wavefront files
+}
