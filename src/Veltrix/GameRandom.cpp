@@ -34,14 +34,19 @@ std::int32_t GameRandom::uniformInt(std::int32_t lo, std::int32_t hi)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(lo) + r);
 }
 
+double GameRandom::real()
+{
+    ++realDrawCount_;
+    return realEngine_();
+}
+
 bool GameRandom::bernoulli(double p)
 {
     if (p == 0.0)
         return false;
     double u;
     do {
-        ++realDrawCount_;
-        u = realEngine_();
+        u = real();
     } while (u >= 1.0);
     return std::floor(u * 4294967296.0) <= p * 4294967295.0;
 }

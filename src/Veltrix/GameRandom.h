@@ -24,6 +24,9 @@ public:
     // platform and standard library.
     std::int32_t uniformInt(std::int32_t lo, std::int32_t hi);
 
+    // Next value of the real engine, in [0, 1) (counted like every draw).
+    double real();
+
     // True with probability p; p == 0 draws nothing. Draws from the real engine.
     bool bernoulli(double p);
 
