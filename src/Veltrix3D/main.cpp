@@ -225,6 +225,9 @@ void runLoop(Session& s) {
 }  // namespace
 
 int main() {
+    // Progress lines reach a log or a pipe as they happen, not when a buffer fills or the
+    // process ends (and not lost when it dies).
+    std::cout << std::unitbuf;
     std::cout << "starting, loading options" << std::endl;
     int status = 0;
     {
