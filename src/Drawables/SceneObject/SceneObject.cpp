@@ -10,6 +10,7 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <iostream>
+#include <stdexcept>
 
 namespace GLutil::drawableObjects {
 namespace {
@@ -79,15 +80,16 @@ SceneObject::SceneObject(const SceneObjectOpt& opts) {
     } else {
         std::cout << "SceneObject: root hat keine Kinder!\n";
     }
-    readNode(*scene, *top, opts.placement);
+    readNode(*scene, *top, opts.placement, opts.path);
     hasMesh = true;
     placement = opts.placement;
     widenByChildren();
     valid_ = true;
 }
 
-SceneObject::SceneObject(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement) {
-    readNode(scene, node, boxPlacement);
+SceneObject::SceneObject(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement,
+                         const std::string& modelPath) {
+    readNode(scene, node, boxPlacement, modelPath);
     hasMesh = node.mNumMeshes > 0;
     valid_ = true;
 }
@@ -106,13 +108,14 @@ void SceneObject::releaseTextures() {
     for (SceneObject& c : children) c.releaseTextures();
 }
 
-void SceneObject::readNode(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement) {
+void SceneObject::readNode(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement,
+                           const std::string& modelPath) {
     name = node.mName.C_Str();
     localTransform = toGlm(node.mTransformation);
     if (node.mNumMeshes > 0) {
         const aiMesh& m = *scene.mMeshes[node.mMeshes[0]];
         readMesh(m, boxPlacement);
-        if (scene.mNumMaterials > m.mMaterialIndex) readMaterial(scene, m.mMaterialIndex);
+        if (scene.mNumMaterials > m.mMaterialIndex) readMaterial(scene, m.mMaterialIndex, modelPath);
     }
     for (unsigned a = 0; a < scene.mNumAnimations; ++a) {
         const aiAnimation& anim = *scene.mAnimations[a];
@@ -138,7 +141,7 @@ void SceneObject::readNode(const aiScene& scene, const aiNode& node, const glm::
         }
     }
     children.reserve(node.mNumChildren);
-    for (unsigned i = 0; i < node.mNumChildren; ++i) children.push_back(SceneObject(scene, *node.mChildren[i], boxPlacement));
+    for (unsigned i = 0; i < node.mNumChildren; ++i) children.push_back(SceneObject(scene, *node.mChildren[i], boxPlacement, modelPath));
 }
 
 MeshReadResult SceneObject::readMesh(const aiMesh& m, const glm::mat4& boxPlacement) {
@@ -171,7 +174,7 @@ MeshReadResult SceneObject::readMesh(const aiMesh& m, const glm::mat4& boxPlacem
     return result;
 }
 
-void SceneObject::readMaterial(const aiScene& scene, unsigned materialIndex) {
+void SceneObject::readMaterial(const aiScene& scene, unsigned materialIndex, const std::string& modelPath) {
     const aiMaterial& mat = *scene.mMaterials[materialIndex];
     aiString matName;
     mat.Get(AI_MATKEY_NAME, matName);
@@ -187,7 +190,13 @@ void SceneObject::readMaterial(const aiScene& scene, unsigned materialIndex) {
         mat.Get(AI_MATKEY_TEXTURE_DIFFUSE(0), file);
         float blend = 1.0f;
         if (mat.Get(AI_MATKEY_TEXBLEND_DIFFUSE(0), blend) != AI_SUCCESS) blend = 1.0f;
-        texture = TextureCache::get(TextureOpt{file.C_Str(), 0, blend});
+        try {
+            texture = TextureCache::get(TextureOpt{file.C_Str(), 0, blend});
+        } catch (const std::logic_error& e) {
+            // Say which model and material named the file, so the broken resource is found.
+            throw std::logic_error(std::string(e.what()) + ", the diffuse texture of material " + matName.C_Str() +
+                                   " in model " + modelPath);
+        }
     }
 }
 

@@ -9,7 +9,8 @@
 //                          lines. An unreadable file prints "Assimp importer could not
 //                          read file: <path>" and leaves an empty object that draws
 //                          nothing. A material texture that fails to load throws the
-//                          texture's std::logic_error.
+//                          texture's std::logic_error ("decoding png ...") with the
+//                          material and the model file added.
 //   genVAO(p, n, uv)       uploads every node's mesh to the given attribute slots.
 //   draw / drawColored / drawShadow
 //                          the lit, flat-colour and depth draws of the whole tree. The
@@ -127,9 +128,9 @@ public:
     glm::vec3 bbMin{std::numeric_limits<float>::infinity()};
 
 private:
-    SceneObject(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement);
-    void readNode(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement);
-    void readMaterial(const aiScene& scene, unsigned materialIndex);
+    SceneObject(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement, const std::string& modelPath);
+    void readNode(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement, const std::string& modelPath);
+    void readMaterial(const aiScene& scene, unsigned materialIndex, const std::string& modelPath);
     void widenByChildren();
     glm::mat4 currentLocal(double now);
     void releaseTextures();

@@ -44,8 +44,17 @@ protected:
         context = std::make_unique<VX3DTest::GLTestContext>();
         std::filesystem::current_path(VX_GAME_DIR);
         testing::internal::CaptureStdout();
-        renderer = std::make_unique<PreviewRenderer>(kSize, kSize);
+        try {
+            renderer = std::make_unique<PreviewRenderer>(kSize, kSize);
+        } catch (const std::exception& e) {
+            const std::string out = testing::internal::GetCapturedStdout();
+            ADD_FAILURE() << "building the model programs failed: " << e.what() << "\n" << out;
+            return;
+        }
         testing::internal::GetCapturedStdout();
+    }
+    void SetUp() override {
+        if (!renderer) GTEST_SKIP() << "no model programs";
     }
     static void TearDownTestSuite() {
         testing::internal::CaptureStdout();
@@ -192,4 +201,23 @@ TEST_F(ModelDraw, TextureCache_BackAndForwardSlashesShareOneTexture) {
     }
     // Nobody holds it any more: the cache lets it go.
     EXPECT_EQ(GLutil::TextureCache::size(), before);
+}
+
+TEST_F(ModelDraw, MissingMaterialTexture_ErrorNamesTextureMaterialAndModel) {
+    using namespace SceneObjectTest;
+    const std::string path = writeScratch(
+        "missingtexture.DAE", document(triangleGeometry("T-mesh", "0 0 0", "1 0 0", "0 1 0"), node("T", "T-mesh"), "",
+                                       texturedPhong(), textureParams(), image("res/Models/NoSuchSkin.png")));
+    testing::internal::CaptureStdout();
+    try {
+        SceneObject model(SceneObjectOpt{path, glm::mat4(1.0f)});
+        testing::internal::GetCapturedStdout();
+        FAIL() << "expected the texture error";
+    } catch (const std::logic_error& e) {
+        testing::internal::GetCapturedStdout();
+        const std::string what = e.what();
+        EXPECT_EQ(what.rfind("decoding png res/Models/NoSuchSkin.png gave error: ", 0), 0u) << what;
+        EXPECT_NE(what.find("material TestMaterial"), std::string::npos) << what;
+        EXPECT_NE(what.find(path), std::string::npos) << what;
+    }
 }
