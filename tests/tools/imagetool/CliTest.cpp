@@ -39,7 +39,7 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 
 } // namespace
 
-TEST(Cli, NoArguments_PrintsUsageAndFails)
+TEST(ImageToolCli, NoArguments_PrintsUsageAndFails)
 {
     const ToolRun r = run({});
     EXPECT_EQ(r.status, 2);
@@ -47,7 +47,7 @@ TEST(Cli, NoArguments_PrintsUsageAndFails)
     EXPECT_TRUE(contains(r.err, "usage: veltrix-imagetool OUTDIR [NAME...]")) << r.err;
 }
 
-TEST(Cli, UnknownImage_IsNamedAndNothingIsWritten)
+TEST(ImageToolCli, UnknownImage_IsNamedAndNothingIsWritten)
 {
     const auto dir = scratch("unknown");
     const ToolRun r = run({dir.string(), "Sun", "Grass"});
@@ -57,7 +57,7 @@ TEST(Cli, UnknownImage_IsNamedAndNothingIsWritten)
     EXPECT_FALSE(std::filesystem::exists(dir / "Sun.png"));
 }
 
-TEST(Cli, UnknownOption_IsRefused)
+TEST(ImageToolCli, UnknownOption_IsRefused)
 {
     const ToolRun r = run({"--fast", "out"});
     EXPECT_EQ(r.status, 2);
@@ -65,7 +65,7 @@ TEST(Cli, UnknownOption_IsRefused)
     EXPECT_EQ(run({"--list", "extra"}).status, 2);
 }
 
-TEST(Cli, OutputPathThatIsAFile_IsRefused)
+TEST(ImageToolCli, OutputPathThatIsAFile_IsRefused)
 {
     const auto dir = scratch("file");
     std::filesystem::create_directories(dir);
@@ -77,7 +77,7 @@ TEST(Cli, OutputPathThatIsAFile_IsRefused)
     EXPECT_TRUE(contains(r.err, file.string())) << r.err;
 }
 
-TEST(Cli, List_NamesEveryImageWithItsSize)
+TEST(ImageToolCli, List_NamesEveryImageWithItsSize)
 {
     const ToolRun r = run({"--list"});
     EXPECT_EQ(r.status, 0);
@@ -86,7 +86,7 @@ TEST(Cli, List_NamesEveryImageWithItsSize)
     EXPECT_EQ(run({"--help"}).status, 0);
 }
 
-TEST(Cli, NamedImages_AreWrittenOnceIntoANewDirectory)
+TEST(ImageToolCli, NamedImages_AreWrittenOnceIntoANewDirectory)
 {
     const auto dir = scratch("named") / "deeper";
     const ToolRun r = run({dir.string(), "Fog", "Sun", "Fog"});
@@ -98,7 +98,7 @@ TEST(Cli, NamedImages_AreWrittenOnceIntoANewDirectory)
     EXPECT_FALSE(std::filesystem::exists(dir / "grass.png"));
 }
 
-TEST(Cli, Executable_ExitsWithTheStatusOfItsArguments)
+TEST(ImageToolCli, Executable_ExitsWithTheStatusOfItsArguments)
 {
     const std::string tool = std::string(VX_BIN_DIR) + "/veltrix-imagetool";
     const auto dir = scratch("exe");

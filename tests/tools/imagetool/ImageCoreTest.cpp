@@ -28,13 +28,13 @@ std::filesystem::path scratchDir(const std::string& name)
 
 } // namespace
 
-TEST(Grid, Construction_RejectsEmptySizes)
+TEST(ImageGrid, Construction_RejectsEmptySizes)
 {
     EXPECT_THROW(Field(0, 4), std::invalid_argument);
     EXPECT_THROW(Image(3, -1), std::invalid_argument);
 }
 
-TEST(Grid, EdgeReads_WrapOrClamp)
+TEST(ImageGrid, EdgeReads_WrapOrClamp)
 {
     Field f(3, 2);
     f.at(0, 0) = 1.0f;
@@ -47,7 +47,7 @@ TEST(Grid, EdgeReads_WrapOrClamp)
     EXPECT_NEAR(f.sample({1.0f, 0.5f}, Edge::Clamp), 0.5f, 1e-6f);
 }
 
-TEST(Blur, WrapMode_KeepsTheTotalAndSpreadsAcrossTheBorder)
+TEST(ImageBlur, WrapMode_KeepsTheTotalAndSpreadsAcrossTheBorder)
 {
     Field f(16, 16);
     f.at(0, 0) = 1.0f;
@@ -57,7 +57,7 @@ TEST(Blur, WrapMode_KeepsTheTotalAndSpreadsAcrossTheBorder)
     EXPECT_NEAR(f.at(15, 0), f.at(1, 0), 1e-6f);
 }
 
-TEST(Blur, ClampMode_DoesNotLeakToTheOppositeSide)
+TEST(ImageBlur, ClampMode_DoesNotLeakToTheOppositeSide)
 {
     Field f(16, 16);
     f.at(0, 0) = 1.0f;
@@ -66,7 +66,7 @@ TEST(Blur, ClampMode_DoesNotLeakToTheOppositeSide)
     EXPECT_GT(f.at(1, 1), 0.01f);
 }
 
-TEST(Blur, ZeroSigma_LeavesTheImageAlone)
+TEST(ImageBlur, ZeroSigma_LeavesTheImageAlone)
 {
     Image img(4, 4, {0.2f, 0.4f, 0.6f, 1.0f});
     img.at(1, 2) = {1, 0, 0, 1};
@@ -75,7 +75,7 @@ TEST(Blur, ZeroSigma_LeavesTheImageAlone)
     EXPECT_EQ(img, before);
 }
 
-TEST(Compositing, BlendOver_MixesByAlphaAndKeepsOpaqueOpaque)
+TEST(ImageCompositing, BlendOver_MixesByAlphaAndKeepsOpaqueOpaque)
 {
     glm::vec4 px(0, 0, 1, 1);
     blendOver(px, {1, 0, 0}, 0.25f);
@@ -89,13 +89,13 @@ TEST(Compositing, BlendOver_MixesByAlphaAndKeepsOpaqueOpaque)
     EXPECT_NEAR(clear.a, 0.5f, 1e-6f);
 }
 
-TEST(Compositing, CompositeOver_RefusesDifferentSizes)
+TEST(ImageCompositing, CompositeOver_RefusesDifferentSizes)
 {
     Image a(4, 4), b(4, 5);
     EXPECT_THROW(compositeOver(a, b), std::invalid_argument);
 }
 
-TEST(Flip, FlippedVertically_ReversesTheRows)
+TEST(ImageFlip, FlippedVertically_ReversesTheRows)
 {
     Image img(2, 3);
     img.at(1, 0) = {1, 0, 0, 1};
@@ -105,7 +105,7 @@ TEST(Flip, FlippedVertically_ReversesTheRows)
     EXPECT_EQ(flippedVertically(flipped), img);
 }
 
-TEST(Normalise, Field_SpansTheRequestedRange)
+TEST(ImageNormalise, Field_SpansTheRequestedRange)
 {
     Field f(3, 1);
     f.at(0, 0) = -2.0f;
@@ -117,7 +117,7 @@ TEST(Normalise, Field_SpansTheRequestedRange)
     EXPECT_NEAR(f.at(2, 0), 0.5f, 1e-6f);
 }
 
-TEST(Shapes, Stroke_WrapsAroundATileBorder)
+TEST(ImageShapes, Stroke_WrapsAroundATileBorder)
 {
     Image img(32, 32);
     strokeTapered(img, {-3, 16}, {3, 16}, 2, 2, [](float) { return glm::vec4(1, 1, 1, 1); }, Edge::Wrap);
@@ -126,7 +126,7 @@ TEST(Shapes, Stroke_WrapsAroundATileBorder)
     EXPECT_EQ(img.at(16, 16).a, 0.0f);
 }
 
-TEST(Shapes, Ellipse_CoversItsInsideOnly)
+TEST(ImageShapes, Ellipse_CoversItsInsideOnly)
 {
     Image img(40, 40);
     fillEllipse(img, {20, 20}, {10, 5}, 0.0f, {1, 0, 0, 1});
@@ -136,7 +136,7 @@ TEST(Shapes, Ellipse_CoversItsInsideOnly)
     EXPECT_EQ(img.at(2, 2).a, 0.0f);
 }
 
-TEST(Png, WriteAndRead_RoundTripsEightBitValues)
+TEST(ImagePng, WriteAndRead_RoundTripsEightBitValues)
 {
     const auto dir = scratchDir("png");
     Image img(5, 3);
@@ -154,7 +154,7 @@ TEST(Png, WriteAndRead_RoundTripsEightBitValues)
     EXPECT_EQ(back.rgba[(2 * 5) * 4 + 1], 255);
 }
 
-TEST(Png, GrayAndRgb_DropTheUnusedChannels)
+TEST(ImagePng, GrayAndRgb_DropTheUnusedChannels)
 {
     Image img(2, 1, {0.5f, 0.9f, 0.1f, 0.3f});
     const auto gray = toBytes(img, {PngChannels::Gray, false});
@@ -164,13 +164,13 @@ TEST(Png, GrayAndRgb_DropTheUnusedChannels)
     EXPECT_EQ(rgbBytes[3], 255);
 }
 
-TEST(Png, Quantise_ClampsOutOfRangeValues)
+TEST(ImagePng, Quantise_ClampsOutOfRangeValues)
 {
     Image img(1, 1, {-0.5f, 1.7f, 0.5f, 2.0f});
     EXPECT_EQ(toBytes(img, {PngChannels::Rgba, false}), (std::vector<unsigned char>{0, 255, 128, 255}));
 }
 
-TEST(Png, Dither_IsSmallAndReproducible)
+TEST(ImagePng, Dither_IsSmallAndReproducible)
 {
     Image img(64, 64, {0.5f, 0.5f, 0.5f, 1.0f});
     const auto a = toBytes(img, {PngChannels::Rgb, true});
@@ -179,7 +179,7 @@ TEST(Png, Dither_IsSmallAndReproducible)
         EXPECT_NEAR(static_cast<int>(a[i]), 128, 1);
 }
 
-TEST(Png, Failures_NameTheFile)
+TEST(ImagePng, Failures_NameTheFile)
 {
     const auto dir = scratchDir("pngfail");
     const std::string missingDir = (dir / "no" / "such" / "x.png").string();
@@ -200,14 +200,14 @@ TEST(Png, Failures_NameTheFile)
     EXPECT_THROW(readPng((dir / "absent.png").string()), std::runtime_error);
 }
 
-TEST(Utf8, Decode_ReadsMultiByteCharacters)
+TEST(ImageUtf8, Decode_ReadsMultiByteCharacters)
 {
     EXPECT_EQ(decodeUtf8("Loading\u2026"), std::u32string(U"Loading\u2026"));
     EXPECT_EQ(decodeUtf8("a\u00b7b"), std::u32string(U"a\u00b7b"));
     EXPECT_EQ(decodeUtf8(""), std::u32string());
 }
 
-TEST(Utf8, Decode_RejectsBrokenSequencesWithTheirOffset)
+TEST(ImageUtf8, Decode_RejectsBrokenSequencesWithTheirOffset)
 {
     for (const std::string& bad : {std::string("ab\xe2\x80"), std::string("\xff"), std::string("x\xc0\xaf"),
                                   std::string("\xed\xa0\x80"), std::string("\xe2x\x80")}) {
@@ -220,7 +220,7 @@ TEST(Utf8, Decode_RejectsBrokenSequencesWithTheirOffset)
     }
 }
 
-TEST(Font, MissingFile_IsReportedWithItsPath)
+TEST(ImageFont, MissingFile_IsReportedWithItsPath)
 {
     try {
         Font font("/nonexistent/NoSuchFont.ttf");
@@ -230,7 +230,7 @@ TEST(Font, MissingFile_IsReportedWithItsPath)
     }
 }
 
-TEST(Font, Render_PutsInkOnTheBaselineAndScalesWithSize)
+TEST(ImageFont, Render_PutsInkOnTheBaselineAndScalesWithSize)
 {
     const Font font(kFontSansBold);
     const TextMask mask = font.render("Draw", 60, 4);
@@ -245,7 +245,7 @@ TEST(Font, Render_PutsInkOnTheBaselineAndScalesWithSize)
     EXPECT_EQ(mask.advance, font.measure("Draw", 60));
 }
 
-TEST(Font, FitSize_KeepsTheLineWithinTheWidth)
+TEST(ImageFont, FitSize_KeepsTheLineWithinTheWidth)
 {
     const Font font(kFontSans);
     const std::string line = "Both colonies gathered the same amount of food";
@@ -255,7 +255,7 @@ TEST(Font, FitSize_KeepsTheLineWithinTheWidth)
     EXPECT_EQ(font.fitSize("x", 40, 1000), 40);
 }
 
-TEST(Font, MissingGlyph_IsAnError)
+TEST(ImageFont, MissingGlyph_IsAnError)
 {
     const Font font(kFontSans);
     EXPECT_THROW(font.render("\U0010FFFD", 20, 0), std::runtime_error);

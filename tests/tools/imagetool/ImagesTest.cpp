@@ -134,7 +134,7 @@ bool seamless(const CubeSeams& s)
 
 } // namespace
 
-TEST(Registry, Table_HasEveryImageOnceWithItsFileName)
+TEST(ImageRegistry, Table_HasEveryImageOnceWithItsFileName)
 {
     const std::set<std::string> expected{"grass", "grass_spec", "displacement_map3", "Mountain", "MountainDisplacement",
                                          "CubeMap", "Sun", "Fog", "EnergyG", "EnergyM", "EnergyT",
@@ -151,7 +151,7 @@ TEST(Registry, Table_HasEveryImageOnceWithItsFileName)
     EXPECT_EQ(findRecipe(""), nullptr);
 }
 
-TEST(Registry, SceneTextures_HavePowerOfTwoSizes)
+TEST(ImageRegistry, SceneTextures_HavePowerOfTwoSizes)
 {
     for (const std::string name : {"grass", "grass_spec", "displacement_map3", "Mountain", "MountainDisplacement", "Sun",
                                    "Fog", "EnergyG", "EnergyM", "EnergyT"}) {
@@ -170,7 +170,7 @@ TEST(Registry, SceneTextures_HavePowerOfTwoSizes)
     }
 }
 
-TEST(Tiling, TileableTextures_ContinueAcrossBothBorders)
+TEST(ImageTiling, TileableTextures_ContinueAcrossBothBorders)
 {
     for (const Recipe& r : recipes()) {
         if (!r.tiles)
@@ -182,7 +182,7 @@ TEST(Tiling, TileableTextures_ContinueAcrossBothBorders)
     }
 }
 
-TEST(Tiling, SeamCheck_DetectsATextureThatDoesNotTile)
+TEST(ImageTiling, SeamCheck_DetectsATextureThatDoesNotTile)
 {
     // The same grass cut off at two thirds no longer meets itself.
     const Image grass = makeGrass(256, 256);
@@ -199,7 +199,7 @@ TEST(Tiling, SeamCheck_DetectsATextureThatDoesNotTile)
     EXPECT_FALSE(continues(verticalSeam(shifted)));
 }
 
-TEST(Tiling, MountainStrips_ContinueAlongTheirLength)
+TEST(ImageTiling, MountainStrips_ContinueAlongTheirLength)
 {
     for (const std::string name : {"Mountain", "MountainDisplacement"}) {
         const Image img = paintAt(name, 2);
@@ -208,7 +208,7 @@ TEST(Tiling, MountainStrips_ContinueAlongTheirLength)
     }
 }
 
-TEST(Relief, MountainDisplacement_RisesFromTheFieldToTheCrest)
+TEST(ImageRelief, MountainDisplacement_RisesFromTheFieldToTheCrest)
 {
     const Image img = paintAt("MountainDisplacement", 2);
     float first = 0.0f, last = 0.0f;
@@ -222,7 +222,7 @@ TEST(Relief, MountainDisplacement_RisesFromTheFieldToTheCrest)
     EXPECT_LT(last, 0.5f / 255.0f) << "the foot must meet the flat field";
 }
 
-TEST(Relief, GroundDisplacement_LiftsAntsOnlyGently)
+TEST(ImageRelief, GroundDisplacement_LiftsAntsOnlyGently)
 {
     const Image img = paintAt("displacement_map3", 1);
     float lo = 1.0f, hi = 0.0f;
@@ -239,7 +239,7 @@ TEST(Relief, GroundDisplacement_LiftsAntsOnlyGently)
     EXPECT_GT(hi - lo, 0.05f) << "the ground should not be flat";
 }
 
-TEST(Sky, CubeFaces_MeetWithoutSeamsWhereTheSkyBoxJoinsThem)
+TEST(ImageSky, CubeFaces_MeetWithoutSeamsWhereTheSkyBoxJoinsThem)
 {
     const Image sky = makeCubeMap(256, 192);
     const CubeSeams s = measureCubeSeams(sky);
@@ -247,7 +247,7 @@ TEST(Sky, CubeFaces_MeetWithoutSeamsWhereTheSkyBoxJoinsThem)
     EXPECT_TRUE(seamless(s)) << "mean seam " << s.meanSeam << " interior " << s.meanInterior << " max " << s.maxSeam << " max interior " << s.maxInterior;
 }
 
-TEST(Sky, SeamCheck_DetectsARotatedFace)
+TEST(ImageSky, SeamCheck_DetectsARotatedFace)
 {
     Image sky = makeCubeMap(256, 192);
     const int n = 64;
@@ -259,7 +259,7 @@ TEST(Sky, SeamCheck_DetectsARotatedFace)
     EXPECT_FALSE(seamless(measureCubeSeams(sky)));
 }
 
-TEST(Sky, FaceDirections_AgreeWithTheSkyBoxCorners)
+TEST(ImageSky, FaceDirections_AgreeWithTheSkyBoxCorners)
 {
     // The painter's face mapping must put each cell corner where the sky box
     // draws that corner of the cube.
@@ -282,13 +282,13 @@ TEST(Sky, FaceDirections_AgreeWithTheSkyBoxCorners)
         }
 }
 
-TEST(Sky, CubeMap_RefusesASizeThatIsNotACross)
+TEST(ImageSky, CubeMap_RefusesASizeThatIsNotACross)
 {
     EXPECT_THROW(makeCubeMap(256, 256), std::invalid_argument);
     EXPECT_THROW(makeCubeMap(250, 192), std::invalid_argument);
 }
 
-TEST(Sky, Sky_IsBrighterAtTheHorizonThanAtTheZenith)
+TEST(ImageSky, Sky_IsBrighterAtTheHorizonThanAtTheZenith)
 {
     const glm::vec4 zenith = skyColor({0, 1, 0});
     const glm::vec4 horizon = skyColor({1, 0.01f, 0});
@@ -296,7 +296,7 @@ TEST(Sky, Sky_IsBrighterAtTheHorizonThanAtTheZenith)
     EXPECT_GT(zenith.b, zenith.r);
 }
 
-TEST(Sprites, SunAndFog_FadeToTransparentBeforeTheirBorder)
+TEST(ImageSprites, SunAndFog_FadeToTransparentBeforeTheirBorder)
 {
     for (const std::string name : {"Sun", "Fog"}) {
         const Image img = paintAt(name, 1);
@@ -311,7 +311,7 @@ TEST(Sprites, SunAndFog_FadeToTransparentBeforeTheirBorder)
     }
 }
 
-TEST(Sprites, Energies_CarryTheirTintAndVaryingTransparency)
+TEST(ImageSprites, Energies_CarryTheirTintAndVaryingTransparency)
 {
     struct Expect {
         std::string name;
@@ -333,7 +333,7 @@ TEST(Sprites, Energies_CarryTheirTintAndVaryingTransparency)
     }
 }
 
-TEST(Screens, Screens_ArePicturesNotFlatColour)
+TEST(ImageScreens, Screens_ArePicturesNotFlatColour)
 {
     for (const std::string name : {"Veltrix3DLoadingScreen", "PlayerWinSplash", "PlayerLoseSplash", "PlayerDrawSplash"}) {
         const Image img = paintAt(name, 4);
@@ -350,7 +350,7 @@ TEST(Screens, Screens_ArePicturesNotFlatColour)
     }
 }
 
-TEST(Determinism, EveryImage_IsTheSameWhenPaintedTwice)
+TEST(ImageDeterminism, EveryImage_IsTheSameWhenPaintedTwice)
 {
     for (const Recipe& r : recipes()) {
         const int divisor = r.name == "CubeMap" ? 8 : 4;
@@ -360,7 +360,7 @@ TEST(Determinism, EveryImage_IsTheSameWhenPaintedTwice)
     }
 }
 
-TEST(Determinism, CommittedFiles_HaveTheTableSizes)
+TEST(ImageDeterminism, CommittedFiles_HaveTheTableSizes)
 {
     for (const Recipe& r : recipes()) {
         const std::string path = std::string(VX_GAME_DIR) + "/res/Textures/" + r.file;
@@ -370,7 +370,7 @@ TEST(Determinism, CommittedFiles_HaveTheTableSizes)
     }
 }
 
-TEST(Determinism, CommittedFiles_AreWhatTheToolPaints)
+TEST(ImageDeterminism, CommittedFiles_AreWhatTheToolPaints)
 {
     // The cheap ones are repainted in full; a change to the painting code
     // that is not followed by regenerating the files shows up here.

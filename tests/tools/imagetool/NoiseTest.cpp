@@ -11,7 +11,7 @@
 
 using namespace vximg;
 
-TEST(Noise, LatticeNoise_RepeatsAtItsPeriod)
+TEST(ImageNoise, LatticeNoise_RepeatsAtItsPeriod)
 {
     Rng rng(5);
     const glm::ivec2 period(3, 7);
@@ -23,7 +23,7 @@ TEST(Noise, LatticeNoise_RepeatsAtItsPeriod)
     }
 }
 
-TEST(Noise, LatticeNoise_StaysInRangeAndVaries)
+TEST(ImageNoise, LatticeNoise_StaysInRangeAndVaries)
 {
     Rng rng(6);
     float lo = 1e9f, hi = -1e9f;
@@ -40,7 +40,7 @@ TEST(Noise, LatticeNoise_StaysInRangeAndVaries)
     EXPECT_GT(hi - lo, 0.8f) << "gradient noise is nearly flat";
 }
 
-TEST(Noise, Fbm_ContinuesAcrossTheTileBorders)
+TEST(ImageNoise, Fbm_ContinuesAcrossTheTileBorders)
 {
     for (const NoiseKind kind : {NoiseKind::Value, NoiseKind::Gradient}) {
         const Fbm fbm{{3, 5}, 6, 0.5f, kind, 17};
@@ -56,7 +56,7 @@ TEST(Noise, Fbm_ContinuesAcrossTheTileBorders)
     }
 }
 
-TEST(Noise, Fbm_SeedChangesThePattern)
+TEST(ImageNoise, Fbm_SeedChangesThePattern)
 {
     const Fbm a{{4, 4}, 4, 0.5f, NoiseKind::Gradient, 1};
     Fbm b = a;
@@ -69,14 +69,14 @@ TEST(Noise, Fbm_SeedChangesThePattern)
     EXPECT_GT(diff / 100.0f, 0.05f);
 }
 
-TEST(Noise, Period_BelowOneIsRefused)
+TEST(ImageNoise, Period_BelowOneIsRefused)
 {
     EXPECT_THROW(valueNoise({0.5f, 0.5f}, {0, 4}, 1), std::invalid_argument);
     EXPECT_THROW(gradientNoise({0.5f, 0.5f}, {4, -1}, 1), std::invalid_argument);
     EXPECT_THROW(cellDistance({0.5f, 0.5f}, {0, 0}, 1), std::invalid_argument);
 }
 
-TEST(Noise, CellDistance_TilesAndIsBounded)
+TEST(ImageNoise, CellDistance_TilesAndIsBounded)
 {
     for (int i = 0; i <= 10; ++i) {
         const float t = static_cast<float>(i) / 10.0f;
@@ -85,7 +85,7 @@ TEST(Noise, CellDistance_TilesAndIsBounded)
     }
 }
 
-TEST(Rng, SameSeed_GivesTheSameSequence)
+TEST(ImageRng, SameSeed_GivesTheSameSequence)
 {
     Rng a(42), b(42), c(43);
     bool differs = false;
@@ -97,7 +97,7 @@ TEST(Rng, SameSeed_GivesTheSameSequence)
     EXPECT_TRUE(differs);
 }
 
-TEST(Rng, Ranges_StayInsideTheirBounds)
+TEST(ImageRng, Ranges_StayInsideTheirBounds)
 {
     Rng rng(7);
     std::set<int> seen;
@@ -118,7 +118,7 @@ TEST(Rng, Ranges_StayInsideTheirBounds)
     EXPECT_THROW(rng.below(0), std::invalid_argument);
 }
 
-TEST(ColorRamp, Lookup_InterpolatesBetweenStopsAndClampsAtTheEnds)
+TEST(ImageColorRamp, Lookup_InterpolatesBetweenStopsAndClampsAtTheEnds)
 {
     const ColorRamp ramp{{0.2f, {0, 0, 0, 1}}, {0.6f, {1, 0.5f, 0, 1}}, {1.0f, {1, 1, 1, 1}}};
     EXPECT_EQ(ramp(-1.0f), glm::vec4(0, 0, 0, 1));
@@ -129,7 +129,7 @@ TEST(ColorRamp, Lookup_InterpolatesBetweenStopsAndClampsAtTheEnds)
     EXPECT_NEAR(ramp(0.8f).b, 0.5f, 1e-6f);
 }
 
-TEST(ColorRamp, Construction_RejectsEmptyOrUnsortedStops)
+TEST(ImageColorRamp, Construction_RejectsEmptyOrUnsortedStops)
 {
     EXPECT_THROW(ColorRamp({}), std::invalid_argument);
     EXPECT_THROW(ColorRamp({{0.5f, {}}, {0.5f, {}}}), std::invalid_argument);

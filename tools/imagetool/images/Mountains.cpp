@@ -58,6 +58,7 @@ Image makeMountain(int width, int height)
     const Fbm streaks{{32, 4}, 3, 0.5f, NoiseKind::Gradient, 45};
     const Fbm snowEdge{{8, 4}, 4, 0.5f, NoiseKind::Gradient, 46};
     const Fbm meadow{{8, 4}, 4, 0.5f, NoiseKind::Gradient, 47};
+    const Fbm tufts{{128, 64}, 2, 0.5f, NoiseKind::Value, 50};
     const ColorRamp rock{{0.0f, rgb(64, 58, 52)}, {0.5f, rgb(108, 100, 90)}, {1.0f, rgb(146, 138, 126)}};
     const ColorRamp grass{{0.0f, rgb(44, 80, 24)}, {1.0f, rgb(84, 118, 40)}};
     const glm::vec4 snow = rgb(236, 240, 248);
@@ -84,8 +85,8 @@ Image makeMountain(int width, int height)
             const float streak = 0.5f + 0.5f * streaks(uv);
             glm::vec4 c = rock(glm::clamp(g * 0.75f + streak * 0.25f, 0.0f, 1.0f)) * (1.0f - 0.35f * smoothstep(0.3f, 0.8f, slope));
             // Grass climbs the gentle lower slopes.
-            const float grassy = smoothstep(0.15f, 0.06f, hgt + 0.05f * meadow(uv)) * smoothstep(0.55f, 0.25f, slope);
-            c = glm::mix(c, grass(glm::clamp(0.35f + 0.4f * meadow(uv) + 0.5f * (g - 0.5f), 0.0f, 1.0f)), grassy);
+            const float grassy = smoothstep(0.13f, 0.09f, hgt + 0.05f * meadow(uv) + 0.02f * tufts(uv)) * smoothstep(0.55f, 0.25f, slope);
+            c = glm::mix(c, grass(glm::clamp(0.35f + 0.4f * meadow(uv) + 0.5f * (g - 0.5f) + 0.35f * tufts(uv), 0.0f, 1.0f)), grassy);
             // Snow on the high parts, thinner on steep faces.
             const float snowLine = 0.52f + 0.08f * snowEdge(uv);
             const float snowy = smoothstep(snowLine, snowLine + 0.08f, hgt) * smoothstep(0.75f, 0.35f, slope);
