@@ -72,6 +72,64 @@ Position ringWalk(const Grid& grid, Position start, std::int32_t from, std::int3
     return result;
 }
 
+// Bit x * 16 + y: each column of 13 cells has 16 bits, so a word holds exactly
+// four columns and ascending bit order is still x-then-y order.
+constexpr std::int32_t columnBits = 16;
+static_assert(RingTable::height <= columnBits && RingTable::width * columnBits <= 5 * 64);
+
+Position cellOfBit(std::int32_t index) { return {index / columnBits, index % columnBits}; }
+
+// The ring walk over a bit set, a whole ring at a time: a ring without a match
+// costs five word operations; in a ring with matches they are visited in
+// ascending bit order, which is the ring's x-then-y order. Gives exactly what
+// ringWalk gives for the same cells.
+Position bitWalk(const CellBits& match, Position start, std::int32_t from, std::int32_t skip)
+{
+    const RingTable& table = RingTable::instance();
+    std::int32_t n = std::max(skip, 0);
+    std::int32_t last = -1; // bit index of the latest match, the fallback
+    const std::int32_t farthest = table.maxDistance(start);
+    for (std::int32_t d = std::max(from, 0); d <= farthest; ++d) {
+        const CellBits& ring = table.ringBits(start, d);
+        for (std::size_t w = 0; w < ring.size(); ++w) {
+            std::uint64_t hits = ring[w] & match[w];
+            while (hits != 0) {
+                const auto index = static_cast<std::int32_t>(w * 64) + std::countr_zero(hits);
+                if (n == 0)
+                    return cellOfBit(index);
+                --n;
+                last = index;
+                hits &= hits - 1;
+            }
+        }
+    }
+    return last < 0 ? start : cellOfBit(last);
+}
+
+void setBit(CellBits& bits, Position c)
+{
+    const auto i = static_cast<std::size_t>(c.x * columnBits + c.y);
+    bits[i / 64] |= std::uint64_t{1} << (i % 64);
+}
+
+// The cache may stand in for the walks only for the grids it was made from.
+bool cacheServes(const AIData& data, const Player& player)
+{
+    return data.walkCache.valid && data.walkCache.player == &player;
+}
+
+Position nearestScoring(const AIData& data, const Player& player, Position start, std::int32_t skip)
+{
+    return cacheServes(data, player) ? bitWalk(data.walkCache.scoring, start, 1, skip)
+                                     : nearestScore(data.score, start, 0.0, skip);
+}
+
+Position nearestUnseenCell(const AIData& data, const Player& player, Position start, std::int32_t skip)
+{
+    return cacheServes(data, player) ? bitWalk(data.walkCache.unseen, start, 0, skip)
+                                     : nearestUnseen(player, start, skip);
+}
+
 // Runs one step of chooseMove; an error inside is reported on standard output
 // and the step keeps its start value.
 template <class Step>
@@ -186,18 +244,18 @@ double defaultCellScore(const CellKnowledge& cell) { return cell.food ? 0.0 : no
 DirectionSet defaultFirstAntDirections(const Ant& ownAnt0, const Player& player, const AIData& data,
                                        const Ant& ownAnt1)
 {
-    const Position t1 = nearestScore(data.score, homeTarget, 0.0, 0);
-    const Position t2 = nearestUnseen(player, t1, 1);
-    const Position t3 = nearestScore(data.score, t2, 0.0, ownAnt1.x);
+    const Position t1 = nearestScoring(data, player, homeTarget, 0);
+    const Position t2 = nearestUnseenCell(data, player, t1, 1);
+    const Position t3 = nearestScoring(data, player, t2, ownAnt1.x);
     return dirsCloser(ownAnt0.position(), t3);
 }
 
 DirectionSet defaultSecondAntDirections(const Ant& ownAnt1, const Player& player, const AIData& data,
                                         const Ant& /*ownAnt0*/)
 {
-    const Position u = nearestUnseen(player, homeTarget, 0);
-    const Position v = nearestUnseen(player, homeTarget, ownAnt1.y);
-    const Position t = nearestScore(data.score, v, 0.0, u.x);
+    const Position u = nearestUnseenCell(data, player, homeTarget, 0);
+    const Position v = nearestUnseenCell(data, player, homeTarget, ownAnt1.y);
+    const Position t = nearestScoring(data, player, v, u.x);
     return dirsCloser(ownAnt1.position(), t);
 }
 
@@ -252,14 +310,72 @@ std::pair<AntId, Direction> chooseMove(PlayerId aiPlayer, AIData& data, const Re
 {
     const Player& player = referee.state.players.at(aiPlayer);
 
-    for (std::int32_t x = 0; x < options.fieldWidth; ++x)
-        for (std::int32_t y = 0; y < options.fieldHeight; ++y)
-            guarded([&] {
-                const Position c{x, y};
-                const double v = data.cellScore(checkedCell(player.knowledge, c));
-                // checkedCell returns a const reference; the score grid is ours to write.
-                const_cast<double&>(checkedCell(data.score, c)) = v;
-            });
+    // The walk cache must never outlive this call, however it is left.
+    struct CacheScope {
+        WalkCache& cache;
+        ~CacheScope() { cache = WalkCache{}; }
+    } scope{data.walkCache};
+
+    // On the table's own field size the score grid and the knowledge grid cover
+    // exactly the table, so the cache can describe them cell for cell.
+    const bool tableField = options.fieldWidth == RingTable::width && options.fieldHeight == RingTable::height &&
+                            coversTable(player.knowledge) && coversTable(data.score) &&
+                            player.knowledge.size() == static_cast<std::size_t>(RingTable::height) &&
+                            data.score.size() == static_cast<std::size_t>(RingTable::height);
+    using CellRule = double (*)(const CellKnowledge&);
+    const CellRule* rule = data.cellScore.target<CellRule>();
+    WalkCache cache;
+    if (tableField && rule != nullptr && *rule == &defaultCellScore) {
+        // The stock rule inline: nothing in it can raise on these grids. Cells
+        // are visited in bit order (x, then y) so each set is filled a word at a time.
+        const CellKnowledge* rows[RingTable::height];
+        double* scores[RingTable::height];
+        for (std::size_t y = 0; y < static_cast<std::size_t>(RingTable::height); ++y) {
+            rows[y] = player.knowledge[y].data();
+            scores[y] = data.score[y].data();
+        }
+        // The score is stored as its bit pattern, masked to 0.0 on food cells.
+        const std::uint64_t other = std::bit_cast<std::uint64_t>(notFoodScore);
+        for (std::size_t x = 0; x < static_cast<std::size_t>(RingTable::width); ++x) {
+            std::uint64_t food = 0;
+            std::uint64_t unseen = 0;
+#pragma GCC unroll 13
+            for (std::size_t y = 0; y < static_cast<std::size_t>(RingTable::height); ++y) {
+                const CellKnowledge& k = rows[y][x];
+                const std::uint64_t hasFood = k.food ? 1 : 0;
+                scores[y][x] = std::bit_cast<double>(other & (hasFood - 1));
+                food |= hasFood << y;
+                unseen |= std::uint64_t{!k.seen} << y;
+            }
+            const std::size_t shift = (x % 4) * columnBits;
+            cache.scoring[x / 4] |= food << shift;
+            cache.unseen[x / 4] |= unseen << shift;
+        }
+    } else {
+        for (std::int32_t x = 0; x < options.fieldWidth; ++x)
+            for (std::int32_t y = 0; y < options.fieldHeight; ++y)
+                guarded([&] {
+                    const Position c{x, y};
+                    const double v = data.cellScore(checkedCell(player.knowledge, c));
+                    // checkedCell returns a const reference; the score grid is ours to write.
+                    const_cast<double&>(checkedCell(data.score, c)) = v;
+                });
+        if (tableField)
+            for (std::int32_t y = 0; y < RingTable::height; ++y)
+                for (std::int32_t x = 0; x < RingTable::width; ++x) {
+                    const auto yi = static_cast<std::size_t>(y);
+                    const auto xi = static_cast<std::size_t>(x);
+                    if (data.score[yi][xi] >= 0.0)
+                        setBit(cache.scoring, {x, y});
+                    if (!player.knowledge[yi][xi].seen)
+                        setBit(cache.unseen, {x, y});
+                }
+    }
+    if (tableField) {
+        cache.player = &player;
+        cache.valid = true;
+        data.walkCache = cache;
+    }
 
     const Ant ownAnt0 = player.ants.at(makeAntId(0, options));
     const Ant ownAnt1 = player.ants.at(makeAntId(1, options));
@@ -293,27 +409,42 @@ const RingTable& RingTable::instance()
 RingTable::RingTable()
 {
     std::cerr << "WARNING: using hardcoded field sizes\n";
-    orders_.resize(static_cast<std::size_t>(width * height));
-    ringStarts_.resize(orders_.size());
+    const std::size_t cells = static_cast<std::size_t>(width * height);
+    orders_.resize(cells);
+    ringStarts_.resize(cells);
+    ringBits_.assign(cells * maxRings, CellBits{});
+    std::vector<std::int32_t> keys(cells);
     for (std::int32_t sx = 0; sx < width; ++sx)
         for (std::int32_t sy = 0; sy < height; ++sy) {
             const Position start{sx, sy};
-            auto& order = orders_[static_cast<std::size_t>(sx * height + sy)];
+            const auto s = static_cast<std::size_t>(sx * height + sy);
+            // Key: distance first, then the cell index, which is x-then-y order.
             for (std::int32_t x = 0; x < width; ++x)
                 for (std::int32_t y = 0; y < height; ++y)
-                    order.push_back({x, y});
-            // Stable: cells of one ring keep their x-then-y order.
-            std::stable_sort(order.begin(), order.end(), [&](Position a, Position b) {
-                return chebyshev(a, start) < chebyshev(b, start);
-            });
-            auto& starts = ringStarts_[static_cast<std::size_t>(sx * height + sy)];
-            const std::int32_t maxD = chebyshev(order.back(), start);
-            for (std::int32_t d = 0; d <= maxD + 1; ++d) {
-                const auto it = std::find_if(order.begin(), order.end(),
-                                             [&](Position c) { return chebyshev(c, start) >= d; });
-                starts.push_back(static_cast<std::uint16_t>(it - order.begin()));
+                    keys[static_cast<std::size_t>(x * height + y)] =
+                        chebyshev({x, y}, start) * static_cast<std::int32_t>(cells) + x * height + y;
+            std::sort(keys.begin(), keys.end());
+            auto& order = orders_[s];
+            auto& starts = ringStarts_[s];
+            std::int32_t ring = -1;
+            for (const std::int32_t key : keys) {
+                const std::int32_t d = key / static_cast<std::int32_t>(cells);
+                const std::int32_t index = key % static_cast<std::int32_t>(cells);
+                while (ring < d) {
+                    starts.push_back(static_cast<std::uint16_t>(order.size()));
+                    ++ring;
+                }
+                order.push_back({index / height, index % height});
+                setBit(ringBits_[s * maxRings + static_cast<std::size_t>(d)], order.back());
             }
+            starts.push_back(static_cast<std::uint16_t>(order.size()));
         }
+}
+
+const CellBits& RingTable::ringBits(Position start, std::int32_t d) const
+{
+    // Callers walk d up to maxDistance(start), which already checked start.
+    return ringBits_.at(static_cast<std::size_t>(start.x * height + start.y) * maxRings + static_cast<std::size_t>(d));
 }
 
 const std::vector<Position>& RingTable::order(Position start) const

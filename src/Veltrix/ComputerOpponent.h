@@ -9,6 +9,7 @@
 #include "Veltrix/Referee.h"
 #include "Veltrix/RuleOptions.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <utility>
@@ -32,6 +33,20 @@ Direction bitDirection(DirectionSet singleBit); // (0, 0) for 0
 
 using ScoreGrid = std::vector<std::vector<double>>; // [y][x]
 
+// A set of cells of the 20 x 13 table, one bit per cell at index x * 16 + y, so
+// that ascending bit order is the x-then-y order the ring walks use.
+using CellBits = std::array<std::uint64_t, 5>;
+
+// What chooseMove derives from one move's score grid and knowledge so that the
+// stock rules can walk the rings a whole ring at a time instead of cell by cell.
+// Valid only during the chooseMove call that filled it, for that player.
+struct WalkCache {
+    CellBits scoring{};               // score >= 0.0
+    CellBits unseen{};                // knowledge says never seen
+    const Veltrix::Player* player = nullptr;
+    bool valid = false;
+};
+
 struct AIData {
     // Value of each cell, recomputed at every move; 0.0 at creation.
     ScoreGrid score;
@@ -49,6 +64,9 @@ struct AIData {
                                  const Veltrix::SeenAnt& enemyAnt0, const Veltrix::SeenAnt& enemyAnt1,
                                  DirectionSet& mask0, DirectionSet& mask1)>
         chooseAnt;
+
+    // Derived from score and the player's knowledge; see WalkCache.
+    WalkCache walkCache;
 
     explicit AIData(const Veltrix::RuleOptions& options);
 };
@@ -103,11 +121,16 @@ public:
     const std::vector<Position>& order(Position start) const;
     std::size_t ringBegin(Position start, std::int32_t d) const;
     std::int32_t maxDistance(Position start) const;
+    // The cells of ring d around start (d up to maxDistance) as a bit set.
+    const CellBits& ringBits(Position start, std::int32_t d) const;
+
+    static constexpr std::int32_t maxRings = 20; // distances 0..19 on a 20 x 13 field
 
 private:
     RingTable();
     std::vector<std::vector<Position>> orders_;          // per start index x * height + y
     std::vector<std::vector<std::uint16_t>> ringStarts_; // per start, per distance, plus end
+    std::vector<CellBits> ringBits_;                     // per start, maxRings entries
 };
 
 } // namespace VX3D

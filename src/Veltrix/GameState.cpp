@@ -134,36 +134,43 @@ void Player::moveAnt(MoveOutcome& outcome, AntId antId, Direction direction, con
 void Player::updateVisible(const RuleOptions& options)
 {
     // The union of the ants' squares, produced column by column in (x, y) order
-    // so the set is filled by appending, without searching or sorting.
-    visible.clear();
+    // straight into the set's sorted storage, without searching or sorting cells.
+    auto cells = visible.extract_sequence();
+    cells.clear();
     const std::int32_t r = options.antVisibilityRadius;
-    if (r < 0 || ants.empty())
-        return;
-    std::int32_t firstColumn = options.fieldWidth;
-    std::int32_t lastColumn = -1;
-    for (const auto& [id, ant] : ants) {
-        firstColumn = std::min(firstColumn, std::max(0, ant.x - r));
-        lastColumn = std::max(lastColumn, std::min(options.fieldWidth - 1, ant.x + r));
-    }
-    boost::container::small_vector<std::pair<std::int32_t, std::int32_t>, 8> runs;
-    for (std::int32_t i = firstColumn; i <= lastColumn; ++i) {
-        runs.clear();
+    if (r >= 0 && !ants.empty()) {
+        std::int32_t firstColumn = options.fieldWidth;
+        std::int32_t lastColumn = -1;
         for (const auto& [id, ant] : ants) {
-            if (i < ant.x - r || i > ant.x + r)
-                continue;
-            const std::int32_t lo = std::max(0, ant.y - r);
-            const std::int32_t hi = std::min(options.fieldHeight - 1, ant.y + r);
-            if (lo <= hi)
-                runs.emplace_back(lo, hi);
+            firstColumn = std::min(firstColumn, std::max(0, ant.x - r));
+            lastColumn = std::max(lastColumn, std::min(options.fieldWidth - 1, ant.x + r));
         }
-        std::sort(runs.begin(), runs.end());
-        std::int32_t next = 0; // first row of this column not yet added
-        for (const auto& [lo, hi] : runs)
-            for (std::int32_t j = std::max(lo, next); j <= hi; ++j) {
-                visible.insert(visible.end(), Position{i, j});
-                next = j + 1;
+        boost::container::small_vector<std::pair<std::int32_t, std::int32_t>, 8> runs;
+        for (std::int32_t i = firstColumn; i <= lastColumn; ++i) {
+            runs.clear();
+            for (const auto& [id, ant] : ants) {
+                if (i < ant.x - r || i > ant.x + r)
+                    continue;
+                const std::int32_t lo = std::max(0, ant.y - r);
+                const std::int32_t hi = std::min(options.fieldHeight - 1, ant.y + r);
+                if (lo <= hi)
+                    runs.emplace_back(lo, hi);
             }
+            if (runs.size() == 2) {
+                if (runs[1] < runs[0])
+                    std::swap(runs[0], runs[1]);
+            } else if (runs.size() > 2) {
+                std::sort(runs.begin(), runs.end());
+            }
+            std::int32_t next = 0; // first row of this column not yet added
+            for (const auto& [lo, hi] : runs)
+                for (std::int32_t j = std::max(lo, next); j <= hi; ++j) {
+                    cells.push_back(Position{i, j});
+                    next = j + 1;
+                }
+        }
     }
+    visible.adopt_sequence(boost::container::ordered_unique_range, std::move(cells));
 }
 
 void Player::updateKnowledge(const VisibleFood& visibleFood, const SeenAnts& seenAnts,
@@ -375,38 +382,60 @@ void GameState::updateView(PlayerId playerId, const RuleOptions& options, bool f
 {
     Player& player = players.at(playerId);
 
-    // Food and portal maps are walked alongside the visible set (all ordered by
-    // cell) instead of searched once per visible cell.
-    VisibleFood visibleFood;
-    VisiblePortals visiblePortals;
-    auto f = food.begin();
-    auto entry = portalEntries.begin();
-    auto exit = portalExits.begin();
+    // This is updateKnowledge(visibleFood, seenAnts, visiblePortals) with the
+    // three lists never built, as it runs twice per move: first every visible
+    // cell is written as seen with nothing on it, then the few food pieces and
+    // portal ends that lie among the visible cells are marked.
     for (const Position c : player.visible) {
-        while (f != food.end() && f->first < c)
-            ++f;
-        if (f != food.end() && f->first == c && f->second)
-            visibleFood.insert(visibleFood.end(), c);
-        while (entry != portalEntries.end() && entry->first < c)
-            ++entry;
-        while (exit != portalExits.end() && exit->first < c)
-            ++exit;
-        if (entry != portalEntries.end() && entry->first == c)
-            visiblePortals.emplace_hint(visiblePortals.end(), c, entry->second);
-        else if (exit != portalExits.end() && exit->first == c)
-            visiblePortals.emplace_hint(visiblePortals.end(), c, exit->second);
+        CellKnowledge& k = player.knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)];
+        k.seen = true;
+        k.food = false;
+        k.portal = false;
+        k.seenAt = player.moveCount;
+        k.portalExit = Position{0, 0};
     }
+    if (player.visible.empty())
+        return updateSightings(playerId, options, firstRound);
+    const std::int32_t firstColumn = player.visible.begin()->x;
+    const std::int32_t lastColumn = player.visible.rbegin()->x;
+    const auto seenHere = [&](Position c) {
+        return c.x >= firstColumn && c.x <= lastColumn && player.visible.contains(c);
+    };
+    const auto cell = [&](Position c) -> CellKnowledge& {
+        return player.knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)];
+    };
+    for (const auto& [c, present] : food)
+        if (present && seenHere(c))
+            cell(c).food = true;
+    // An end in both maps is read as an entry, as a lookup of the entries first would.
+    for (const auto& [c, other] : portalExits)
+        if (seenHere(c)) {
+            cell(c).portal = true;
+            cell(c).portalExit = other;
+        }
+    for (const auto& [c, other] : portalEntries)
+        if (seenHere(c)) {
+            cell(c).portal = true;
+            cell(c).portalExit = other;
+        }
+    updateSightings(playerId, options, firstRound);
+}
 
-    SeenAnts seenAnts;
+void GameState::updateSightings(PlayerId playerId, const RuleOptions& options, bool firstRound)
+{
+    Player& player = players.at(playerId);
     for (const auto& [q, other] : players) {
         if (q == playerId)
             continue;
+        OrderedMap<AntId, SeenAnt>* sightings = nullptr;
         for (std::int32_t j = 0; j < options.antsPerPlayer; ++j) {
             const AntId id = makeAntId(j, options);
             const Ant& a = other.ants.at(id);
             if (!firstRound && !player.visible.contains(a.position()))
                 continue;
-            SeenAnt s;
+            if (sightings == nullptr)
+                sightings = &player.seenEnemies[q];
+            SeenAnt& s = (*sightings)[id];
             s.id = id;
             s.x = a.x;
             s.y = a.y;
@@ -415,10 +444,9 @@ void GameState::updateView(PlayerId playerId, const RuleOptions& options, bool f
             s.fighting = a.fighting;
             s.killed = a.killed;
             s.leftField = a.leftField;
-            seenAnts.emplace_back(q, s);
+            s.seenAt = player.moveCount;
         }
     }
-    player.updateKnowledge(visibleFood, seenAnts, visiblePortals);
 }
 
 bool GameState::isOver() const

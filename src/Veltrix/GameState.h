@@ -159,6 +159,10 @@ public:
     // (firstRound) every enemy ant is reported wherever it stands.
     void updateView(PlayerId player, const RuleOptions& options, bool firstRound);
 
+    // The sighting half of updateView: every enemy ant in view (or, in the first
+    // round, every enemy ant) recorded in the player's seenEnemies.
+    void updateSightings(PlayerId player, const RuleOptions& options, bool firstRound);
+
     // No food left, or no ant of any player can move.
     bool isOver() const;
 

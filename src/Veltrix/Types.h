@@ -12,7 +12,6 @@
 #include <boost/container/flat_set.hpp>
 #include <boost/container/small_vector.hpp>
 
-#include <compare>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -26,7 +25,15 @@ namespace Veltrix {
 struct Position {
     std::int32_t x = 0;
     std::int32_t y = 0;
-    friend constexpr auto operator<=>(const Position&, const Position&) = default;
+    // Spelled out rather than defaulted through <=>: these comparisons run in
+    // every map lookup and merge of the engine, and this form compiles to two
+    // plain integer compares.
+    friend constexpr bool operator==(Position a, Position b) { return a.x == b.x && a.y == b.y; }
+    friend constexpr bool operator!=(Position a, Position b) { return !(a == b); }
+    friend constexpr bool operator<(Position a, Position b) { return a.x != b.x ? a.x < b.x : a.y < b.y; }
+    friend constexpr bool operator>(Position a, Position b) { return b < a; }
+    friend constexpr bool operator<=(Position a, Position b) { return !(b < a); }
+    friend constexpr bool operator>=(Position a, Position b) { return !(a < b); }
 };
 
 // Added to a position; components are -1, 0 or 1 for every caller in the game,
