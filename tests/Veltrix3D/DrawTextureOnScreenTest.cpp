@@ -44,7 +44,8 @@ protected:
         context = std::make_unique<VX3DTest::GLTestContext>(64, 64);
         fs::current_path(VX_GAME_DIR);
     }
-    static void TearDownTestSuite() { context.reset(); }
+    // The context is kept until the process ends: the pass's program and quad live until then
+    // too, and are deleted (static destruction runs in reverse) while the context still exists.
 
     void SetUp() override {
         glViewport(0, 0, 64, 64);
