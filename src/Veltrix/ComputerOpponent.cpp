@@ -334,22 +334,28 @@ std::pair<AntId, Direction> chooseMove(PlayerId aiPlayer, AIData& data, const Re
             rows[y] = player.knowledge[y].data();
             scores[y] = data.score[y].data();
         }
-        // The score is stored as its bit pattern, masked to 0.0 on food cells.
+        // Scores row by row (contiguous); the score is stored as its bit
+        // pattern, masked to 0.0 on food cells.
         const std::uint64_t other = std::bit_cast<std::uint64_t>(notFoodScore);
+        for (std::size_t y = 0; y < static_cast<std::size_t>(RingTable::height); ++y) {
+            const CellKnowledge* row = rows[y];
+            double* out = scores[y];
+            for (std::size_t x = 0; x < static_cast<std::size_t>(RingTable::width); ++x)
+                out[x] = std::bit_cast<double>(other & (std::uint64_t{row[x].food} - 1));
+        }
+        // The two sets column by column, in bit order.
         for (std::size_t x = 0; x < static_cast<std::size_t>(RingTable::width); ++x) {
             std::uint64_t food = 0;
-            std::uint64_t unseen = 0;
+            std::uint64_t seen = 0;
 #pragma GCC unroll 13
             for (std::size_t y = 0; y < static_cast<std::size_t>(RingTable::height); ++y) {
                 const CellKnowledge& k = rows[y][x];
-                const std::uint64_t hasFood = k.food ? 1 : 0;
-                scores[y][x] = std::bit_cast<double>(other & (hasFood - 1));
-                food |= hasFood << y;
-                unseen |= std::uint64_t{!k.seen} << y;
+                food |= std::uint64_t{k.food} << y;
+                seen |= std::uint64_t{k.seen} << y;
             }
             const std::size_t shift = (x % 4) * columnBits;
             cache.scoring[x / 4] |= food << shift;
-            cache.unseen[x / 4] |= unseen << shift;
+            cache.unseen[x / 4] |= (~seen & ((std::uint64_t{1} << RingTable::height) - 1)) << shift;
         }
     } else {
         for (std::int32_t x = 0; x < options.fieldWidth; ++x)

@@ -428,9 +428,13 @@ void GameState::updateSightings(PlayerId playerId, const RuleOptions& options, b
         if (q == playerId)
             continue;
         OrderedMap<AntId, SeenAnt>* sightings = nullptr;
-        for (std::int32_t j = 0; j < options.antsPerPlayer; ++j) {
-            const AntId id = makeAntId(j, options);
-            const Ant& a = other.ants.at(id);
+        // Ants 0 .. antsPerPlayer - 1 in id order; a player missing one is the
+        // map lookup's error, as with at().
+        auto next = other.ants.begin();
+        for (AntId id = 0; id < options.antsPerPlayer; ++id, ++next) {
+            if (next == other.ants.end() || next->first != id)
+                throwMissingKey();
+            const Ant& a = next->second;
             if (!firstRound && !player.visible.contains(a.position()))
                 continue;
             if (sightings == nullptr)
