@@ -15,15 +15,21 @@ in vec2 texCoord;
 out vec4 fragColour;
 
 const float glyphEdge = 0.5;
-const float outlineEdge = 0.38;   // about 2 atlas pixels outside the glyph
+const float outlineWidth = 0.12;  // about 2 atlas pixels outside the glyph
 const float glowReach = 0.12;     // the glow fades out over about 4 more pixels
 const float glowStrength = 0.75;
 
 void main()
 {
     float dist = texture(textMap, texCoord).r;
-    float aa = max(fwidth(dist) * 0.7, 1.0e-4);
-    float glyph = smoothstep(glyphEdge - aa, glyphEdge + aa, dist);
+    // the change of distance across one screen pixel
+    float pixel = max(fwidth(dist), 1.0e-4);
+    float aa = pixel * 0.7;
+    // Small text: a slightly bolder glyph and an outline of at most about half a pixel, so the
+    // letters stay readable in the text colour instead of drowning in their outline.
+    float edge = glyphEdge - min(0.25 * pixel, 0.04);
+    float outlineEdge = edge - min(outlineWidth, 0.5 * pixel + 0.02);
+    float glyph = smoothstep(edge - aa, edge + aa, dist);
     float outline = smoothstep(outlineEdge - aa, outlineEdge + aa, dist);
 
     float glowDist = texture(textMap, texCoord + glowOffset).r;
