@@ -6,6 +6,7 @@
 #include "Manager/TextManager/HelpOverlay.h"
 #include "Manager/TextManager/TextManager.h"
 #include "FBO/FBO.h"
+#include "Shader/ShaderStore.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,8 @@ protected:
     static void TearDownTestSuite()
     {
         text.reset();
+        // The stored shaders belong to this context; the next suite makes a new one.
+        GLutil::ShaderStore::purge();
         context.reset();
     }
     void SetUp() override { text->update(1.0e9); }  // start every test without texts
