@@ -79,31 +79,84 @@ static_assert(RingTable::height <= columnBits && RingTable::width * columnBits <
 
 Position cellOfBit(std::int32_t index) { return {index / columnBits, index % columnBits}; }
 
-// The ring walk over a bit set, a whole ring at a time: a ring without a match
-// costs five word operations; in a ring with matches they are visited in
-// ascending bit order, which is the ring's x-then-y order. Gives exactly what
-// ringWalk gives for the same cells.
-Position bitWalk(const CellBits& match, Position start, std::int32_t from, std::int32_t skip)
+// Set bits of the cells of `bits` that are also in `mask`.
+inline std::int32_t countCommon(const CellBits& bits, const CellBits& mask)
+{
+    std::int32_t n = 0;
+    for (std::size_t w = 0; w < bits.size(); ++w)
+        n += std::popcount(bits[w] & mask[w]);
+    return n;
+}
+
+// The cell of the (rest + 1)-th set bit of ring & match; that many must be there.
+inline Position selectCommon(const CellBits& ring, const CellBits& match, std::int32_t rest)
+{
+    for (std::size_t w = 0;; ++w) {
+        std::uint64_t hits = ring[w] & match[w];
+        const auto here = std::popcount(hits);
+        if (rest >= here) {
+            rest -= here;
+            continue;
+        }
+        for (; rest > 0; --rest)
+            hits &= hits - 1;
+        return cellOfBit(static_cast<std::int32_t>(w * 64) + std::countr_zero(hits));
+    }
+}
+
+// The ring walk over a bit set, counting a ring's matches at once: the wanted
+// match lies in the first ring whose count reaches it, and within that ring
+// ascending bit order is the ring's x-then-y order. Most walks end within a few
+// rings, so those are counted one by one; beyond them the matches within
+// distance d are counted over the square of side 2d + 1 and the ring is found
+// by a binary search over d. Gives exactly what ringWalk gives for the same cells.
+#if defined(__x86_64__)
+// Most x86-64 processors count bits in one instruction, but the baseline
+// instruction set lacks it; the loader picks the variant the processor runs.
+__attribute__((target_clones("popcnt", "default")))
+#endif
+Position
+bitWalk(const CellBits& match, Position start, std::int32_t from, std::int32_t skip)
 {
     const RingTable& table = RingTable::instance();
-    std::int32_t n = std::max(skip, 0);
-    std::int32_t last = -1; // bit index of the latest match, the fallback
+    const CellBits* square = table.squares(start);
     const std::int32_t farthest = table.maxDistance(start);
-    for (std::int32_t d = std::max(from, 0); d <= farthest; ++d) {
+    constexpr std::int32_t ringsCounted = 4;
+    from = std::max(from, 0);
+    const std::int32_t wanted = std::max(skip, 0); // matches to pass over
+    std::int32_t passed = 0;                       // matches in rings from .. d - 1
+    std::int32_t lastRing = -1;                    // the farthest of them with a match
+    std::int32_t d = from;
+    for (; d <= farthest && d < from + ringsCounted; ++d) {
         const CellBits& ring = table.ringBits(start, d);
-        for (std::size_t w = 0; w < ring.size(); ++w) {
-            std::uint64_t hits = ring[w] & match[w];
-            while (hits != 0) {
-                const auto index = static_cast<std::int32_t>(w * 64) + std::countr_zero(hits);
-                if (n == 0)
-                    return cellOfBit(index);
-                --n;
-                last = index;
-                hits &= hits - 1;
-            }
-        }
+        const std::int32_t here = countCommon(match, ring);
+        if (wanted < passed + here)
+            return selectCommon(ring, match, wanted - passed);
+        if (here > 0)
+            lastRing = d;
+        passed += here;
     }
-    return last < 0 ? start : cellOfBit(last);
+    const std::int32_t inner = d > 0 ? countCommon(match, square[d - 1]) : 0;
+    const std::int32_t outer = d <= farthest ? countCommon(match, square[farthest]) - inner : 0;
+    if (outer <= 0) {
+        // Fewer matches than skipped: the last one, or start without any.
+        if (lastRing < 0)
+            return start;
+        const CellBits& ring = table.ringBits(start, lastRing);
+        return selectCommon(ring, match, countCommon(match, ring) - 1);
+    }
+    // Counted from the first ring, the wanted match, or the last one.
+    const std::int32_t k = inner + std::min(wanted - passed, outer - 1);
+    std::int32_t lo = d;
+    std::int32_t hi = farthest;
+    while (lo < hi) {
+        const std::int32_t mid = lo + (hi - lo) / 2;
+        if (countCommon(match, square[mid]) > k)
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return selectCommon(table.ringBits(start, lo), match, k - countCommon(match, square[lo - 1]));
 }
 
 void setBit(CellBits& bits, Position c)
@@ -182,19 +235,26 @@ Position stepWithinField(Position cell, Direction direction)
 
 namespace {
 
+// The eight neighbour steps with their bits.
+struct Neighbour {
+    std::int32_t dx;
+    std::int32_t dy;
+    DirectionSet bit;
+};
+constexpr Neighbour neighbours[] = {{0, -1, 1},  {1, -1, 2},  {1, 0, 4},  {1, 1, 8},
+                                    {0, 1, 16}, {-1, 1, 32}, {-1, 0, 64}, {-1, -1, 128}};
+
 template <class Keep>
 DirectionSet directionsWhere(Position from, Position target, Keep keep)
 {
     const std::int32_t now = chebyshev(from, target);
     DirectionSet mask = 0;
-    for (std::int32_t dx = -1; dx <= 1; ++dx)
-        for (std::int32_t dy = -1; dy <= 1; ++dy) {
-            if (dx == 0 && dy == 0)
-                continue;
-            const Position to = stepWithinField(from, {dx, dy});
-            if (to != from && keep(chebyshev(to, target), now))
-                mask |= directionBit({dx, dy});
-        }
+    for (const Neighbour& n : neighbours) {
+        const Position to{from.x + n.dx, from.y + n.dy};
+        // A step off the table stays where it is, which is never a move.
+        if (inTable(to) && keep(chebyshev(to, target), now))
+            mask |= n.bit;
+    }
     return mask;
 }
 
@@ -334,28 +394,25 @@ std::pair<AntId, Direction> chooseMove(PlayerId aiPlayer, AIData& data, const Re
             rows[y] = player.knowledge[y].data();
             scores[y] = data.score[y].data();
         }
-        // Scores row by row (contiguous); the score is stored as its bit
-        // pattern, masked to 0.0 on food cells.
+        // One pass, column by column in bit order, reads each cell once for
+        // its score and both sets; the score is stored as its bit pattern,
+        // masked to 0.0 on food cells.
         const std::uint64_t other = std::bit_cast<std::uint64_t>(notFoodScore);
-        for (std::size_t y = 0; y < static_cast<std::size_t>(RingTable::height); ++y) {
-            const CellKnowledge* row = rows[y];
-            double* out = scores[y];
-            for (std::size_t x = 0; x < static_cast<std::size_t>(RingTable::width); ++x)
-                out[x] = std::bit_cast<double>(other & (std::uint64_t{row[x].food} - 1));
-        }
-        // The two sets column by column, in bit order.
+        constexpr std::uint64_t columnMask = (std::uint64_t{1} << RingTable::height) - 1;
         for (std::size_t x = 0; x < static_cast<std::size_t>(RingTable::width); ++x) {
             std::uint64_t food = 0;
             std::uint64_t seen = 0;
 #pragma GCC unroll 13
             for (std::size_t y = 0; y < static_cast<std::size_t>(RingTable::height); ++y) {
                 const CellKnowledge& k = rows[y][x];
-                food |= std::uint64_t{k.food} << y;
+                const std::uint64_t f = k.food;
+                food |= f << y;
                 seen |= std::uint64_t{k.seen} << y;
+                scores[y][x] = std::bit_cast<double>(other & (f - 1));
             }
             const std::size_t shift = (x % 4) * columnBits;
             cache.scoring[x / 4] |= food << shift;
-            cache.unseen[x / 4] |= (~seen & ((std::uint64_t{1} << RingTable::height) - 1)) << shift;
+            cache.unseen[x / 4] |= (~seen & columnMask) << shift;
         }
     } else {
         for (std::int32_t x = 0; x < options.fieldWidth; ++x)
@@ -445,6 +502,23 @@ RingTable::RingTable()
             }
             starts.push_back(static_cast<std::uint16_t>(order.size()));
         }
+    squareBits_.assign(cells * maxRings, CellBits{});
+    for (std::size_t s = 0; s < cells; ++s) {
+        CellBits within{};
+        for (std::size_t d = 0; d < static_cast<std::size_t>(maxRings); ++d) {
+            const CellBits& ring = ringBits_[s * maxRings + d];
+            for (std::size_t w = 0; w < within.size(); ++w)
+                within[w] |= ring[w];
+            squareBits_[s * maxRings + d] = within;
+        }
+    }
+}
+
+const CellBits* RingTable::squares(Position start) const
+{
+    if (!inTable(start))
+        throwMissingKey();
+    return &squareBits_[static_cast<std::size_t>(start.x * height + start.y) * maxRings];
 }
 
 const CellBits& RingTable::ringBits(Position start, std::int32_t d) const

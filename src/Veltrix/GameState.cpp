@@ -3,6 +3,7 @@
 #include "Veltrix/GameRandom.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -139,23 +140,32 @@ void Player::updateVisible(const RuleOptions& options)
     cells.clear();
     const std::int32_t r = options.antVisibilityRadius;
     if (r >= 0 && !ants.empty()) {
+        // Each ant's square, clipped to the field, as column and row ranges.
+        struct Square {
+            std::int32_t left, right, top, bottom;
+        };
+        boost::container::small_vector<Square, 8> squares;
         std::int32_t firstColumn = options.fieldWidth;
         std::int32_t lastColumn = -1;
+        std::size_t bound = 0;
         for (const auto& [id, ant] : ants) {
-            firstColumn = std::min(firstColumn, std::max(0, ant.x - r));
-            lastColumn = std::max(lastColumn, std::min(options.fieldWidth - 1, ant.x + r));
+            const Square q{std::max(0, ant.x - r), std::min(options.fieldWidth - 1, ant.x + r),
+                           std::max(0, ant.y - r), std::min(options.fieldHeight - 1, ant.y + r)};
+            if (q.left > q.right || q.top > q.bottom)
+                continue;
+            squares.push_back(q);
+            firstColumn = std::min(firstColumn, q.left);
+            lastColumn = std::max(lastColumn, q.right);
+            bound += static_cast<std::size_t>(q.right - q.left + 1) * static_cast<std::size_t>(q.bottom - q.top + 1);
         }
+        cells.resize(bound, boost::container::default_init);
+        Position* out = cells.data();
         boost::container::small_vector<std::pair<std::int32_t, std::int32_t>, 8> runs;
         for (std::int32_t i = firstColumn; i <= lastColumn; ++i) {
             runs.clear();
-            for (const auto& [id, ant] : ants) {
-                if (i < ant.x - r || i > ant.x + r)
-                    continue;
-                const std::int32_t lo = std::max(0, ant.y - r);
-                const std::int32_t hi = std::min(options.fieldHeight - 1, ant.y + r);
-                if (lo <= hi)
-                    runs.emplace_back(lo, hi);
-            }
+            for (const Square& q : squares)
+                if (i >= q.left && i <= q.right)
+                    runs.emplace_back(q.top, q.bottom);
             if (runs.size() == 2) {
                 if (runs[1] < runs[0])
                     std::swap(runs[0], runs[1]);
@@ -163,12 +173,13 @@ void Player::updateVisible(const RuleOptions& options)
                 std::sort(runs.begin(), runs.end());
             }
             std::int32_t next = 0; // first row of this column not yet added
-            for (const auto& [lo, hi] : runs)
-                for (std::int32_t j = std::max(lo, next); j <= hi; ++j) {
-                    cells.push_back(Position{i, j});
-                    next = j + 1;
-                }
+            for (const auto& [lo, hi] : runs) {
+                for (std::int32_t j = std::max(lo, next); j <= hi; ++j)
+                    *out++ = Position{i, j};
+                next = std::max(next, hi + 1);
+            }
         }
+        cells.resize(static_cast<std::size_t>(out - cells.data()));
     }
     visible.adopt_sequence(boost::container::ordered_unique_range, std::move(cells));
 }
@@ -358,70 +369,86 @@ MoveOutcome GameState::applyMove(PlayerId playerId, AntId antId, Direction direc
 void GameState::shufflePortals(GameRandom& random)
 {
     const std::size_t n = portalEntries.size();
-    boost::container::small_vector<Position, 16> entries;
     boost::container::small_vector<Position, 16> exits;
     boost::container::small_vector<std::size_t, 16> idx;
     for (const auto& [entry, exit] : portalEntries) {
-        idx.push_back(entries.size());
-        entries.push_back(entry);
+        idx.push_back(exits.size());
         exits.push_back(exit);
     }
     for (std::size_t j = 2; j < n; ++j) {
         const auto k = static_cast<std::size_t>(random.uniformInt(0, static_cast<std::int32_t>(j) - 1));
         std::swap(idx[j], idx[k]);
     }
-    portalEntries.clear();
+    // The entries keep their keys, so only their exits are rewritten; the
+    // reverse map is rebuilt from the new pairs, sorted by exit, a later entry
+    // winning where two share an exit.
+    boost::container::small_vector<std::pair<Position, Position>, 16> reverse;
+    std::size_t v = 0;
+    for (auto& [entry, exit] : portalEntries) {
+        exit = exits[idx[v++]];
+        reverse.emplace_back(exit, entry);
+    }
+    std::stable_sort(reverse.begin(), reverse.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     portalExits.clear();
-    for (std::size_t v = 0; v < n; ++v) {
-        portalEntries.emplace_hint(portalEntries.end(), entries[v], exits[idx[v]]);
-        portalExits[exits[idx[v]]] = entries[v];
+    for (std::size_t i = 0; i < reverse.size(); ++i) {
+        if (i + 1 < reverse.size() && reverse[i + 1].first == reverse[i].first)
+            continue;
+        portalExits.emplace_hint(portalExits.end(), reverse[i].first, reverse[i].second);
     }
 }
 
-void GameState::updateView(PlayerId playerId, const RuleOptions& options, bool firstRound)
-{
-    Player& player = players.at(playerId);
+namespace {
 
-    // This is updateKnowledge(visibleFood, seenAnts, visiblePortals) with the
-    // three lists never built, as it runs twice per move: first every visible
-    // cell is written as seen with nothing on it, then the few food pieces and
-    // portal ends that lie among the visible cells are marked.
-    for (const Position c : player.visible) {
-        CellKnowledge& k = player.knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)];
-        k.seen = true;
-        k.food = false;
-        k.portal = false;
-        k.seenAt = player.moveCount;
-        k.portalExit = Position{0, 0};
+// Which cells a player sees now, as one bit per row for each column its ants
+// span: a lookup is a shift instead of a search of the visible set. Fields
+// higher than a column word keep the search.
+class VisibleColumns {
+public:
+    // Also writes every visible cell into the player's knowledge as seen now
+    // with nothing on it, in the same walk over the cells.
+    VisibleColumns(const Player& player, std::vector<std::vector<CellKnowledge>>& knowledge)
+        : visible_(player.visible)
+    {
+        if (visible_.empty())
+            return;
+        first_ = visible_.begin()->x;
+        last_ = visible_.rbegin()->x;
+        masks_.assign(static_cast<std::size_t>(last_ - first_) + 1, 0);
+        const CellKnowledge unseenNow{true, false, false, player.moveCount, Position{0, 0}};
+        std::uint64_t* masks = masks_.data();
+        for (const Position c : visible_) {
+            knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)] = unseenNow;
+            // A shift past the word would be undefined; such a field searches.
+            searched_ |= static_cast<std::uint32_t>(c.y) >= 64;
+            masks[c.x - first_] |= std::uint64_t{1} << (c.y & 63);
+        }
     }
-    if (player.visible.empty())
-        return updateSightings(playerId, options, firstRound);
-    const std::int32_t firstColumn = player.visible.begin()->x;
-    const std::int32_t lastColumn = player.visible.rbegin()->x;
-    const auto seenHere = [&](Position c) {
-        return c.x >= firstColumn && c.x <= lastColumn && player.visible.contains(c);
-    };
-    const auto cell = [&](Position c) -> CellKnowledge& {
-        return player.knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)];
-    };
-    for (const auto& [c, present] : food)
-        if (present && seenHere(c))
-            cell(c).food = true;
-    // An end in both maps is read as an entry, as a lookup of the entries first would.
-    for (const auto& [c, other] : portalExits)
-        if (seenHere(c)) {
-            cell(c).portal = true;
-            cell(c).portalExit = other;
-        }
-    for (const auto& [c, other] : portalEntries)
-        if (seenHere(c)) {
-            cell(c).portal = true;
-            cell(c).portalExit = other;
-        }
-    updateSightings(playerId, options, firstRound);
-}
 
-void GameState::updateSightings(PlayerId playerId, const RuleOptions& options, bool firstRound)
+    std::int32_t firstColumn() const { return first_; }
+    std::int32_t lastColumn() const { return last_; }
+
+    bool contains(Position c) const
+    {
+        if (c.x < first_ || c.x > last_)
+            return false;
+        if (searched_)
+            return visible_.contains(c);
+        return c.y >= 0 && c.y < 64 && ((masks_[static_cast<std::size_t>(c.x - first_)] >> c.y) & 1) != 0;
+    }
+
+private:
+    const OrderedSet<Position>& visible_;
+    std::int32_t first_ = 0;
+    std::int32_t last_ = -1;
+    bool searched_ = false;
+    boost::container::small_vector<std::uint64_t, 32> masks_;
+};
+
+// updateSightings for a given test of what the player sees.
+template <class Sees>
+void recordSightings(OrderedMap<PlayerId, Player>& players, PlayerId playerId, const RuleOptions& options,
+                     bool firstRound, const Sees& sees)
 {
     Player& player = players.at(playerId);
     for (const auto& [q, other] : players) {
@@ -435,7 +462,7 @@ void GameState::updateSightings(PlayerId playerId, const RuleOptions& options, b
             if (next == other.ants.end() || next->first != id)
                 throwMissingKey();
             const Ant& a = next->second;
-            if (!firstRound && !player.visible.contains(a.position()))
+            if (!firstRound && !sees(a.position()))
                 continue;
             if (sightings == nullptr)
                 sightings = &player.seenEnemies[q];
@@ -453,12 +480,48 @@ void GameState::updateSightings(PlayerId playerId, const RuleOptions& options, b
     }
 }
 
+} // namespace
+
+void GameState::updateView(PlayerId playerId, const RuleOptions& options, bool firstRound)
+{
+    Player& player = players.at(playerId);
+
+    // This is updateKnowledge(visibleFood, seenAnts, visiblePortals) with the
+    // three lists never built, as it runs twice per move: first every visible
+    // cell is written as seen with nothing on it, then the few food pieces and
+    // portal ends that lie among the visible cells are marked.
+    const VisibleColumns sees(player, player.knowledge);
+    const auto cell = [&](Position c) -> CellKnowledge& {
+        return player.knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)];
+    };
+    // Food is ordered by column: only the columns in view are looked at.
+    for (auto f = food.lower_bound(Position{sees.firstColumn(), INT32_MIN});
+         f != food.end() && f->first.x <= sees.lastColumn(); ++f)
+        if (f->second && sees.contains(f->first))
+            cell(f->first).food = true;
+    // An end in both maps is read as an entry, as a lookup of the entries first would.
+    for (const auto& [c, other] : portalExits)
+        if (sees.contains(c)) {
+            cell(c).portal = true;
+            cell(c).portalExit = other;
+        }
+    for (const auto& [c, other] : portalEntries)
+        if (sees.contains(c)) {
+            cell(c).portal = true;
+            cell(c).portalExit = other;
+        }
+    recordSightings(players, playerId, options, firstRound, [&](Position c) { return sees.contains(c); });
+}
+
+void GameState::updateSightings(PlayerId playerId, const RuleOptions& options, bool firstRound)
+{
+    const OrderedSet<Position>& visible = players.at(playerId).visible;
+    recordSightings(players, playerId, options, firstRound, [&](Position c) { return visible.contains(c); });
+}
+
 bool GameState::isOver() const
 {
-    bool foodLeft = false;
-    for (const auto& [p, present] : food)
-        foodLeft = foodLeft || present;
-    if (!foodLeft)
+    if (std::none_of(food.begin(), food.end(), [](const auto& piece) { return piece.second; }))
         return true;
     for (const auto& [id, player] : players)
         if (player.canStillMove())
