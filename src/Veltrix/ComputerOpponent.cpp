@@ -249,11 +249,15 @@ DirectionSet directionsWhere(Position from, Position target, Keep keep)
 {
     const std::int32_t now = chebyshev(from, target);
     DirectionSet mask = 0;
+    // Evaluated for all eight without branching: which ones hold depends on
+    // the positions and would mispredict.
     for (const Neighbour& n : neighbours) {
         const Position to{from.x + n.dx, from.y + n.dy};
         // A step off the table stays where it is, which is never a move.
-        if (inTable(to) && keep(chebyshev(to, target), now))
-            mask |= n.bit;
+        const bool onTable = (static_cast<std::uint32_t>(to.x) < static_cast<std::uint32_t>(RingTable::width)) &
+                             (static_cast<std::uint32_t>(to.y) < static_cast<std::uint32_t>(RingTable::height));
+        const bool held = keep(chebyshev(to, target), now);
+        mask |= static_cast<DirectionSet>(n.bit * static_cast<unsigned>(onTable & held));
     }
     return mask;
 }
@@ -502,15 +506,18 @@ RingTable::RingTable()
             }
             starts.push_back(static_cast<std::uint16_t>(order.size()));
         }
-    squareBits_.assign(cells * maxRings, CellBits{});
+    // Per start an empty set first (distance -1), then the growing squares.
+    squareBits_.assign(cells * (maxRings + 1), CellBits{});
+    farthest_.resize(cells);
     for (std::size_t s = 0; s < cells; ++s) {
         CellBits within{};
         for (std::size_t d = 0; d < static_cast<std::size_t>(maxRings); ++d) {
             const CellBits& ring = ringBits_[s * maxRings + d];
             for (std::size_t w = 0; w < within.size(); ++w)
                 within[w] |= ring[w];
-            squareBits_[s * maxRings + d] = within;
+            squareBits_[s * (maxRings + 1) + d + 1] = within;
         }
+        farthest_[s] = static_cast<std::int32_t>(ringStarts_[s].size()) - 2;
     }
 }
 
@@ -518,7 +525,7 @@ const CellBits* RingTable::squares(Position start) const
 {
     if (!inTable(start))
         throwMissingKey();
-    return &squareBits_[static_cast<std::size_t>(start.x * height + start.y) * maxRings];
+    return &squareBits_[static_cast<std::size_t>(start.x * height + start.y) * (maxRings + 1) + 1];
 }
 
 const CellBits& RingTable::ringBits(Position start, std::int32_t d) const
@@ -544,7 +551,7 @@ std::size_t RingTable::ringBegin(Position start, std::int32_t d) const
 
 std::int32_t RingTable::maxDistance(Position start) const
 {
-    return static_cast<std::int32_t>(ringStarts_.at(static_cast<std::size_t>(start.x * height + start.y)).size()) - 2;
+    return farthest_.at(static_cast<std::size_t>(start.x * height + start.y));
 }
 
 } // namespace VX3D

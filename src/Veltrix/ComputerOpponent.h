@@ -124,8 +124,8 @@ public:
     // The cells of ring d around start (d up to maxDistance) as a bit set.
     const CellBits& ringBits(Position start, std::int32_t d) const;
     // maxRings bit sets: entry d holds the cells within distance d of start (the
-    // square of side 2d + 1, clipped), so from maxDistance on the whole field.
-    // A start outside the table raises std::out_of_range.
+    // square of side 2d + 1, clipped), so from maxDistance on the whole field;
+    // entry -1 is the empty set. A start outside the table raises std::out_of_range.
     const CellBits* squares(Position start) const;
 
     static constexpr std::int32_t maxRings = 20; // distances 0..19 on a 20 x 13 field
@@ -135,7 +135,8 @@ private:
     std::vector<std::vector<Position>> orders_;          // per start index x * height + y
     std::vector<std::vector<std::uint16_t>> ringStarts_; // per start, per distance, plus end
     std::vector<CellBits> ringBits_;                     // per start, maxRings entries
-    std::vector<CellBits> squareBits_;                   // per start, maxRings entries
+    std::vector<CellBits> squareBits_;                   // per start, maxRings + 1 entries
+    std::vector<std::int32_t> farthest_;                 // per start, its maxDistance
 };
 
 } // namespace VX3D
