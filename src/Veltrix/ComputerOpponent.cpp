@@ -77,6 +77,7 @@ Position ringWalk(const Grid& grid, Position start, std::int32_t from, std::int3
 constexpr std::int32_t columnBits = 16;
 static_assert(RingTable::height <= columnBits && RingTable::width * columnBits <= 5 * 64);
 
+
 Position cellOfBit(std::int32_t index) { return {index / columnBits, index % columnBits}; }
 
 // Set bits of the cells of `bits` that are also in `mask`.
@@ -398,26 +399,34 @@ std::pair<AntId, Direction> chooseMove(PlayerId aiPlayer, AIData& data, const Re
             rows[y] = player.knowledge[y].data();
             scores[y] = data.score[y].data();
         }
-        // One pass, column by column in bit order, reads each cell once for
-        // its score and both sets; the score is stored as its bit pattern,
-        // masked to 0.0 on food cells.
+        // One pass, row by row, reads each cell once for its score and both
+        // sets: four cells of a row (the four columns of a set word) are
+        // combined, seen in the low byte of each 16 bits and food above it,
+        // before the row's shift.
+        // The score is stored as its bit pattern, masked to 0.0 on food cells.
         const std::uint64_t other = std::bit_cast<std::uint64_t>(notFoodScore);
-        constexpr std::uint64_t columnMask = (std::uint64_t{1} << RingTable::height) - 1;
-        for (std::size_t x = 0; x < static_cast<std::size_t>(RingTable::width); ++x) {
-            std::uint64_t food = 0;
-            std::uint64_t seen = 0;
-#pragma GCC unroll 13
-            for (std::size_t y = 0; y < static_cast<std::size_t>(RingTable::height); ++y) {
-                const CellKnowledge& k = rows[y][x];
-                const std::uint64_t f = k.food;
-                food |= f << y;
-                seen |= std::uint64_t{k.seen} << y;
-                scores[y][x] = std::bit_cast<double>(other & (f - 1));
+        constexpr std::uint64_t lowBits = 0x0001000100010001u; // bit 0 of each column's 16
+        std::uint64_t seen[5] = {};
+        for (std::size_t y = 0; y < static_cast<std::size_t>(RingTable::height); ++y) {
+            const CellKnowledge* row = rows[y];
+            double* out = scores[y];
+#pragma GCC unroll 5
+            for (std::size_t w = 0; w < 5; ++w) {
+                std::uint64_t four = 0;
+#pragma GCC unroll 4
+                for (std::size_t i = 0; i < 4; ++i) {
+                    const CellKnowledge& k = row[w * 4 + i];
+                    const std::uint64_t food = k.food;
+                    four |= (std::uint64_t{k.seen} | food << 8) << (16 * i);
+                    out[w * 4 + i] = std::bit_cast<double>(other & (food - 1));
+                }
+                cache.scoring[w] |= ((four >> 8) & lowBits) << y;
+                seen[w] |= (four & lowBits) << y;
             }
-            const std::size_t shift = (x % 4) * columnBits;
-            cache.scoring[x / 4] |= food << shift;
-            cache.unseen[x / 4] |= (~seen & columnMask) << shift;
         }
+        constexpr std::uint64_t tableRows = 0x1FFF1FFF1FFF1FFFu; // rows 0..12 of each column
+        for (std::size_t w = 0; w < 5; ++w)
+            cache.unseen[w] = ~seen[w] & tableRows;
     } else {
         for (std::int32_t x = 0; x < options.fieldWidth; ++x)
             for (std::int32_t y = 0; y < options.fieldHeight; ++y)

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <type_traits>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -400,6 +402,8 @@ void GameState::shufflePortals(GameRandom& random)
 
 namespace {
 
+static_assert(std::is_trivially_copyable_v<CellKnowledge>);
+
 // Which cells a player sees now, as one bit per row for each column its ants
 // span: a lookup is a shift instead of a search of the visible set. Fields
 // higher than a column word keep the search.
@@ -410,19 +414,35 @@ public:
     VisibleColumns(const Player& player, std::vector<std::vector<CellKnowledge>>& knowledge)
         : visible_(player.visible)
     {
-        if (visible_.empty())
+        if (visible_.empty()) {
+            masks_.assign(1, 0); // nothing in view, and contains() may still look
             return;
+        }
         first_ = visible_.begin()->x;
         last_ = visible_.rbegin()->x;
         masks_.assign(static_cast<std::size_t>(last_ - first_) + 1, 0);
         const CellKnowledge unseenNow{true, false, false, player.moveCount, Position{0, 0}};
-        std::uint64_t* masks = masks_.data();
+        // The cells come column by column, so each column's mask is gathered in
+        // a register and stored once; flags and masks kept in members would be
+        // reloaded after every store into the grid.
+        bool searched = false;
+        std::int32_t column = first_;
+        std::uint64_t mask = 0;
         for (const Position c : visible_) {
-            knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)] = unseenNow;
+            // One 16-byte store; assigning member by member makes four.
+            std::memcpy(&knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)], &unseenNow,
+                        sizeof unseenNow);
+            if (c.x != column) {
+                masks_[static_cast<std::size_t>(column - first_)] = mask;
+                column = c.x;
+                mask = 0;
+            }
             // A shift past the word would be undefined; such a field searches.
-            searched_ |= static_cast<std::uint32_t>(c.y) >= 64;
-            masks[c.x - first_] |= std::uint64_t{1} << (c.y & 63);
+            searched |= static_cast<std::uint32_t>(c.y) >= 64;
+            mask |= std::uint64_t{1} << (c.y & 63);
         }
+        masks_[static_cast<std::size_t>(column - first_)] = mask;
+        searched_ = searched;
     }
 
     std::int32_t firstColumn() const { return first_; }
@@ -430,11 +450,15 @@ public:
 
     bool contains(Position c) const
     {
-        if (c.x < first_ || c.x > last_)
-            return false;
         if (searched_)
-            return visible_.contains(c);
-        return c.y >= 0 && c.y < 64 && ((masks_[static_cast<std::size_t>(c.x - first_)] >> c.y) & 1) != 0;
+            return c.x >= first_ && c.x <= last_ && visible_.contains(c);
+        // Selects instead of branches: whether a food piece or portal end is in
+        // view is different on every call.
+        const auto column = static_cast<std::uint32_t>(c.x - first_);
+        const bool inColumns = column < static_cast<std::uint32_t>(masks_.size());
+        const bool inRows = static_cast<std::uint32_t>(c.y) < 64;
+        const std::uint64_t mask = masks_[inColumns ? column : 0];
+        return inColumns & inRows & (((mask >> (c.y & 63)) & 1) != 0);
     }
 
 private:
