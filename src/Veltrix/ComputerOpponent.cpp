@@ -117,7 +117,7 @@ inline Position selectCommon(const CellBits& ring, const CellBits& match, std::i
 __attribute__((target_clones("popcnt", "default")))
 #endif
 Position
-bitWalk(const CellBits& match, Position start, std::int32_t from, std::int32_t skip)
+walkSet(const CellBits& match, Position start, std::int32_t from, std::int32_t skip)
 {
     const RingTable& table = RingTable::instance();
     const CellBits* square = table.squares(start);
@@ -174,13 +174,13 @@ bool cacheServes(const AIData& data, const Player& player)
 
 Position nearestScoring(const AIData& data, const Player& player, Position start, std::int32_t skip)
 {
-    return cacheServes(data, player) ? bitWalk(data.walkCache.scoring, start, 1, skip)
+    return cacheServes(data, player) ? walkSet(data.walkCache.scoring, start, 1, skip)
                                      : nearestScore(data.score, start, 0.0, skip);
 }
 
 Position nearestUnseenCell(const AIData& data, const Player& player, Position start, std::int32_t skip)
 {
-    return cacheServes(data, player) ? bitWalk(data.walkCache.unseen, start, 0, skip)
+    return cacheServes(data, player) ? walkSet(data.walkCache.unseen, start, 0, skip)
                                      : nearestUnseen(player, start, skip);
 }
 
@@ -273,6 +273,11 @@ DirectionSet dirsCloser(Position from, Position target)
 DirectionSet dirsKeep(Position from, Position target)
 {
     return directionsWhere(from, target, [](std::int32_t after, std::int32_t now) { return after == now; });
+}
+
+Position nearestInSet(const CellBits& match, Position start, std::int32_t from, std::int32_t skip)
+{
+    return walkSet(match, start, from, skip);
 }
 
 Position nearestScore(const ScoreGrid& grid, Position start, double threshold, std::int32_t skip)

@@ -102,6 +102,13 @@ Position nearestScore(const ScoreGrid& grid, Position start, double threshold, s
 // The same walk from distance 0 (start itself first) over cells never seen.
 Position nearestUnseen(const Veltrix::Player& player, Position start, std::int32_t skip);
 
+// The same walk over the cells of a bit set of the table (see CellBits), a
+// whole ring at a time: from distance `from` (0 or 1 for the two walks above),
+// the one after `skip` earlier members, or the last member, or start if none.
+// What the stock rules use inside chooseMove; it gives what the walks above
+// give for the same cells. A start outside the table raises std::out_of_range.
+Position nearestInSet(const CellBits& match, Position start, std::int32_t from, std::int32_t skip);
+
 // One direction out of the set, each equally likely (reservoir choice); a set of
 // at most one direction draws nothing, each further direction costs one draw.
 Direction pickDirection(DirectionSet mask, Veltrix::GameRandom& random);

@@ -96,6 +96,62 @@ TEST(Opponent, NearestUnseen_IncludesTheStart)
     EXPECT_EQ(nearestUnseen(p, {17, 1}, 3), (Position{0, 12}));
 }
 
+// The bit-set walk the stock rules use must give what the cell-by-cell walks
+// give, for every start, both starting distances and any skip, on sets from
+// empty to full.
+TEST(Opponent, NearestInSet_GivesWhatTheRingWalksGive)
+{
+    GameRandom random(7);
+    for (const double density : {0.0, 0.004, 0.05, 0.3, 0.9, 1.0}) {
+        CellBits set{};
+        ScoreGrid grid = emptyScores();
+        Player p(1, RuleOptions{});
+        for (std::int32_t x = 0; x < 20; ++x)
+            for (std::int32_t y = 0; y < 13; ++y) {
+                const bool member = density == 1.0 || random.real() < density;
+                auto& k = p.knowledge[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
+                k.seen = !member;
+                grid[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = member ? 0.0 : -0.5;
+                if (member) {
+                    const auto i = static_cast<std::size_t>(x * 16 + y);
+                    set[i / 64] |= std::uint64_t{1} << (i % 64);
+                }
+            }
+        for (std::int32_t x = 0; x < 20; ++x)
+            for (std::int32_t y = 0; y < 13; ++y)
+                for (const std::int32_t skip : {-1, 0, 1, 2, 5, 12, 19, 40, 300}) {
+                    const Position start{x, y};
+                    ASSERT_EQ(nearestInSet(set, start, 1, skip), nearestScore(grid, start, 0.0, skip))
+                        << "density " << density << " start " << x << "," << y << " skip " << skip;
+                    ASSERT_EQ(nearestInSet(set, start, 0, skip), nearestUnseen(p, start, skip))
+                        << "density " << density << " start " << x << "," << y << " skip " << skip;
+                }
+    }
+    EXPECT_THROW(nearestInSet(CellBits{}, {20, 0}, 0, 0), std::out_of_range);
+}
+
+// chooseMove rewrites the whole score grid from the player's knowledge at every
+// move, whatever stood in it before.
+TEST(Opponent, ChooseMove_RewritesTheScoreGridFromTheKnowledge)
+{
+    const RuleOptions o(RulesTest::shippedRules());
+    ScriptedGame g(o);
+    AIData data(o);
+    for (auto& row : data.score)
+        for (double& v : row)
+            v = 7.0;
+    GameRandom random(3);
+    Player& p = g.referee.state.players.at(0);
+    for (std::size_t y = 0; y < 13; ++y)
+        for (std::size_t x = 0; x < 20; ++x)
+            p.knowledge[y][x].food = random.real() < 0.2;
+    chooseMove(0, data, g.referee, random, o);
+    for (std::size_t y = 0; y < 13; ++y)
+        for (std::size_t x = 0; x < 20; ++x)
+            ASSERT_EQ(data.score[y][x], defaultCellScore(p.knowledge[y][x])) << x << "," << y;
+    EXPECT_FALSE(data.walkCache.valid); // never kept past the call
+}
+
 TEST(Opponent, ChooseAnt_AttacksAdjacentSightingsFirst)
 {
     DirectionSet m0 = 7, m1 = 9;

@@ -116,3 +116,35 @@ TEST(Visibility, RadiusZero_FoodOnStaleCellsIsLostWithoutScore)
     EXPECT_FALSE(g.state().food.at({1, 5}));
     EXPECT_FALSE(g.player(0).knowledge[5][1].food);
 }
+
+// Fields higher than 64 rows look cells up in the visible set instead of by
+// column masks; what is seen must not depend on which.
+TEST(Visibility, TallField_FoodPortalsAndEnemiesFarDownAreSeen)
+{
+    RuleOptions o;
+    o.fieldWidth = 3;
+    o.fieldHeight = 100;
+    o.noOfPortals = 0;
+    o.portalLeft.clear();
+    o.portalRight.clear();
+    o.startPositions = {{{0, 70}, {1, 90}}, {{1, 72}, {2, 10}}};
+    GameState s;
+    s.players.emplace(0, Player(0, o));
+    s.players.emplace(1, Player(1, o));
+    s.food = {{{0, 30}, true}, {{0, 71}, true}, {{1, 88}, false}, {{2, 92}, true}};
+    s.portalEntries = {{{2, 68}, {0, 1}}};
+    s.portalExits = {{{0, 1}, {2, 68}}};
+    s.updateView(0, o, false);
+
+    const auto& k = s.players.at(0).knowledge;
+    EXPECT_TRUE(k[71][0].seen && k[71][0].food);
+    EXPECT_TRUE(k[92][2].seen && k[92][2].food);
+    EXPECT_TRUE(k[88][1].seen && !k[88][1].food); // eaten
+    EXPECT_FALSE(k[30][0].seen || k[30][0].food);  // out of sight
+    EXPECT_TRUE(k[68][2].portal);
+    EXPECT_EQ(k[68][2].portalExit, (Position{0, 1}));
+    EXPECT_FALSE(k[1][0].seen);
+    const auto& sightings = s.players.at(0).seenEnemies.at(1);
+    EXPECT_EQ(sightings.size(), 1u);
+    EXPECT_EQ(sightings.at(0).position(), (Position{1, 72}));
+}
