@@ -81,6 +81,23 @@ void ChooseMove(benchmark::State& state)
 }
 BENCHMARK(ChooseMove);
 
+// One refresh of the current player's view, as the referee makes after every
+// move. A few states only, so that they stay in the cache as one game's does.
+void ViewRefresh(benchmark::State& state)
+{
+    std::vector<Referee> referees;
+    for (std::size_t i = 0; i < positions().size(); i += 61)
+        referees.push_back(positions()[i].referee);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        Referee& referee = referees[i];
+        referee.state.updateView(referee.currentPlayer(), referee.options, false);
+        benchmark::ClobberMemory();
+        i = (i + 1) % referees.size();
+    }
+}
+BENCHMARK(ViewRefresh);
+
 void SelfPlayGame(benchmark::State& state)
 {
     GameRandom random(42);
