@@ -80,7 +80,7 @@ static_assert(RingTable::height <= columnBits && RingTable::width * columnBits <
 
 Position cellOfBit(std::int32_t index) { return {index / columnBits, index % columnBits}; }
 
-// Set bits of the cells of `bits` that are also in `mask`.
+// How many cells of `bits` are also in `mask`.
 inline std::int32_t countCommon(const CellBits& bits, const CellBits& mask)
 {
     std::int32_t n = 0;
@@ -89,20 +89,19 @@ inline std::int32_t countCommon(const CellBits& bits, const CellBits& mask)
     return n;
 }
 
-// The cell of the (rest + 1)-th set bit of ring & match; that many must be there.
+// The cell of the (rest + 1)-th set bit of ring & match; callers make sure
+// more than rest are set, else the last word's lowest bit stands in.
 inline Position selectCommon(const CellBits& ring, const CellBits& match, std::int32_t rest)
 {
-    for (std::size_t w = 0;; ++w) {
-        std::uint64_t hits = ring[w] & match[w];
-        const auto here = std::popcount(hits);
-        if (rest >= here) {
-            rest -= here;
-            continue;
-        }
-        for (; rest > 0; --rest)
-            hits &= hits - 1;
-        return cellOfBit(static_cast<std::int32_t>(w * 64) + std::countr_zero(hits));
+    std::size_t w = 0;
+    std::uint64_t hits = ring[0] & match[0];
+    for (; w + 1 < ring.size() && rest >= std::popcount(hits); hits = ring[w] & match[w]) {
+        rest -= std::popcount(hits);
+        ++w;
     }
+    for (; rest > 0 && hits != 0; --rest)
+        hits &= hits - 1;
+    return cellOfBit(static_cast<std::int32_t>(w * 64) + std::countr_zero(hits));
 }
 
 // The ring walk over a bit set, counting a ring's matches at once: the wanted
@@ -123,6 +122,8 @@ walkSet(const CellBits& match, Position start, std::int32_t from, std::int32_t s
     const CellBits* square = table.squares(start);
     const std::int32_t farthest = table.maxDistance(start);
     constexpr std::int32_t ringsCounted = 4;
+    if (from > farthest)
+        return start; // no ring that far out
     from = std::max(from, 0);
     const std::int32_t wanted = std::max(skip, 0); // matches to pass over
     std::int32_t passed = 0;                       // matches in rings from .. d - 1
@@ -137,7 +138,7 @@ walkSet(const CellBits& match, Position start, std::int32_t from, std::int32_t s
             lastRing = d;
         passed += here;
     }
-    const std::int32_t inner = d > 0 ? countCommon(match, square[d - 1]) : 0;
+    const std::int32_t inner = countCommon(match, square[d - 1]); // square[-1] is empty
     const std::int32_t outer = d <= farthest ? countCommon(match, square[farthest]) - inner : 0;
     if (outer <= 0) {
         // Fewer matches than skipped: the last one, or start without any.

@@ -127,6 +127,9 @@ TEST(Opponent, NearestInSet_GivesWhatTheRingWalksGive)
                         << "density " << density << " start " << x << "," << y << " skip " << skip;
                 }
     }
+    CellBits all;
+    all.fill(~std::uint64_t{0});
+    EXPECT_EQ(nearestInSet(all, {3, 3}, 40, 0), (Position{3, 3})); // no ring that far out
     EXPECT_THROW(nearestInSet(CellBits{}, {20, 0}, 0, 0), std::out_of_range);
 }
 
