@@ -67,7 +67,17 @@ void validateCounts(const RuleOptions& o, const std::string& source)
                "the field may have at most " + std::to_string(maxFieldCells) + " cells");
 }
 
-std::string cellText(Position p) { return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")"; }
+// Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on
+// "literal" + std::string temporaries.
+std::string cellText(Position p)
+{
+    std::string text = "(";
+    text += std::to_string(p.x);
+    text += ", ";
+    text += std::to_string(p.y);
+    text += ")";
+    return text;
+}
 
 // An ant or portal end off the field would index the knowledge grids out of range.
 void requireOnField(const RuleOptions& o, const std::string& source, const std::string& keys, Position p)

@@ -55,9 +55,16 @@ struct Writer {
         for (std::size_t i = 0; i < m.positions.size(); ++i) {
             const glm::vec3 p = scene.designToFile * m.positions[i];
             const glm::vec3 q = glm::normalize(normalToFile * m.normals[i]);
-            pos += (i ? " " : "") + num(p.x) + ' ' + num(p.y) + ' ' + num(p.z);
-            nrm += (i ? " " : "") + num(q.x) + ' ' + num(q.y) + ' ' + num(q.z);
-            uv += (i ? " " : "") + num(m.uvs[i].x) + ' ' + num(1.0f - m.uvs[i].y);
+            // Separators appended on their own: GCC 12 at -O3 warns falsely
+            // (-Wrestrict) on "literal" + std::string temporaries.
+            if (i) {
+                pos += ' ';
+                nrm += ' ';
+                uv += ' ';
+            }
+            pos += num(p.x) + ' ' + num(p.y) + ' ' + num(p.z);
+            nrm += num(q.x) + ' ' + num(q.y) + ' ' + num(q.z);
+            uv += num(m.uvs[i].x) + ' ' + num(1.0f - m.uvs[i].y);
         }
         geometries << "    <geometry id=\"" << id << "\" name=\"" << id << "\">\n      <mesh>\n";
         const std::string xyz = "<param name=\"X\" type=\"float\"/><param name=\"Y\" type=\"float\"/>"
@@ -80,8 +87,12 @@ struct Writer {
         const std::string id = n.name + "-anim";
         std::string times, values, interp;
         for (std::size_t i = 0; i < n.keys.size(); ++i) {
-            times += (i ? " " : "") + num(n.keys[i].first);
-            values += (i ? " " : "") + matrixText(fileMatrix(n.keys[i].second));
+            if (i) {
+                times += ' ';
+                values += ' ';
+            }
+            times += num(n.keys[i].first);
+            values += matrixText(fileMatrix(n.keys[i].second));
             interp += i ? " LINEAR" : "LINEAR";
         }
         const std::size_t k = n.keys.size();
