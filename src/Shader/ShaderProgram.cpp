@@ -3,6 +3,7 @@
 #include "Shader/CheckPoint.h"
 #include "Shader/ProgramRegistry.h"
 
+#include <algorithm>
 #include <iostream>
 #include <set>
 #include <sstream>
@@ -53,6 +54,23 @@ void ShaderProgram::link() {
         throw std::logic_error(log.str());
     }
     GLUTIL_CHECKPOINT("GLutil::ShaderProgram::link");
+    restoreConstants();
+}
+
+void ShaderProgram::restoreConstants() {
+    if (constants_.empty()) {
+        return;
+    }
+    // A link resets every uniform to 0. Whatever program the caller had current stays so.
+    GLint current = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    glUseProgram(handle_.id());
+    for (const auto& [uniform, value] : constants_) {
+        // A reloaded source may have dropped the uniform; GL ignores location -1.
+        glUniform1i(glGetUniformLocation(handle_.id(), uniform.c_str()), value);
+    }
+    glUseProgram(static_cast<GLuint>(current));
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::restoreConstants");
 }
 
 void ShaderProgram::validate() {
@@ -100,6 +118,20 @@ GLint ShaderProgram::uniformLocation(const std::string& uniform) const {
     }
     GLUTIL_CHECKPOINT("GLutil::ShaderProgram::uniformLocation");
     return location;
+}
+
+void ShaderProgram::setConstant(const std::string& uniform, GLint value) {
+    const GLint location = uniformLocation(uniform);
+    use();
+    glUniform1i(location, value);
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::setConstant");
+    const auto known = std::find_if(constants_.begin(), constants_.end(),
+                                    [&uniform](const auto& constant) { return constant.first == uniform; });
+    if (known != constants_.end()) {
+        known->second = value;
+    } else {
+        constants_.emplace_back(uniform, value);
+    }
 }
 
 namespace ProgramRegistry {

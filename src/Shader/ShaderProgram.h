@@ -9,9 +9,13 @@
 //   program->bindAttributeLocation(0, "vVertex");
 //   program->link();
 //   program->validate();
-//   program->use();
-//   glUniform1i(program->uniformLocation("textureMap"), 0);
+//   program->setConstant("textureMap", 0);
 //   program->unuse();
+//
+// Uniforms that stay fixed for the program's life (sampler units above all) go through
+// setConstant: a relink resets every uniform to 0, so link() sets the recorded constants
+// again after the reload key has rebuilt the program. Without that a sampler2DShadow
+// and a sampler2D would both fall back to unit 0 and every draw would fail.
 //
 // link, validate and uniformLocation throw std::logic_error: the program's info-log
 // text, or "Shader Uniform <name> is UNKNOWN" for a name the linker does not know
@@ -24,6 +28,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace GLutil {
@@ -47,15 +52,22 @@ public:
     // "Info Log of <name>\n" and the link log, or "NO INFO AVAILABLE\n".
     void printInfoLog(std::ostream& out) const;
     GLint uniformLocation(const std::string& uniform) const;
+    // Makes the program current (it stays current), sets the integer uniform and records
+    // it, replacing an earlier value of the same name, so that every later successful link
+    // sets it again. Throws like uniformLocation for an unknown name.
+    void setConstant(const std::string& uniform, GLint value);
+    const std::vector<std::pair<std::string, GLint>>& constants() const { return constants_; }
 
     const std::string& name() const { return name_; }
     GLuint id() const { return handle_.id(); }
     const std::vector<std::shared_ptr<Shader>>& shaders() const { return shaders_; }
 
 private:
+    void restoreConstants();
     std::string name_;
     std::vector<std::shared_ptr<Shader>> shaders_;
     ProgramHandle handle_;
+    std::vector<std::pair<std::string, GLint>> constants_;
 };
 
 }  // namespace GLutil

@@ -274,4 +274,33 @@ TEST_F(ShaderReload, FailingRelink_RaisesToTheCaller) {
     EXPECT_EQ(message.rfind("Info Log of RelinkShader\n", 0), 0u) << message;
 }
 
+TEST_F(ShaderReload, ConstantSamplers_SurviveTheRelink) {
+    // A relink resets every uniform to 0: without restoring, the shadow sampler would join
+    // the colour sampler on unit 0 and the next draw would fail with GL_INVALID_OPERATION.
+    const std::string frag = write("samplers.frag",
+                                   "#version 400\nuniform sampler2D textureMap;\nuniform sampler2DShadow shadowMap;\n"
+                                   "out vec4 fragColour;\nvoid main() {\n"
+                                   "    fragColour = texture(textureMap, vec2(0.5)) + vec4(texture(shadowMap, vec3(0.5)));\n}\n");
+    auto program = buildProgram("SamplerShader", write("samplers.vert", kFullScreenVert), frag);
+    program->setConstant("textureMap", 0);
+    program->setConstant("shadowMap", 3);
+    program->setConstant("shadowMap", 4);
+    GLutil::ShaderProgram::unuse();
+    EXPECT_EQ(program->constants().size(), 2u);
+
+    {
+        Capture out(std::cout);
+        GLutil::ProgramRegistry::reloadAll();
+    }
+    GLint textureUnit = -1, shadowUnit = -1, current = -1;
+    glGetUniformiv(program->id(), program->uniformLocation("textureMap"), &textureUnit);
+    glGetUniformiv(program->id(), program->uniformLocation("shadowMap"), &shadowUnit);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(textureUnit, 0);
+    EXPECT_EQ(shadowUnit, 4);
+    EXPECT_EQ(current, 0) << "the relink leaves the caller's current program as it was";
+    drawCentre(*program);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 }  // namespace
