@@ -1,0 +1,213 @@
+#include "Veltrix3D/Session.h"
+
+#include "Manager/TextManager/HelpOverlay.h"
+#include "Shader/CheckPoint.h"
+#include "Shader/ProgramRegistry.h"
+#include "Veltrix3D/PostProcessing.h"
+#include "Window/Window.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+
+namespace VX3D {
+namespace {
+
+constexpr int reloadKey = 'R';
+constexpr int newGameKey = 'L';
+
+// Set by the window's close button. The window stays open; the loop ends after the frame.
+bool closeRequested = false;
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void onStopSignal(int signal) {
+    stopSignal = signal;
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+}
+
+void stopIfSignalled() {
+    if (stopSignal != 0) throw StopDuringStartUp{};
+}
+
+// The loading screen stays visible while the rest of the start-up (or a new game) is built.
+void showLoadingScreen(Session& s) {
+    drawTextureOnScreen(s.loadingScreen->handle());
+    window::swapBuffers();
+}
+
+// The input manager and the objects that register with it, created in this order and
+// released in the reverse one (the input manager allows one instance at a time).
+void createInteraction(Session& s) {
+    s.input = std::make_shared<InputManager>(s.options.width, s.options.height);
+    s.renderState = std::make_shared<RenderState>(*s.input);
+}
+
+void releaseInteraction(Session& s) {
+    s.renderState.reset();
+    s.input.reset();
+}
+
+// Twice a second: report missed beats and refresh the frame-rate line and the help overlay,
+// each of which lives exactly one beat.
+void onBeat(Session& s, const Beat& beat) {
+    if (beat.missed > 0) std::cerr << missedBeatsText(beat.missed) << std::endl;
+    if (RenderState::showFPS)
+        showFrameRateLine(*s.text, frameRateText(beat.frames, s.primitives->count()));
+    if (RenderState::showHelp) showHelpOverlay(*s.text, FrameBeat::period);
+}
+
+// The end splash for a score balance: below 0 player 0 is ahead.
+[[maybe_unused]] const GLutil::Texture& endSplash(const Session& s, int balance) {
+    if (balance < 0) return *s.winSplash;
+    if (balance > 0) return *s.loseSplash;
+    return *s.drawSplash;
+}
+
+}  // namespace
+
+// ---- primitive counter ----
+
+PrimitiveCounter::PrimitiveCounter() { glGenQueries(1, &query_); }
+
+PrimitiveCounter::~PrimitiveCounter() { glDeleteQueries(1, &query_); }
+
+void PrimitiveCounter::readPrevious() {
+    if (counted_) glGetQueryObjectuiv(query_, GL_QUERY_RESULT, &count_);
+}
+
+void PrimitiveCounter::begin() { glBeginQuery(GL_PRIMITIVES_GENERATED, query_); }
+
+void PrimitiveCounter::end() {
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    counted_ = true;
+}
+
+// ---- start-up ----
+
+void openWindow(const ClientOptions& options) {
+    if (window::initialise()) window::openWindow({options.width, options.height, options.fullscreen});
+    if (window::isInitialised() && window::isOpen()) {
+        window::setCloseCallback([] {
+            requestClose();
+            return false;
+        });
+        window::enableMouseCursor();
+        window::setTitle("Veltrix 3D: Orbanix");
+    }
+    const GLenum status = glewInit();
+    if (status != GLEW_OK) {
+        std::cerr << "GLEW Error: " << reinterpret_cast<const char*>(glewGetErrorString(status));
+        std::cerr.flush();
+        window::terminate();
+        std::exit(1);
+    }
+    glGetError();  // GLEW's initialisation may leave an error flag set
+}
+
+void startUp(Session& s, const SessionFiles& files) {
+    s.options = readClientOptions(files.clientOptions);
+    stopIfSignalled();
+    openWindow(s.options);
+    GLUTIL_CHECKPOINT("main");
+    s.random.emplace(static_cast<std::uint32_t>(s.options.seed));  // seeded once, never again
+    s.loadingScreen.emplace("res/Textures/Veltrix3DLoadingScreen.png", 0);
+    showLoadingScreen(s);
+    stopIfSignalled();
+    s.winSplash.emplace("res/Textures/PlayerWinSplash.png", 0);
+    s.loseSplash.emplace("res/Textures/PlayerLoseSplash.png", 0);
+    s.drawSplash.emplace("res/Textures/PlayerDrawSplash.png", 0);
+    stopIfSignalled();
+    s.rules.emplace(files.rules);
+    // Its set-up advances the random source, so the first game starts from the advanced state.
+    s.startupReferee.emplace(Veltrix::makePlayerId(0, *s.rules), *s.rules, *s.random);
+    s.sound.emplace();
+    stopIfSignalled();
+    s.text.emplace("./res/text");
+    s.clock.emplace();
+    createInteraction(s);
+    RenderState::applyInitialState(s.options);
+    stopIfSignalled();
+    s.projection = projectionMatrix(s.options.width, s.options.height);
+    s.objectShader = std::make_shared<GLutil::ShaderProgram>("ObjectShader");
+    s.primitives.emplace();
+}
+
+// ---- the frame loop ----
+
+void drawScreen(Session& s) {
+    // Until a game is played the loading screen stays up.
+    drawTextureOnScreen(s.loadingScreen->handle());
+}
+
+void newGame(Session& s) {
+    std::cout << "Reinitializing game!" << std::endl;
+    showLoadingScreen(s);
+    releaseInteraction(s);
+    createInteraction(s);
+}
+
+void runFrame(Session& s) {
+    s.primitives->readPrevious();  // blocks until the previous frame's count is in
+    s.primitives->begin();
+    s.clock->update();
+    s.text->update(*s.clock);  // ages the texts, so a beat's texts last exactly one beat
+    if (auto beat = s.beat.frame(s.clock->frameTime())) onBeat(s, *beat);
+    s.sound->update();
+    GLUTIL_CHECKPOINT("main");
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawScreen(s);
+    s.text->Draw();
+    s.input->resetFrame();
+    window::swapBuffers();  // every input callback runs in here
+    if (s.input->wasPressedThisFrame(reloadKey)) {
+        std::cout << "Init Reloading of Shaders!" << std::endl;
+        GLutil::ProgramRegistry::reloadAll();
+    }
+    if (s.input->wasPressedThisFrame(newGameKey)) newGame(s);
+    s.primitives->end();
+}
+
+bool endRequested() {
+    const bool escape = window::isInitialised() && window::isOpen() &&
+                        window::keyPressed(window::key::escape);
+    return escape || closeRequested || stopSignal != 0;
+}
+
+void runLoop(Session& s) {
+    do {
+        runFrame(s);
+    } while (!endRequested());
+}
+
+void requestClose() { closeRequested = true; }
+
+void installStopSignals() {
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+}
+
+int guarded(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const StopDuringStartUp&) {
+        std::cout << "Stopped by signal during start-up" << std::endl;
+    } catch (const std::exception& e) {
+        std::cerr << "caught exception: " << e.what() << std::endl;
+        return 1;
+    } catch (...) {
+        std::cerr << "caught unknown exception" << std::endl;
+        return 1;
+    }
+    return 0;
+}
+
+void finishProcess() {
+    window::terminate();
+    std::cout << "ShaderPrograms in use at exit: " << GLutil::ProgramRegistry::count() << std::endl;
+    GLutil::ProgramRegistry::printAll();
+}
+
+}  // namespace VX3D

@@ -1,0 +1,126 @@
+#pragma once
+// The run of the game: everything it owns, the start-up that builds it, the body of one frame
+// and the end of the run. The game's entry point and the measuring tools build their runs
+// through these same steps, so that what a tool measures is what the game does.
+#include "FBO/FBO.h"
+#include "Manager/InputManager/InputManager.h"
+#include "Manager/SoundManager/Soundmanager.h"
+#include "Manager/TextManager/TextManager.h"
+#include "Shader/ShaderProgram.h"
+#include "Texture/Texture.h"
+#include "Veltrix/GameRandom.h"
+#include "Veltrix/Referee.h"
+#include "Veltrix/RuleOptions.h"
+#include "Veltrix3D/ClientOptions.h"
+#include "Veltrix3D/FrameBeat.h"
+#include "Veltrix3D/RenderState.h"
+#include "Window/FrameClock.h"
+
+#include <GL/glew.h>
+#include <glm/glm.hpp>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace VX3D {
+
+// Counts the primitives of one frame; the count is read at the start of the next frame, so
+// the frame-rate line shows the previous frame's.
+class PrimitiveCounter {
+public:
+    PrimitiveCounter();
+    ~PrimitiveCounter();
+    PrimitiveCounter(const PrimitiveCounter&) = delete;
+    PrimitiveCounter& operator=(const PrimitiveCounter&) = delete;
+
+    // Blocks until the previous frame's count is there. Before the first frame nothing was
+    // counted, and the count stays 0.
+    void readPrevious();
+    void begin();
+    void end();
+    std::uint32_t count() const { return count_; }
+
+private:
+    GLuint query_ = 0;
+    GLuint count_ = 0;
+    bool counted_ = false;
+};
+
+// Everything the run owns, in the order of creation, so that it is destroyed in reverse.
+// Objects that a later step makes are optional until then: after an error only what was
+// built is destroyed.
+struct Session {
+    ClientOptions options;
+    std::optional<Veltrix::GameRandom> random;
+    std::optional<GLutil::Texture> loadingScreen;
+    std::optional<GLutil::Texture> winSplash;
+    std::optional<GLutil::Texture> loseSplash;
+    std::optional<GLutil::Texture> drawSplash;
+    std::optional<Veltrix::RuleOptions> rules;
+    std::optional<Veltrix::Referee> startupReferee;  // only its draws from the random source matter
+    std::optional<Soundmanager> sound;
+    std::optional<TextManager> text;
+    std::optional<FrameClock> clock;
+    // Replaced together on a new game: released controller first, input manager last.
+    std::shared_ptr<InputManager> input;
+    std::shared_ptr<RenderState> renderState;
+    glm::mat4 projection{1.0f};
+    std::shared_ptr<GLutil::ShaderProgram> objectShader;  // exists for the run, never linked
+    std::optional<PrimitiveCounter> primitives;
+    FrameBeat beat;
+};
+
+// Where a run reads its two files; the game uses the working directory's.
+struct SessionFiles {
+    std::string clientOptions = "VX3D.conf";
+    std::string rules = "VX.conf";
+};
+
+// Opens the window with its OpenGL context. Without a context nothing can be drawn: GLEW's
+// failure ends the process at once with status 1.
+void openWindow(const ClientOptions& options);
+
+// Reads the options, opens the window and builds every object of the run in order. Raises
+// whatever a step raises; what was built stays in the session for the orderly shutdown.
+void startUp(Session& session, const SessionFiles& files = {});
+
+// One frame of the loop, input and the keys "R" and "L" included.
+void runFrame(Session& session);
+
+// What the window shows this frame (between clearing and the texts).
+void drawScreen(Session& session);
+
+// "L": the game is thrown away and a new one begins from the current random state.
+void newGame(Session& session);
+
+// Escape (also a press already released: the sticky test consumes it) or a close request.
+bool endRequested();
+
+// The close button ends the loop after the current frame.
+void requestClose();
+
+// Ctrl+C (SIGINT) and SIGTERM end the run like the close button: the frame completes and the
+// shutdown runs in order. The handler puts both signals back to their default action, so a
+// second one ends a stuck shutdown at once.
+void installStopSignals();
+
+// Thrown between start-up steps once a stop signal has arrived: what was built is torn down as
+// after the loop, and the process ends normally.
+struct StopDuringStartUp {};
+
+// Runs the loop until Escape, the close button or a stop signal.
+void runLoop(Session& session);
+
+// Runs the step; a standard exception prints "caught exception: " + its message on standard
+// error, anything else "caught unknown exception", a stop during start-up "Stopped by signal
+// during start-up" on standard output. Returns 0, or 1 after an error.
+int guarded(const std::function<void()>& step);
+
+// After the session's objects are gone: closes the window library and reports the shader
+// programs that are still alive.
+void finishProcess();
+
+}  // namespace VX3D
