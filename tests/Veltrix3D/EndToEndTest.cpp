@@ -1,7 +1,7 @@
 // The real program, started in a scratch working directory on the test display: the window
 // it opens (title, size with and without "VX3D.conf"), the loading screen as it appears on
-// screen, the reload, new-game and Escape keys sent with xdotool, the close button, the start
-// and exit lines on standard output and the exit status; and a broken "VX3D.conf" that must
+// screen, the reload, new-game and Escape keys sent with xdotool, the close button, Ctrl+C and
+// SIGTERM, the start and exit lines on standard output and the exit status; and a broken "VX3D.conf" that must
 // end the program with its message on standard error and a non-zero status.
 //
 // The screenshots stay in the build tree (screenshots/) for a person to look at.
@@ -111,6 +111,8 @@ public:
         }
         fs::remove_all(dir_);
     }
+
+    void signal(int number) { ASSERT_EQ(::kill(pid_, number), 0); }
 
     void writeConfig(const std::string& text) { std::ofstream(dir_ / "VX3D.conf") << text; }
 
@@ -315,4 +317,18 @@ TEST(EndToEnd, BrokenConfig_EndsWithTheMessageAndANonZeroStatus) {
     const std::string out = program.stdoutText();
     EXPECT_EQ(out.rfind("starting, loading options\n", 0), 0u) << out;
     EXPECT_NE(out.find("ShaderPrograms in use at exit: 0\n"), std::string::npos) << out;
+}
+
+// Ctrl+C in the terminal and SIGTERM (timeout, logout) end the game like the close button.
+TEST(EndToEnd, InterruptAndTerminateSignals_EndTheLoopInOrder) {
+    for (const int number : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(number);
+        Program program("signal" + std::to_string(number), true);
+        program.start();
+        ASSERT_FALSE(program.window().empty()) << program.stderrText();
+        ASSERT_TRUE(program.waitForOutput("INIT SHADER PROG ObjectShader"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // a few frames
+        program.signal(number);
+        expectOrderlyEnd(program);
+    }
 }

@@ -28,6 +28,9 @@ std::uint64_t nextSerial = 1;
 // Opens the mixer on whatever driver SDL picks; on failure the audio subsystem is shut again.
 bool openOutput()
 {
+    // SDL would otherwise turn SIGINT and SIGTERM into quit events of an event queue that
+    // nothing here reads, and Ctrl+C would no longer end the game.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         return false;
     }
