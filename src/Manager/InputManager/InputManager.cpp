@@ -41,6 +41,11 @@ InputManager::InputManager(int windowWidth, int windowHeight)
         window::setMouseButtonCallback(&forwardKeyOrButton);
         // Reports the cursor once at once, so currentMouse starts at the real position.
         window::setMousePositionCallback(&forwardMousePosition);
+        // That first report is where the cursor is, not a movement: counted as one, a drag
+        // with the right button in the first frame would spin the camera by the whole cursor
+        // position.
+        previousMouse_ = currentMouse_;
+        frameMovement_ = {0, 0};
     }
 }
 
@@ -178,9 +183,11 @@ void InputManager::sweep() {
 void InputManager::onKeyOrButton(int code, int action) {
     checkCode(code);
     if (action == 1) {
+        down_.set(static_cast<std::size_t>(code));
         pressedThisFrame_.set(static_cast<std::size_t>(code));
         runKeyList(pressActions_, code);
     } else {
+        down_.reset(static_cast<std::size_t>(code));
         releasedThisFrame_.set(static_cast<std::size_t>(code));
         runKeyList(releaseActions_, code);
     }
@@ -199,6 +206,11 @@ void InputManager::onMousePosition(int x, int y) {
 bool InputManager::wasPressedThisFrame(int code) const {
     checkCode(code);
     return pressedThisFrame_.test(static_cast<std::size_t>(code));
+}
+
+bool InputManager::isDown(int code) const {
+    checkCode(code);
+    return down_.test(static_cast<std::size_t>(code));
 }
 
 bool InputManager::wasReleasedThisFrame(int code) const {

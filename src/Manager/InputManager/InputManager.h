@@ -96,6 +96,9 @@ public:
 
     bool wasPressedThisFrame(int code) const;
     bool wasReleasedThisFrame(int code) const;
+    // Whether the code went down in an event of this manager and has not come up since (the
+    // camera turns while the right mouse button is held).
+    bool isDown(int code) const;
     glm::ivec2 frameMouseMovement() const { return frameMovement_; }
     glm::ivec2 currentMouse() const { return currentMouse_; }
     glm::ivec2 previousMouse() const { return previousMouse_; }
@@ -133,6 +136,7 @@ private:
     glm::ivec2 frameMovement_{0, 0};
     std::bitset<codeCount> pressedThisFrame_;
     std::bitset<codeCount> releasedThisFrame_;
+    std::bitset<codeCount> down_;
     KeyTable pressActions_;
     KeyTable releaseActions_;
     KeyTable changeActions_;
