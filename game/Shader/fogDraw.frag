@@ -1,0 +1,24 @@
+#version 400
+// Fog draw, fragment stage: one soft, translucent fog sprite.
+// Inputs: gColor (particle colour and opacity), gl_PointCoord (position in the sprite).
+// Uniforms: textureMap (unit 0, the soft fog puff res/Textures/Fog.png).
+// Outputs, the scene pass's three targets (see SceneOutputs.md), all meant to be blended
+// with source alpha over what is there:
+//   0 colour: the milky puff, alpha from the texture;
+//   1 shadow mask: 1 (lit) with the puff's alpha, so fog lightens shadows beneath it
+//     instead of darkening the mask;
+//   2 normal: straight up with the puff's alpha, so the fog reads as a level surface.
+in vec4 gColor;
+
+layout(location = 0) out vec4 fragColor;
+layout(location = 1) out vec4 fragMask;
+layout(location = 2) out vec4 fragNormal;
+
+uniform sampler2D textureMap;
+
+void main() {
+    vec4 puff = texture(textureMap, gl_PointCoord) * gColor;
+    fragColor = puff;
+    fragMask = vec4(1.0, 1.0, 1.0, puff.a);
+    fragNormal = vec4(0.5, 1.0, 0.5, puff.a);
+}

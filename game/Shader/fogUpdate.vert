@@ -1,0 +1,12 @@
+#version 400
+// Fog movement pass, vertex stage: hands each particle's position on to the geometry
+// stage, which moves it (nothing is drawn; the pass runs with rasterisation discarded).
+// Inputs: position (slot 0, x y z 1). Uniforms: none. Outputs: vPosition.
+in vec4 position;
+
+out vec4 vPosition;
+
+void main() {
+    vPosition = position;
+    gl_Position = position;
+}

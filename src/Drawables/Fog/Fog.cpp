@@ -1,0 +1,214 @@
+#include "Drawables/Fog/Fog.h"
+
+#include "Shader/CheckPoint.h"
+#include "Shader/ShaderStore.h"
+#include "Veltrix3D/RenderState.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iostream>
+
+namespace VX3D {
+
+namespace {
+
+// One number in [0, 1] from the C runtime's source. The game never seeds it, so the cloud
+// is the same on every run. Dividing by the runtime's own maximum keeps the range whatever
+// the runtime (32767 on some, 2^31 - 1 with glibc).
+float unitRandom() {
+    return static_cast<float>(std::rand()) / static_cast<float>(RAND_MAX);
+}
+
+std::shared_ptr<GLutil::ShaderProgram> buildProgram(const std::string& name, const std::vector<std::string>& sources,
+                                                    const std::vector<std::pair<GLuint, std::string>>& attributes,
+                                                    const std::string& captured) {
+    auto program = std::make_shared<GLutil::ShaderProgram>(name);
+    for (const auto& source : sources) program->attatch(GLutil::ShaderStore::getShader(source));
+    for (const auto& [slot, attribute] : attributes) program->bindAttributeLocation(slot, attribute);
+    if (!captured.empty()) GLutil::TransformFeedback::transformFeedbackVaryings(*program, captured);
+    program->link();
+    program->validate();
+    program->use();
+    GLutil::ShaderProgram::unuse();
+    return program;
+}
+
+std::shared_ptr<GLutil::VBO> buffer(GLsizeiptr size, const void* data, GLenum usage) {
+    auto vbo = std::make_shared<GLutil::VBO>(GL_ARRAY_BUFFER);
+    vbo->initBuffer(size, data, usage);
+    vbo->unbind();
+    return vbo;
+}
+
+}  // namespace
+
+Fog::Particles Fog::initialParticles(float maxHeight) {
+    std::cout << "Init particles begin\n";
+    Particles cloud;
+    cloud.positions.reserve(particleCount);
+    cloud.colours.reserve(particleCount);
+    float level = 0.0f;
+    const float step = maxHeight / 200.0f;
+    while (static_cast<int>(cloud.positions.size()) < particleCount) {
+        for (int i = 0; i < columns && static_cast<int>(cloud.positions.size()) < particleCount; ++i) {
+            for (int j = 0; j < rows && static_cast<int>(cloud.positions.size()) < particleCount; ++j) {
+                const float r1 = unitRandom();
+                const float r2 = unitRandom();
+                const float r3 = unitRandom();
+                const float r4 = unitRandom();
+                const float z = static_cast<float>(-j) - std::min(r1, 1.0f);
+                const float y = std::min((r2 - 0.5f) * 0.5f, 0.2f) + level;
+                const float x = static_cast<float>(i) + std::min(r3, 1.0f);
+                const float t = r4 * 0.1f;
+                cloud.positions.emplace_back(x, y, z, 1.0f);
+                cloud.colours.emplace_back(0.7f + t, 0.7f + t, 0.7f + t, 0.85f + t);
+            }
+            level += step;
+            if (level > maxHeight) level = 0.0f;
+        }
+    }
+    std::cout << "Init particles end\n";
+    return cloud;
+}
+
+float Fog::stepFor(const FrameClock& clock) {
+    const float elapsed = static_cast<float>(clock.current - clock.previous);
+    return elapsed > longestStep ? 0.0f : elapsed;
+}
+
+Fog::Fog(float maxHeight) : maxHeight_(maxHeight) {
+    const Particles cloud = initialParticles(maxHeight);
+    const auto positionBytes = static_cast<GLsizeiptr>(particleCount * sizeof(glm::vec4));
+    positions_[0] = buffer(positionBytes, cloud.positions.data(), GL_DYNAMIC_COPY);
+    positions_[1] = buffer(positionBytes, cloud.positions.data(), GL_DYNAMIC_COPY);
+    colours_ = buffer(positionBytes, cloud.colours.data(), GL_STATIC_DRAW);
+    const std::vector<std::uint32_t> uncovered(particleCount, 1u);
+    visibility_ = buffer(static_cast<GLsizeiptr>(particleCount * sizeof(std::uint32_t)), uncovered.data(),
+                         GL_DYNAMIC_COPY);
+
+    texture_ = GLutil::Texture("res/Textures/Fog.png", 0);
+
+    updateProgram_ = buildProgram("FogUpdateShader", {"Shader/fogUpdate.vert", "Shader/fogUpdate.geom"},
+                                  {{0, "position"}}, "gPosition");
+    elapsedTimeLocation_ = updateProgram_->uniformLocation("elapsedTime");
+    maxHeightLocation_ = updateProgram_->uniformLocation("maxHeight");
+
+    visibleProgram_ = buildProgram("FogUpdateVisibleShader",
+                                   {"Shader/fogVisibleUpdate.vert", "Shader/fogVisibleUpdate.geom"},
+                                   {{0, "position"}}, "gVisible");
+    antPos1Location_ = visibleProgram_->uniformLocation("antPos1");
+    antPos2Location_ = visibleProgram_->uniformLocation("antPos2");
+    rangeLocation_ = visibleProgram_->uniformLocation("sichtweite");
+
+    drawProgram_ = buildProgram("FogDrawShader", {"Shader/fogDraw.vert", "Shader/fogDraw.geom", "Shader/fogDraw.frag"},
+                                {{0, "position"}, {1, "color"}, {2, "isVisible"}}, "");
+    mvpLocation_ = drawProgram_->uniformLocation("mvpMatrix");
+    viewportHeightLocation_ = drawProgram_->uniformLocation("viewportHeight");
+    drawProgram_->use();
+    glUniform1i(drawProgram_->uniformLocation("textureMap"), 0);
+    GLutil::ShaderProgram::unuse();
+    GLUTIL_CHECKPOINT("VX3D::Fog::Fog");
+}
+
+void Fog::update(const FrameClock& clock) {
+    const int next = 1 - current;
+    glEnable(GL_RASTERIZER_DISCARD);
+    updateProgram_->use();
+    glUniform1f(elapsedTimeLocation_, stepFor(clock));
+    glUniform1f(maxHeightLocation_, maxHeight_);
+    GLUTIL_CHECKPOINT("VX3D::Fog::update");
+    vao_.bind();
+    moveFeedback_.bind();
+    glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, positions_[static_cast<std::size_t>(next)]->id());
+    moveFeedback_.begin();
+    positions_[static_cast<std::size_t>(current)]->bind();
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(0);
+    glDrawArrays(GL_POINTS, 0, particleCount);
+    GLUTIL_CHECKPOINT("VX3D::Fog::update");
+    glDisableVertexAttribArray(0);
+    positions_[static_cast<std::size_t>(current)]->unbind();
+    moveFeedback_.end();
+    glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
+    moveFeedback_.unbind();
+    GLutil::VAO::unbind();
+    GLutil::ShaderProgram::unuse();
+    glDisable(GL_RASTERIZER_DISCARD);
+    GLUTIL_CHECKPOINT("VX3D::Fog::update");
+}
+
+void Fog::updateVisible(const glm::vec3& antPos1, const glm::vec3& antPos2, float range) {
+    const int shown = 1 - current;
+    glEnable(GL_RASTERIZER_DISCARD);
+    visibleProgram_->use();
+    glUniform3f(antPos1Location_, antPos1.x, antPos1.y, antPos1.z);
+    glUniform3f(antPos2Location_, antPos2.x, antPos2.y, antPos2.z);
+    glUniform1f(rangeLocation_, range);
+    GLUTIL_CHECKPOINT("VX3D::Fog::updateVisible");
+    vao_.bind();
+    visibleFeedback_.bind();
+    glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, visibility_->id());
+    visibleFeedback_.begin();
+    positions_[static_cast<std::size_t>(shown)]->bind();
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(0);
+    glDrawArrays(GL_POINTS, 0, particleCount);
+    GLUTIL_CHECKPOINT("VX3D::Fog::updateVisible");
+    glDisableVertexAttribArray(0);
+    positions_[static_cast<std::size_t>(shown)]->unbind();
+    visibleFeedback_.end();
+    glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, 0);
+    visibleFeedback_.unbind();
+    GLutil::VAO::unbind();
+    GLutil::ShaderProgram::unuse();
+    glDisable(GL_RASTERIZER_DISCARD);
+    GLUTIL_CHECKPOINT("VX3D::Fog::updateVisible");
+}
+
+void Fog::draw(const glm::mat4& mvp) {
+    if (!RenderState::fog) return;
+    const auto shown = static_cast<std::size_t>(1 - current);
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+
+    // The particles are translucent and unsorted: they must not hide one another.
+    glDepthMask(GL_FALSE);
+    RenderState::setCullFace(false);
+    glEnable(GL_PROGRAM_POINT_SIZE);
+    drawProgram_->use();
+    glUniformMatrix4fv(mvpLocation_, 1, GL_FALSE, &mvp[0][0]);
+    glUniform1f(viewportHeightLocation_, static_cast<float>(viewport[3]));
+    GLUTIL_CHECKPOINT("VX3D::Fog::draw");
+
+    vao_.bind();
+    positions_[shown]->bind();
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(0);
+    colours_->bind();
+    glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(1);
+    texture_.bind();
+    visibility_->bind();
+    glVertexAttribIPointer(2, 1, GL_UNSIGNED_INT, 0, nullptr);
+    glEnableVertexAttribArray(2);
+    glDrawArrays(GL_POINTS, 0, particleCount);
+    GLUTIL_CHECKPOINT("VX3D::Fog::draw");
+
+    glDisableVertexAttribArray(2);
+    visibility_->unbind();
+    glDisableVertexAttribArray(1);
+    colours_->unbind();
+    glDisableVertexAttribArray(0);
+    positions_[shown]->unbind();
+    GLutil::VAO::unbind();
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_.unit()));
+    glBindTexture(GL_TEXTURE_2D, 0);
+    GLutil::ShaderProgram::unuse();
+    glDisable(GL_PROGRAM_POINT_SIZE);
+    RenderState::setCullFace(true);
+    glDepthMask(GL_TRUE);
+    GLUTIL_CHECKPOINT("VX3D::Fog::draw");
+    current = 1 - current;
+}
+
+}  // namespace VX3D
