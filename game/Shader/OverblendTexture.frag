@@ -1,0 +1,29 @@
+#version 400
+// Selection glow compositing pass, fragment stage: a halo in the player's colour around the
+// selected ant, laid over the composite.
+// Uniforms: "tex1" (unit 0) the composite; "tex2bw" (unit 1) the blurred glow: the selected
+// ant's solid-colour silhouette on black, so its hue is the player's colour; "distanceRatio"
+// the ant's distance from the eye / 30 (1 at 30 units, more beyond).
+// Output: the opaque composite with the halo.
+//
+// The blurred silhouette is about one half along its outline: the halo is strongest there
+// (4 s (1 - s) peaks at s = 0.5), reaching out as far as the blur spreads, with a light tint
+// over the ant itself. Far ants are small and their blur narrow, so their halo is made stronger.
+uniform sampler2D tex1;
+uniform sampler2D tex2bw;
+uniform float distanceRatio;
+
+in vec2 textureCoordinate;
+
+out vec4 colour;
+
+void main()
+{
+    vec3 base = texture(tex1, textureCoordinate).rgb;
+    vec3 glow = texture(tex2bw, textureCoordinate).rgb;
+    float strength = max(max(glow.r, glow.g), glow.b);
+    vec3 hue = glow / max(strength, 1.0 / 255.0);
+    float halo = 4.0 * strength * (1.0 - strength) + 0.35 * strength;
+    float weight = mix(0.6, 1.0, clamp(distanceRatio, 0.0, 1.0));
+    colour = vec4(mix(base, hue, clamp(halo * weight, 0.0, 1.0)), 1.0);
+}
