@@ -11,10 +11,24 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 namespace SmallDrawablesTest {
 
 constexpr int kSize = 256;
+
+// Keeps standard output quiet (the reload's progress lines) for its lifetime.
+class Silence {
+public:
+    Silence() : old_(std::cout.rdbuf(buffer_.rdbuf())) {}
+    ~Silence() { std::cout.rdbuf(old_); }
+    Silence(const Silence&) = delete;
+    Silence& operator=(const Silence&) = delete;
+
+private:
+    std::ostringstream buffer_;
+    std::streambuf* old_;
+};
 
 class SceneFixture : public ::testing::Test {
 protected:
