@@ -15,7 +15,7 @@
 
 namespace SmallDrawablesTest {
 
-constexpr int kSize = 256;
+constexpr int kSize = 384;
 
 // Keeps standard output quiet (the reload's progress lines) for its lifetime.
 class Silence {
