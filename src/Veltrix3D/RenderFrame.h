@@ -11,8 +11,9 @@
 //   std::shared_ptr<GLutil::TextureHandle> shadowMap;   set for the frame, cleared after it
 //   void drawShadow(const FrameClock&); void drawScene(const FrameClock&);
 //   float drawSelected(const FrameClock&);  distance of the selected ant from the eye
-// A timer, when given, hears of the end of each stage (the frame benchmark finishes the
-// graphics work there); without one the stages cost nothing extra.
+// A stage observer, when one is installed, hears of the start of the sequence and of the end of
+// each stage (the frame benchmark finishes the graphics work there and reads its clock);
+// without one a stage costs one test of a null pointer.
 #include "FBO/FBO.h"
 #include "Texture/TextureHandle.h"
 #include "Veltrix3D/BlurBlendPass.h"
@@ -29,11 +30,13 @@ namespace VX3D {
 
 class Game;
 
-enum class FrameStage { shadow, scene, shadowBlur, glow, composite };
+enum class FrameStage { begin, shadow, scene, shadowBlur, glow, composite };
 
-struct NoFrameTimer {
-    void stageDone(FrameStage) {}
-};
+inline void (*frameStageObserver)(FrameStage stage) = nullptr;
+
+inline void stageDone(FrameStage stage) {
+    if (frameStageObserver) frameStageObserver(stage);
+}
 
 // The target the selected ant is drawn into for its glow: window-sized, with mipmaps (the
 // reduced blur reads it through them), made at the first frame with a selection and kept.
@@ -45,9 +48,10 @@ inline GLutil::FBO& glowTarget(int width, int height) {
 // Distance from the eye at which the glow is at its narrowest: distanceRatio = distance / this.
 inline constexpr float glowDistance = 30.0f;
 
-template <class Controller, class Timer = NoFrameTimer>
+template <class Controller>
 void renderSequence(Controller& game, const FrameClock& clock, GLutil::FBO& shadowTarget,
-                    GLutil::FBO& sceneTarget, int width, int height, Timer&& timer = Timer{}) {
+                    GLutil::FBO& sceneTarget, int width, int height) {
+    stageDone(FrameStage::begin);
     // Depth only, from the sun. The offset pushes the casters' depths back a little, so lit
     // surfaces do not shadow themselves.
     glBindFramebuffer(GL_FRAMEBUFFER, shadowTarget.id());
@@ -62,7 +66,7 @@ void renderSequence(Controller& game, const FrameClock& clock, GLutil::FBO& shad
     RenderState::setPolygonOffsetFill(false);
     shadowTarget.finish(true);
     game.shadowMap = shadowTarget.getTexture(0);
-    timer.stageDone(FrameStage::shadow);
+    stageDone(FrameStage::shadow);
 
     // The scene into colour, shadow mask and normals. The three draw buffers are set before
     // the clear, so that all three are cleared from the very first frame on.
@@ -75,14 +79,14 @@ void renderSequence(Controller& game, const FrameClock& clock, GLutil::FBO& shad
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     game.drawScene(clock);
     sceneTarget.finish(false);  // unbinds and makes the mipmaps the reduced blurs read
-    timer.stageDone(FrameStage::scene);
+    stageDone(FrameStage::scene);
 
     // Every full-screen pass from here on draws filled even in wireframe mode: a blur quad
     // drawn as lines would leave the mask black (the whole scene in shadow) and lose the glow.
     const bool wireframe = RenderState::wireframe;
     if (wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     const auto shadowMask = shadowblurTexture(sceneTarget.getTexture(1), width, height, 4.0f);
-    timer.stageDone(FrameStage::shadowBlur);
+    stageDone(FrameStage::shadowBlur);
 
     std::shared_ptr<GLutil::TextureHandle> glow;
     float distanceRatio = 0.0f;
@@ -98,7 +102,7 @@ void renderSequence(Controller& game, const FrameClock& clock, GLutil::FBO& shad
         const float factor = (1.0f - std::min(distanceRatio, 1.0f)) * 4.0f + 1.0f;
         glow = glowblurTexture(target.getTexture(0), width, height, factor);
     }
-    timer.stageDone(FrameStage::glow);
+    stageDone(FrameStage::glow);
 
     // The last pass leaves the window bound with the window-sized viewport.
     const auto composite = blendTexture(sceneTarget.getTexture(0), shadowMask, width, height);
@@ -108,18 +112,11 @@ void renderSequence(Controller& game, const FrameClock& clock, GLutil::FBO& shad
         drawTextureOnScreen(composite);
     game.shadowMap.reset();
     if (wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    timer.stageDone(FrameStage::composite);
+    stageDone(FrameStage::composite);
 }
 
 // The frame body of the game, while the game is not over.
 void renderFrame(Game& game, const FrameClock& clock, GLutil::FBO& shadowTarget, GLutil::FBO& sceneTarget,
                  int width, int height);
-
-// The same, telling the timer of the end of each stage.
-template <class Timer>
-void renderFrame(Game& game, const FrameClock& clock, GLutil::FBO& shadowTarget, GLutil::FBO& sceneTarget,
-                 int width, int height, Timer& timer) {
-    renderSequence(game, clock, shadowTarget, sceneTarget, width, height, timer);
-}
 
 }  // namespace VX3D
