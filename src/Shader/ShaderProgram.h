@@ -15,7 +15,8 @@
 // Uniforms that stay fixed for the program's life (sampler units above all) go through
 // setConstant: a relink resets every uniform to 0, so link() sets the recorded constants
 // again after the reload key has rebuilt the program. Without that a sampler2DShadow
-// and a sampler2D would both fall back to unit 0 and every draw would fail.
+// and a sampler2D would both fall back to unit 0: most drivers then refuse every draw
+// (GL_INVALID_OPERATION); Mesa draws, but reads the shadow from the colour texture.
 //
 // link, validate and uniformLocation throw std::logic_error: the program's info-log
 // text, or "Shader Uniform <name> is UNKNOWN" for a name the linker does not know
