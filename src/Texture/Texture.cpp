@@ -1,36 +1,34 @@
 #include "Texture/Texture.h"
 
 #include "Shader/CheckPoint.h"
+#include "Texture/PngImage.h"
 #include "Veltrix3D/RenderState.h"
-
-#include <lodepng.h>
 
 #include <iostream>
 #include <stdexcept>
+#include <utility>
 
 namespace GLutil {
 
 Texture::Texture(const std::string& path, GLint unit)
     : path_(path), unit_(unit), handle_(std::make_shared<TextureHandle>()) {
-    std::vector<unsigned char> bytes;
-    // Without the file's own error the decoder could only say "no data".
-    unsigned error = lodepng::load_file(bytes, path_);
-    if (error == 0) {
-        error = lodepng::decode(pixels_, width_, height_, bytes.empty() ? nullptr : bytes.data(), bytes.size());
-    } else {
-        bytes.clear();
-    }
-    if (error != 0) {
-        throw std::logic_error("decoding png " + path_ + " gave error: " + std::to_string(error) + " (" +
-                               lodepng_error_text(error) + ")");
-    }
-    if (pixels_.size() > 4) {
+    PngImage image = readPng(path_);
+    width_ = image.width;
+    height_ = image.height;
+    pixels_ = std::make_shared<const std::vector<unsigned char>>(std::move(image.pixels));
+    const std::vector<unsigned char>& pixels = *pixels_;
+    if (pixels.size() > 4) {
         std::cout << "Image Information " << path_ << ": width: " << width_ << " height: " << height_
-                  << " first pixel: " << std::hex << unsigned(pixels_[0]) << unsigned(pixels_[1])
-                  << unsigned(pixels_[2]) << unsigned(pixels_[3]) << std::dec << "\n";
+                  << " first pixel: " << std::hex << unsigned(pixels[0]) << unsigned(pixels[1])
+                  << unsigned(pixels[2]) << unsigned(pixels[3]) << std::dec << "\n";
     }
-    generateTexture(pixels_);
+    generateTexture(pixels);
     loaded_ = true;
+}
+
+const std::vector<unsigned char>& Texture::noPixels() {
+    static const std::vector<unsigned char> none;
+    return none;
 }
 
 void Texture::generateTexture(const std::vector<unsigned char>& pixels) {

@@ -2,16 +2,17 @@
 // A PNG image from the resource tree as a mipmapped 2D RGBA texture on a fixed
 // texture unit (GL_TEXTURE0 + unit).
 //
-//   Texture(path, unit)  reads and decodes the file, prints its "Image Information"
+//   Texture(path, unit)  reads and decodes the file (readPng), prints its "Image Information"
 //                        line, uploads it. A missing, unreadable or corrupt file throws
 //                        std::logic_error "decoding png <path> gave error: <code>"
-//                        followed by the decoder's reason in parentheses.
+//                        followed by the decoder's reason in parentheses; an image too
+//                        large for a texture throws the same error with the size instead.
 //   bind()               activates the unit, binds the texture and applies the current
 //                        RenderState::minFilter and magFilter, so a switched filter
 //                        shows at the next draw. After drawing, the caller activates
 //                        the unit again and binds texture 0.
 // A default-constructed Texture is empty: loaded() is false and bind() binds texture 0.
-// Copies share one texture object.
+// Copies share one texture object and one copy of the pixels.
 #include "Texture/TextureHandle.h"
 
 #include <GL/glew.h>
@@ -40,7 +41,7 @@ public:
     std::uint32_t height() const { return height_; }
     bool loaded() const { return loaded_; }
     // Rows as the file stores them, top row first; four bytes R, G, B, A per pixel.
-    const std::vector<unsigned char>& pixels() const { return pixels_; }
+    const std::vector<unsigned char>& pixels() const { return pixels_ ? *pixels_ : noPixels(); }
 
 private:
     std::string path_;
@@ -49,7 +50,11 @@ private:
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
     bool loaded_ = false;
-    std::vector<unsigned char> pixels_;
+    // Shared, not copied: the model loader's texture cache hands out a Texture per hit, and one
+    // ant model's skin alone is megabytes.
+    std::shared_ptr<const std::vector<unsigned char>> pixels_;
+
+    static const std::vector<unsigned char>& noPixels();
 };
 
 }  // namespace GLutil

@@ -65,6 +65,17 @@ TEST_F(Texture, CorruptOrEmptyFile_RaisesDecodingErrorWithCode) {
     }
     const std::string path = write("cut.png", head.substr(0, head.size() / 2));
     EXPECT_EQ(errorOf(path).rfind("decoding png " + path + " gave error: ", 0), 0u);
+
+    // A header that asks for more pixels than any texture: refused before decoding, so a
+    // 100-byte file cannot make the loader reserve gigabytes.
+    std::string huge = head;
+    const unsigned char side[4] = {0, 0, 0x80, 0x00};  // 32768, big-endian
+    huge.replace(16, 4, reinterpret_cast<const char*>(side), 4);
+    huge.replace(20, 4, reinterpret_cast<const char*>(side), 4);
+    lodepng_chunk_generate_crc(reinterpret_cast<unsigned char*>(huge.data()) + 8);
+    const std::string hugePath = write("huge.png", huge);
+    EXPECT_EQ(errorOf(hugePath), "decoding png " + hugePath + " gave error: the image is 32768 x 32768 pixels, "
+                                 "more than a texture may have (8192 on a side, 16777216 in all)");
 }
 
 TEST_F(Texture, OnePixelImage_LoadsWithoutInformationLine) {
@@ -139,18 +150,21 @@ TEST_F(Texture, Bind_AppliesFiltersSwitchedSinceLoading) {
     EXPECT_EQ(magFilter, GL_NEAREST);
 }
 
-TEST_F(Texture, Copies_ShareOneTextureObject_EmptyOneIsNotLoaded) {
+TEST_F(Texture, Copies_ShareOneTextureObjectAndPixels_EmptyOneIsNotLoaded) {
     const std::string path = writePng("shared.png", std::vector<unsigned char>(2 * 2 * 4, 1), 2, 2);
     Capture out(std::cout);
     auto texture = std::make_unique<GLutil::Texture>(path, 0);
     const GLutil::Texture copy = *texture;
     const GLuint id = texture->id();
+    EXPECT_EQ(&copy.pixels(), &texture->pixels());
     texture.reset();
     EXPECT_EQ(copy.id(), id);
+    EXPECT_EQ(copy.pixels(), std::vector<unsigned char>(2 * 2 * 4, 1));
     EXPECT_TRUE(glIsTexture(id));
 
     const GLutil::Texture empty;
     EXPECT_FALSE(empty.loaded());
+    EXPECT_TRUE(empty.pixels().empty());
     EXPECT_NO_THROW(empty.bind());
 }
 

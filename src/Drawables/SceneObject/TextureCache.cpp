@@ -53,7 +53,11 @@ Texture TextureCache::get(const TextureOpt& key) {
     sweepLocked(s);
     const auto found = s.textures.find(key);
     if (found != s.textures.end()) return found->second;
-    Texture texture(key.path, key.unit);
+    // The key already counts '\\' and '/' alike; the file must be found the same way, or a
+    // model written on Windows loads only after one naming the same file with '/'.
+    std::string path = key.path;
+    for (char& c : path) c = canonical(c);
+    Texture texture(path, key.unit);
     s.textures.emplace(key, texture);
     return texture;
 }

@@ -32,7 +32,8 @@ struct TextureOptHash {
 
 class TextureCache {
 public:
-    // The cached texture for the key, loading it (GLutil::Texture) when there is none.
+    // The cached texture for the key, loading it (GLutil::Texture) when there is none, from the
+    // path with every '\' turned into '/'.
     // A file that fails to load throws the texture's std::logic_error; nothing is cached.
     static Texture get(const TextureOpt& key);
     // Number of textures still held (after dropping the unused ones).

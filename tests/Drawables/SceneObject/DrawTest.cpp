@@ -3,7 +3,8 @@
 // the model and leaves the background, the flat program fills exactly the model's
 // pixels with its colour, the depth program writes the shadow map; a program that
 // lacks a uniform is named in the error; an unreadable model draws nothing; clips
-// move pixels; two spellings of one texture path share one texture.
+// move pixels; a back-slash texture path loads on its own, and its '/' twin shares the
+// texture and its pixels.
 #include "Drawables/SceneObject/SceneObject.h"
 #include "GLTestContext.h"
 #include "PreviewRenderer.h"
@@ -178,7 +179,7 @@ TEST_F(ModelDraw, GenVAO_PatchesWithEveryAttribute) {
     EXPECT_EQ(food.mesh->buffers().count(2), 1u);
 }
 
-TEST_F(ModelDraw, TextureCache_BackAndForwardSlashesShareOneTexture) {
+TEST_F(ModelDraw, TextureCache_BackSlashPathLoadsAlone_TwinsShareTextureAndPixels) {
     using namespace SceneObjectTest;
     auto model = [](const std::string& texturePath) {
         return document(triangleGeometry("T-mesh", "0 0 0", "1 0 0", "0 1 0"), node("T", "T-mesh"), "", texturedPhong(),
@@ -189,14 +190,18 @@ TEST_F(ModelDraw, TextureCache_BackAndForwardSlashesShareOneTexture) {
     const std::size_t before = GLutil::TextureCache::size();
     {
         testing::internal::CaptureStdout();
-        SceneObject a(SceneObjectOpt{forward, glm::mat4(1.0f)});
+        // The back-slash spelling first, with no twin in the cache: it must find the file itself.
         SceneObject b(SceneObjectOpt{backward, glm::mat4(1.0f)});
+        SceneObject a(SceneObjectOpt{forward, glm::mat4(1.0f)});
         const std::string out = testing::internal::GetCapturedStdout();
+        ASSERT_TRUE(b.texture.loaded()) << out;
         ASSERT_TRUE(a.texture.loaded());
-        ASSERT_TRUE(b.texture.loaded());
         EXPECT_EQ(a.texture.id(), b.texture.id());
+        EXPECT_EQ(b.texture.width(), 256u);
+        // A cache hit shares the decoded pixels instead of copying them.
+        EXPECT_EQ(&a.texture.pixels(), &b.texture.pixels());
         EXPECT_NE(out.find("texopt cmp 1\n"), std::string::npos) << out;
-        EXPECT_EQ(out.find("Image Information res\\"), std::string::npos);  // not loaded a second time
+        EXPECT_NE(out.find("Image Information res/Models/AntSkin.png"), std::string::npos) << out;
         EXPECT_EQ(GLutil::TextureCache::size(), before + 1);
     }
     // Nobody holds it any more: the cache lets it go.
