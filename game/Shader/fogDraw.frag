@@ -17,7 +17,9 @@ layout(location = 2) out vec4 fragNormal;
 uniform sampler2D textureMap;
 
 void main() {
-    vec4 puff = texture(textureMap, gl_PointCoord) * gColor;
+    // The puff fades out well inside its square; using the middle of the picture spends
+    // the sprite's pixels where it has some opacity.
+    vec4 puff = texture(textureMap, 0.5 + (gl_PointCoord - 0.5) * 0.72) * gColor;
     fragColor = puff;
     fragMask = vec4(1.0, 1.0, 1.0, puff.a);
     fragNormal = vec4(0.5, 1.0, 0.5, puff.a);

@@ -22,27 +22,46 @@ out vec4 gColor;
 uniform mat4 mvpMatrix;
 uniform float viewportHeight;
 
-const float spriteSize = 0.45;  // world units across
-const int drawEvery = 4;
-const float opacity = 0.35;
+const float spriteSize = 0.7;  // world units across
+const float drawnShare = 0.16;  // of the particles, picked evenly by a golden-ratio sequence
+const float opacity = 1.0;
+const float steepSlope = 0.55;  // lines of sight at least this steep (33 degrees) see every drawn particle
+const float grazingShare = 0.4; // least fraction of drawnShare kept where the layer is seen edge-on
+const float milk = 1.12;        // brightens the grey particle colours towards milk
 const float maxPointSize = 160.0;
 
 void main() {
-    if (vVisible[0] == 0u || gl_PrimitiveIDIn % drawEvery != 0) return;
+    if (vVisible[0] == 0u) return;
     vec4 clip = mvpMatrix * vPosition[0];
+    // Where the layer is seen edge-on, a line of sight crosses many particles and the sprites
+    // pile up many deep: fewer of them still cover it, and cost far less to blend. The
+    // slope of the line of sight decides; the eye is where clip x, y and w all vanish.
+    // Particles near the cut fade instead of popping as the camera moves.
+    mat3 rows = transpose(mat3(vec3(mvpMatrix[0][0], mvpMatrix[1][0], mvpMatrix[2][0]),
+                               vec3(mvpMatrix[0][1], mvpMatrix[1][1], mvpMatrix[2][1]),
+                               vec3(mvpMatrix[0][3], mvpMatrix[1][3], mvpMatrix[2][3])));
+    vec3 eye = inverse(rows) * -vec3(mvpMatrix[3][0], mvpMatrix[3][1], mvpMatrix[3][3]);
+    vec3 sight = vPosition[0].xyz - eye;
+    float slope = abs(sight.y) / max(length(sight), 1e-4);
+    float pick = fract(float(gl_PrimitiveIDIn) * 0.618034);
+    float share = drawnShare * clamp(slope / steepSlope, grazingShare, 1.0);
+    if (pick >= share) return;
     // Too near the eye (or behind it): a screen-filling sprite would only smear the view.
     if (clip.w < 0.3) return;
-    // The projection's vertical scale, the length of the matrix's second row (the view part
+    // The projection's scales, the lengths of the matrix's first two rows (the view part
     // has unit rows).
+    float scaleX = length(vec3(mvpMatrix[0][0], mvpMatrix[1][0], mvpMatrix[2][0]));
     float scaleY = length(vec3(mvpMatrix[0][1], mvpMatrix[1][1], mvpMatrix[2][1]));
     float size = spriteSize * scaleY / clip.w * 0.5 * viewportHeight;
     // Outside the view by more than the sprite's own half size: nothing to draw.
-    float margin = clip.w * (1.0 + size / max(viewportHeight, 1.0));
-    if (abs(clip.x) > margin || abs(clip.y) > margin || clip.z > clip.w) return;
+    float halfY = size / max(viewportHeight, 1.0);
+    float halfX = halfY * scaleX / max(scaleY, 1e-6);
+    if (abs(clip.x) > clip.w * (1.0 + halfX) || abs(clip.y) > clip.w * (1.0 + halfY) || clip.z > clip.w) return;
     gl_Position = clip;
     gl_PointSize = min(size, maxPointSize);
     // Fade sprites that come close to the eye instead of letting them pop.
-    gColor = vec4(vColor[0].rgb, vColor[0].a * opacity * smoothstep(0.3, 1.2, clip.w));
+    gColor = vec4(min(vColor[0].rgb * milk, 1.0),
+                  vColor[0].a * opacity * smoothstep(0.3, 1.2, clip.w) * smoothstep(share, 0.8 * share, pick));
     EmitVertex();
     EndPrimitive();
 }
