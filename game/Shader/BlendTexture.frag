@@ -13,9 +13,16 @@ in vec2 textureCoordinate;
 
 out vec4 colour;
 
+// The texel under this fragment: the inputs are as large as the target, so no filtering is
+// needed, and unfiltered reads cost a fraction of filtered ones on a software rasteriser.
+ivec2 texel(sampler2D map)
+{
+    return ivec2(textureCoordinate * vec2(textureSize(map, 0)));
+}
+
 void main()
 {
-    vec3 scene = texture(tex1, textureCoordinate).rgb;
-    float light = texture(tex2bw, textureCoordinate).r;
+    vec3 scene = texelFetch(tex1, texel(tex1), 0).rgb;
+    float light = texelFetch(tex2bw, texel(tex2bw), 0).r;
     colour = vec4(scene * mix(0.45, 1.0, light), 1.0);
 }

@@ -17,10 +17,17 @@ in vec2 textureCoordinate;
 
 out vec4 colour;
 
+// The texel under this fragment: the inputs are as large as the target, so no filtering is
+// needed, and unfiltered reads cost a fraction of filtered ones on a software rasteriser.
+ivec2 texel(sampler2D map)
+{
+    return ivec2(textureCoordinate * vec2(textureSize(map, 0)));
+}
+
 void main()
 {
-    vec3 base = texture(tex1, textureCoordinate).rgb;
-    vec3 glow = texture(tex2bw, textureCoordinate).rgb;
+    vec3 base = texelFetch(tex1, texel(tex1), 0).rgb;
+    vec3 glow = texelFetch(tex2bw, texel(tex2bw), 0).rgb;
     float strength = max(max(glow.r, glow.g), glow.b);
     vec3 hue = glow / max(strength, 1.0 / 255.0);
     float halo = 4.0 * strength * (1.0 - strength) + 0.35 * strength;

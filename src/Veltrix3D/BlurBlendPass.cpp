@@ -50,14 +50,17 @@ void bindTexture(int unit, const std::shared_ptr<GLutil::TextureHandle>& texture
     glBindTexture(GL_TEXTURE_2D, texture ? texture->id() : 0);
 }
 
-QuadStates::QuadStates() : blend_(RenderState::blendEnabled), cullFace_(RenderState::cullFaceEnabled) {
+QuadStates::QuadStates()
+    : blend_(RenderState::blendEnabled), cullFace_(RenderState::cullFaceEnabled), depthTest_(RenderState::depthTestEnabled) {
     RenderState::setBlend(false);
     RenderState::setCullFace(false);
+    RenderState::setDepthTest(false);
 }
 
 QuadStates::~QuadStates() {
     RenderState::setBlend(blend_);
     RenderState::setCullFace(cullFace_);
+    RenderState::setDepthTest(depthTest_);
 }
 
 std::shared_ptr<GLutil::TextureHandle> composite(const char* operation, GLutil::ShaderProgram& program,

@@ -32,9 +32,9 @@ void beginTarget(const GLutil::FBO& target);
 // Binds the texture (or none) on the texture unit GL_TEXTURE0 + unit and leaves that unit active.
 void bindTexture(int unit, const std::shared_ptr<GLutil::TextureHandle>& texture);
 
-// While it lives, blending and face culling are off (through the render state's cache), so a
-// pass writes exactly what its shader computes whatever the scene left enabled; both return
-// to their earlier state afterwards.
+// While it lives, blending, face culling and the depth test are off (through the render
+// state's cache), so a pass writes exactly what its shader computes whatever the scene left
+// enabled, without depth work it does not need; all three return to their earlier state after.
 class QuadStates {
 public:
     QuadStates();
@@ -45,6 +45,7 @@ public:
 private:
     bool blend_;
     bool cullFace_;
+    bool depthTest_;
 };
 
 // Draws texture1 ("tex1", unit 0) and texture2 ("tex2bw", unit 1) through the program, which

@@ -106,10 +106,11 @@ void renderSequence(Controller& game, const FrameClock& clock, GLutil::FBO& shad
 
     // The last pass leaves the window bound with the window-sized viewport.
     const auto composite = blendTexture(sceneTarget.getTexture(0), shadowMask, width, height);
-    if (glow)
-        drawTextureOnScreen(overblendTexture(composite, glow, width, height, distanceRatio));
-    else
-        drawTextureOnScreen(composite);
+    const auto result = glow ? overblendTexture(composite, glow, width, height, distanceRatio) : composite;
+    {
+        pass::QuadStates states;
+        drawTextureOnScreen(result);
+    }
     game.shadowMap.reset();
     if (wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     stageDone(FrameStage::composite);
