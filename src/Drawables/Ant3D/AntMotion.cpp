@@ -248,13 +248,18 @@ AntMotion::AntMotion(Veltrix::Position cell, int facingSign, int movesPerAnt, in
 void AntMotion::rebuildModelMatrix() {
     const float height = hooks.groundHeight ? hooks.groundHeight(position) : 0.0f;
     const float angle = signedAngle(glm::vec3(1.0f, 0.0f, 0.0f), facing);
-    modelMatrix = glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(position.x, height, position.z)),
-                              glm::radians(angle), up);
+    standingMatrix = glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(position.x, height, position.z)),
+                                 glm::radians(angle), up);
+    modelMatrix = standingMatrix;
     if (!alive) {
         // Lying on its side, lifted so the turned body stays above the ground.
         modelMatrix = glm::rotate(glm::translate(modelMatrix, glm::vec3(0.0f, 0.2f, 0.0f)), glm::radians(90.0f),
                                   glm::vec3(1.0f, 0.0f, 0.0f));
     }
+}
+
+glm::vec3 AntMotion::energyBarPosition() const {
+    return glm::vec3(standingMatrix * glm::vec4(0.0f, 0.65f, 0.0f, 1.0f));
 }
 
 void AntMotion::lowerEnergy() {

@@ -162,10 +162,15 @@ public:
     void stopClip();
     bool animating() const;
     void rebuildModelMatrix();
+    // Where the energy bar floats: 0.65 above the ant's feet. A dead ant's bar stays over
+    // its body rather than following the lying pose sideways onto the ground.
+    glm::vec3 energyBarPosition() const;
 
     glm::vec3 position, facing;
     bool alive = true;
     glm::mat4 modelMatrix{1.0f};
+    // The model matrix as if the ant stood (equal to modelMatrix while it is alive).
+    glm::mat4 standingMatrix{1.0f};
     int player;
     // The energy bar's value and maximum: the moves left.
     int energy;

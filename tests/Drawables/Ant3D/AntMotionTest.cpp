@@ -220,8 +220,10 @@ TEST(AntBattle, AttackedAntEndsFacingAttacker_FightsAndDies) {
     EXPECT_EQ(rl.clips.back(), AntClip::Fight);
     EXPECT_EQ(rl.stops, stopsBefore + 2);  // end of the walk, then the dying fight clip
     EXPECT_NEAR(loser.modelMatrix[3].y, 0.1f + 0.2f, eps);
-    // Lying on its side: the model's up axis lies in the ground plane.
+    // Lying on its side: the model's up axis lies in the ground plane; its energy bar still
+    // floats over it, not beside it on the ground.
     EXPECT_NEAR(glm::vec3(loser.modelMatrix * glm::vec4(0, 1, 0, 0)).y, 0.0f, eps);
+    expectNear(loser.energyBarPosition(), loser.position + glm::vec3(0, 0.1f + 0.65f, 0));
 }
 
 TEST(AntBattle, TurnOnSpotWithoutAttackerFacing_StaysPut) {
