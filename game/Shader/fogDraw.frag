@@ -5,14 +5,14 @@
 // Outputs, the scene pass's three targets (see SceneOutputs.md), all meant to be blended
 // with source alpha over what is there:
 //   0 colour: the milky puff, alpha from the texture;
-//   1 shadow mask: 1 (lit) with the puff's alpha, so fog lightens shadows beneath it
-//     instead of darkening the mask;
+//   1 shadow mask: lit, with the puff's alpha, so shadows beneath fade behind the fog
+//     and the fog itself is never darkened;
 //   2 normal: straight up with the puff's alpha, so the fog reads as a level surface.
 in vec4 gColor;
 
 layout(location = 0) out vec4 fragColor;
-layout(location = 1) out vec4 fragMask;
-layout(location = 2) out vec4 fragNormal;
+layout(location = 1) out vec4 shadowMask;
+layout(location = 2) out vec4 normalColor;
 
 uniform sampler2D textureMap;
 
@@ -21,6 +21,6 @@ void main() {
     // the sprite's pixels where it has some opacity.
     vec4 puff = texture(textureMap, 0.5 + (gl_PointCoord - 0.5) * 0.72) * gColor;
     fragColor = puff;
-    fragMask = vec4(1.0, 1.0, 1.0, puff.a);
-    fragNormal = vec4(0.5, 1.0, 0.5, puff.a);
+    shadowMask = vec4(1.0, 1.0, 1.0, puff.a);
+    normalColor = vec4(0.5, 1.0, 0.5, puff.a);
 }
