@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <fstream>
 #include <iostream>
+#include <iterator>
+#include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -88,9 +91,9 @@ void requireOnField(const RuleOptions& o, const std::string& source, const std::
                    " field");
 }
 
-void parsePass(const std::string& path, const po::options_description& description)
+void parsePass(const std::string& text, const po::options_description& description)
 {
-    std::ifstream in(path);
+    std::istringstream in(text);
     po::variables_map values;
     try {
         // A missing file reads as an empty one: every key keeps its default.
@@ -110,7 +113,14 @@ RuleOptions::RuleOptions()
 }
 
 RuleOptions::RuleOptions(const std::string& path)
+    : RuleOptions(*std::make_unique<std::ifstream>(path), path)
 {
+}
+
+RuleOptions::RuleOptions(std::istream& in, const std::string& path)
+{
+    // Both passes read the same text.
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     bool help = false;
     po::options_description description("Veltrix Game Options", 80, 40);
     description.add_options()
@@ -126,7 +136,7 @@ RuleOptions::RuleOptions(const std::string& path)
         ("Problem.Veltrix.noOfPortals", po::value<std::int32_t>(&noOfPortals)->default_value(3), "Number of Portals")
         ("Problem.Veltrix.help", po::value<bool>(&help)->default_value(false), "Display Veltrix Game Options");
 
-    parsePass(path, description);
+    parsePass(text, description);
     validateCounts(*this, path);
 
     // The indexed keys exist only now that the counts are known.
@@ -156,7 +166,7 @@ RuleOptions::RuleOptions(const std::string& path)
             (portalKey(i, "ry").c_str(), po::value<std::int32_t>(&right[k].y)->required(), (n + "(right y)").c_str());
     }
 
-    parsePass(path, description);
+    parsePass(text, description);
 
     if (help) {
         std::cout << "Requested Veltrix Option Help:\n" << description << "\n" << "Help end\n";

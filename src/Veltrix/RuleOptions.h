@@ -4,6 +4,7 @@
 
 #include "Veltrix/Types.h"
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,8 @@ struct RuleOptions {
     // cannot play with (counts below 1, a field over 16384 cells, start or portal
     // cells outside the field) raise std::logic_error naming the key and value.
     explicit RuleOptions(const std::string& path);
+    // The same from the file's contents already open; `source` names it in the messages.
+    RuleOptions(std::istream& in, const std::string& source);
 
     // The checks of the reading constructor, for options built in code.
     // `source` names where the values came from in the error messages.

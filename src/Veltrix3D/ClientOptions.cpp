@@ -3,6 +3,7 @@
 #include <boost/filesystem/fstream.hpp>
 #include <boost/program_options.hpp>
 
+#include <istream>
 #include <stdexcept>
 #include <string>
 
@@ -23,6 +24,12 @@ void requirePositive(int value, const char* key, const std::string& fileName) {
 }  // namespace
 
 ClientOptions readClientOptions(const std::string& fileName) {
+    // A missing file leaves the stream empty: nothing is parsed and the defaults stand.
+    boost::filesystem::ifstream file(fileName);
+    return readClientOptions(file, fileName);
+}
+
+ClientOptions readClientOptions(std::istream& file, const std::string& fileName) {
     ClientOptions options;
     po::options_description group("Veltrix Game Options");
     group.add_options()
@@ -36,8 +43,6 @@ ClientOptions readClientOptions(const std::string& fileName) {
          "tessLevel for environment");
 
     po::variables_map values;
-    // A missing file leaves the stream empty: nothing is parsed and the defaults stand.
-    boost::filesystem::ifstream file(fileName);
     try {
         po::store(po::parse_config_file(file, group, true), values);
         po::notify(values);

@@ -1,6 +1,7 @@
 #pragma once
 // How this machine presents a game: window size, fullscreen, the second player, the seed of
 // the random source and the mountains' tessellation. Read once at start-up from "VX3D.conf".
+#include <iosfwd>
 #include <string>
 
 namespace VX3D {
@@ -19,5 +20,7 @@ struct ClientOptions {
 // library's error; a width or height below 1 raises std::invalid_argument. Both messages name
 // the file and the option.
 ClientOptions readClientOptions(const std::string& fileName);
+// The same from the file's contents already open; fileName only names it in the messages.
+ClientOptions readClientOptions(std::istream& in, const std::string& fileName);
 
 }  // namespace VX3D
