@@ -26,22 +26,29 @@ const vec2 area = vec2(20.0, 13.0);      // x 0..20, z -13..0
 const vec2 wind = vec2(0.012, -0.006);   // world units per second along x and z
 const float settleSpeed = 0.05;          // how fast a stray particle returns to the layer
 
+// Wave numbers are whole waves over the area (2 pi n / 20 across, 2 pi m / 13 deep), so the
+// flow joins up where a particle wraps around; otherwise the seams would trap particles.
+const float tau = 6.2831853;
+
 vec3 flow(vec3 p) {
     // Broad eddies in the ground plane: psi = a sin(u) sin(v).
-    const float a1 = 0.05, k1 = 1.7;
-    float u = k1 * p.x + 0.7, v = 0.9 * k1 * p.z + 1.3;
-    vec2 broad = a1 * vec2(0.9 * k1 * sin(u) * cos(v), -k1 * cos(u) * sin(v));
+    const float a1 = 0.05;
+    const float kx1 = tau * 5.0 / 20.0, kz1 = tau * 3.0 / 13.0;
+    float u = kx1 * p.x + 0.7, v = kz1 * p.z + 1.3;
+    vec2 broad = a1 * vec2(kz1 * sin(u) * cos(v), -kx1 * cos(u) * sin(v));
     // Smaller, weaker eddies across them: psi = a sin(s) cos(t).
-    const float a2 = 0.012, k2 = 3.1;
-    float s = 1.3 * k2 * p.x + 2.1, t = k2 * p.z + 0.4;
-    vec2 small = a2 * vec2(-k2 * sin(s) * sin(t), -1.3 * k2 * cos(s) * cos(t));
-    // Rolls standing in the layer: psi = a sin(k x + 0.8 z) sin(pi y / maxHeight), turning
+    const float a2 = 0.012;
+    const float kx2 = tau * 13.0 / 20.0, kz2 = tau * 6.0 / 13.0;
+    float s = kx2 * p.x + 2.1, t = kz2 * p.z + 0.4;
+    vec2 small = a2 * vec2(-kz2 * sin(s) * sin(t), -kx2 * cos(s) * cos(t));
+    // Rolls standing in the layer: psi = a sin(kx x + kz z) sin(pi y / maxHeight), turning
     // in the x-y plane; the vertical part vanishes at the ground and at the top.
-    const float a3 = 0.015, k3 = 2.0;
+    const float a3 = 0.015;
+    const float kx3 = tau * 6.0 / 20.0, kz3 = tau * 2.0 / 13.0;
     float h = 3.14159265 / max(maxHeight, 1e-3);
-    float r = k3 * p.x + 0.8 * p.z + 0.5;
+    float r = kx3 * p.x + kz3 * p.z + 0.5;
     float yy = clamp(p.y, 0.0, maxHeight) * h;
-    vec3 roll = a3 * vec3(sin(r) * h * cos(yy), -k3 * cos(r) * sin(yy), 0.0);
+    vec3 roll = a3 * vec3(sin(r) * h * cos(yy), -kx3 * cos(r) * sin(yy), 0.0);
     return vec3(broad.x + small.x + wind.x, 0.0, broad.y + small.y + wind.y) + roll;
 }
 
@@ -51,11 +58,12 @@ void main() {
     // Midpoint step: keeps particles on their closed eddy paths far better than Euler.
     vec3 next = p + dt * flow(p + 0.5 * dt * flow(p));
 
-    // The layer: inside stays inside; outside moves steadily towards it.
+    // The layer: inside stays inside; outside moves steadily into it, a little past its
+    // edge, where the rolls take over (on the edge itself they would never move it).
     if (p.y >= 0.0 && p.y <= maxHeight) {
         next.y = clamp(next.y, 0.0, maxHeight);
     } else {
-        float target = clamp(p.y, 0.0, maxHeight);
+        float target = clamp(p.y, 0.1 * maxHeight, 0.9 * maxHeight);
         next.y = p.y + clamp(target - p.y, -settleSpeed * dt, settleSpeed * dt);
     }
 
