@@ -12,6 +12,11 @@
 
 namespace VX3D {
 
+glm::mat4 shadowMapMatrix(const glm::mat4& lightViewProjection) {
+    const glm::mat4 bias = glm::translate(glm::mat4(1.0f), glm::vec3(0.5f)) * glm::scale(glm::mat4(1.0f), glm::vec3(0.5f));
+    return bias * lightViewProjection;
+}
+
 Sun::Sun(int balanceScale) : balanceScale(balanceScale), texture_("res/Textures/Sun.png", 0) {
     const Disc disc = discMesh();
     disc_.mode = GL_TRIANGLE_FAN;

@@ -11,6 +11,7 @@
 #include "Drawables/SceneObject/SceneObject.h"
 #include "Shader/ShaderProgram.h"
 #include "Texture/Texture.h"
+#include "Texture/TextureHandle.h"
 #include "VAO/DrawableVAO.h"
 
 #include <glm/glm.hpp>
@@ -19,6 +20,12 @@
 #include <vector>
 
 namespace VX3D {
+
+// The sun's depth texture as the lit drawables receive it; empty before the first shadow pass.
+using ShadowMap = std::shared_ptr<GLutil::TextureHandle>;
+
+// Bias × the sun's view-projection: maps −1…1 to 0…1, the "SMMatrix" of every lit drawable.
+glm::mat4 shadowMapMatrix(const glm::mat4& lightViewProjection);
 
 class Sun {
 public:

@@ -1,0 +1,69 @@
+#version 400
+// The mountain ring, fragment stage: the mountain texture ("diffuseMap", unit 1: grass at
+// the foot, rock above, snow on the crests) lit by the sun at "lightPos", with the normal
+// taken from the slope of the height map ("displacementMap", unit 0) so the relief shows
+// in the light, and the sun's shadow from the sampler2DShadow "shadowMap" (unit 4).
+// "viewPoint" is the eye. Outputs: the scene pass's three (SceneOutputs.md).
+in vec3 fsPosition;
+in vec2 fsUV;
+in vec4 fsShadowCoord;
+flat in mat2 fsUVPerGround;
+
+uniform sampler2D displacementMap;
+uniform sampler2D diffuseMap;
+uniform sampler2DShadow shadowMap;
+uniform vec3 lightPos;
+uniform vec3 viewPoint;
+
+layout(location = 0) out vec4 fragColor;
+layout(location = 1) out vec4 shadowMask;
+layout(location = 2) out vec4 normalColor;
+
+const float peak = 3.2;
+
+// Where two pieces meet, u jumps between 1 and 0 (the texture repeats there); the
+// screen-space change of u is taken modulo 1 so the mipmap level of the colour stays
+// right across it.
+vec2 dUVdx, dUVdy;
+
+// The surface's height as the evaluation stage makes it, from a smaller mipmap: the light
+// only needs the broad slopes (the texture carries the fine rock), and the averaged texels
+// hide the 8-bit steps of the map, which would show as facets.
+float height(vec2 uv) {
+    return textureLod(displacementMap, uv, 2.0).r * peak * smoothstep(0.0, 0.1, uv.y);
+}
+
+float sunlight() {
+    if (fsShadowCoord.w <= 0.0) return 1.0;
+    vec3 c = fsShadowCoord.xyz / fsShadowCoord.w;
+    if (c.x <= 0.0 || c.x >= 1.0 || c.y <= 0.0 || c.y >= 1.0 || c.z >= 1.0) return 1.0;
+    // One linear comparison filters 2 x 2 map texels; the frame blurs the mask anyway.
+    return texture(shadowMap, vec3(c.xy, c.z - 0.002));
+}
+
+void main() {
+    dUVdx = dFdx(fsUV);
+    dUVdy = dFdy(fsUV);
+    dUVdx.x -= round(dUVdx.x);
+    dUVdy.x -= round(dUVdy.x);
+    vec2 size = vec2(textureSize(displacementMap, 0));
+    vec2 du = vec2(4.0 / size.x, 0.0), dv = vec2(0.0, 4.0 / size.y);
+    vec2 slopeUV = vec2(height(fsUV + du) - height(fsUV - du), height(fsUV + dv) - height(fsUV - dv)) /
+                   (2.0 * vec2(du.x, dv.y));
+    // d(height)/d(x, z) = transpose(d(uv)/d(x, z)) x d(height)/d(uv)
+    vec2 slope = transpose(fsUVPerGround) * slopeUV;
+    vec3 n = normalize(vec3(-slope.x, 1.0, -slope.y));
+
+    vec3 toLight = normalize(lightPos - fsPosition);
+    vec3 toEye = normalize(viewPoint - fsPosition);
+    vec3 albedo = textureGrad(diffuseMap, fsUV, dUVdx, dUVdy).rgb;
+    float lambert = max(dot(n, toLight), 0.0);
+    // Snow and ice glint; rock and grass hardly.
+    float snow = smoothstep(0.7, 0.9, min(albedo.r, min(albedo.g, albedo.b)));
+    float highlight = lambert > 0.0 ? pow(max(dot(n, normalize(toLight + toEye)), 0.0), 32.0) : 0.0;
+    vec3 colour = albedo * (0.45 + 0.7 * lambert) + vec3(snow * highlight * 0.35);
+
+    fragColor = vec4(colour, 1.0);
+    shadowMask = vec4(vec3(sunlight()), 1.0);
+    normalColor = vec4(n * 0.5 + 0.5, 1.0);
+}

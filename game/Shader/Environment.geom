@@ -1,0 +1,29 @@
+#version 400
+// The mountain ring, geometry stage: projects each triangle with "mvpMatrix" and forms
+// the shadow-map coordinates with "SMMatrix" (bias x the sun's view-projection; zero
+// without a shadow map, which reads as lit).
+layout(triangles) in;
+layout(triangle_strip, max_vertices = 3) out;
+
+in vec3 tePosition[];
+in vec2 teUV[];
+in mat2 teUVPerGround[];
+out vec3 fsPosition;
+out vec2 fsUV;
+out vec4 fsShadowCoord;
+flat out mat2 fsUVPerGround;
+
+uniform mat4 mvpMatrix;
+uniform mat4 SMMatrix;
+
+void main() {
+    for (int i = 0; i < 3; ++i) {
+        fsPosition = tePosition[i];
+        fsUV = teUV[i];
+        fsUVPerGround = teUVPerGround[i];
+        fsShadowCoord = SMMatrix * vec4(tePosition[i], 1.0);
+        gl_Position = mvpMatrix * vec4(tePosition[i], 1.0);
+        EmitVertex();
+    }
+    EndPrimitive();
+}

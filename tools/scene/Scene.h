@@ -1,0 +1,51 @@
+#pragma once
+// The default field as the game shows it at the start of a game, assembled from the
+// scene drawables: floor, mountains, sky, sun, food where the rules put it, portals, a
+// move indicator and a status bar. One place to add what later drawables bring (the
+// fog, the ants): construct it here, draw it in drawShadow and drawScene.
+//
+// Needs a current OpenGL context and the game's working directory.
+#include "Drawables/Environment/Environment.h"
+#include "Drawables/Floor/Floor.h"
+#include "Drawables/Skybox/Skybox.h"
+#include "Drawables/Sun/Sun.h"
+#include "Veltrix/GameRandom.h"
+#include "Veltrix/Referee.h"
+#include "Veltrix/RuleOptions.h"
+#include "Window/FrameClock.h"
+
+#include <glm/glm.hpp>
+
+#include <memory>
+#include <vector>
+
+namespace VX3DScene {
+
+struct Scene {
+    // Rules from the file, a referee seeded with `seed`, the mountains at `envLevel`.
+    Scene(const Veltrix::RuleOptions& rules, unsigned seed, int envLevel);
+
+    // Depth of every shadow caster from the sun.
+    void drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const VX3D::FrameClock& clock);
+    // Everything, into the bound scene target's three outputs.
+    void drawScene(const glm::mat4& view, const glm::mat4& projection, const glm::vec3& eye,
+                   const VX3D::FrameClock& clock, const VX3D::ShadowMap& shadowMap);
+
+    // Where the game puts player 0's camera: 6 units behind ant 0, 4 up, looking at it.
+    glm::vec3 playerEye() const;
+    glm::vec3 playerTarget() const;
+
+    Veltrix::RuleOptions rules;
+    Veltrix::GameRandom random;
+    Veltrix::Referee referee;
+    VX3D::Sun sun;
+    VX3D::Skybox skybox;
+    VX3D::Environment environment;
+    std::shared_ptr<VX3D::Floor> floor;
+};
+
+// The world position of a new ant at the cell, and its facing along x (+1 or -1).
+int initialFacing(Veltrix::Position cell, int fieldWidth, int fieldHeight);
+glm::vec3 antPosition(Veltrix::Position cell, int facing);
+
+}  // namespace VX3DScene

@@ -1,0 +1,299 @@
+// veltrix-scene: renders the default field off-screen the way the game's frame does
+// (a shadow pass into a 3000 × 2000 depth map, the scene pass into three colour targets)
+// and writes the composite (colour darkened by the shadow term) as a PNG.
+//
+//   veltrix-scene OUT.png [--width W] [--height H] [--eye X,Y,Z] [--target X,Y,Z]
+//                 [--wireframe] [--boxes] [--env-level L] [--bench N]
+//
+// Run it in the game's working directory (game/). Without --eye it looks from where the
+// game puts player 0's camera. --bench N renders N more frames and prints the median
+// time of each pass (each ended by glFinish) and the primitives each pass generated.
+#include "FBO/FBO.h"
+#include "Scene.h"
+#include "Shader/ShaderStore.h"
+#include "Veltrix3D/ClientOptions.h"
+#include "Veltrix3D/RenderState.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
+#include <glm/gtc/matrix_transform.hpp>
+#include <lodepng.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Args {
+    std::string out;
+    int width = 1280;
+    int height = 720;
+    std::optional<glm::vec3> eye, target;
+    bool wireframe = false;
+    bool boxes = false;
+    int envLevel = 0;
+    int bench = 0;
+};
+
+constexpr const char* kUsage =
+    "usage: veltrix-scene OUT.png [--width W] [--height H] [--eye X,Y,Z] [--target X,Y,Z] [--wireframe] [--boxes] "
+    "[--env-level L] [--bench N]\n";
+
+glm::vec3 parseVec3(const std::string& option, const std::string& text) {
+    std::istringstream in(text);
+    glm::vec3 v;
+    char c1 = 0, c2 = 0;
+    if (!(in >> v.x >> c1 >> v.y >> c2 >> v.z) || c1 != ',' || c2 != ',' || !in.eof())
+        throw std::invalid_argument(option + " wants X,Y,Z, got \"" + text + "\"");
+    return v;
+}
+
+int parseInt(const std::string& option, const std::string& text, int least) {
+    std::size_t used = 0;
+    int value = 0;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used != text.size() || value < least)
+        throw std::invalid_argument(option + " wants a whole number of at least " + std::to_string(least) + ", got \"" + text + "\"");
+    return value;
+}
+
+Args parse(int argc, char** argv) {
+    Args a;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw std::invalid_argument(arg + " needs a value");
+            return argv[++i];
+        };
+        if (arg == "--width") a.width = parseInt(arg, value(), 1);
+        else if (arg == "--height") a.height = parseInt(arg, value(), 1);
+        else if (arg == "--eye") a.eye = parseVec3(arg, value());
+        else if (arg == "--target") a.target = parseVec3(arg, value());
+        else if (arg == "--wireframe") a.wireframe = true;
+        else if (arg == "--boxes") a.boxes = true;
+        else if (arg == "--env-level") a.envLevel = parseInt(arg, value(), 0);
+        else if (arg == "--bench") a.bench = parseInt(arg, value(), 1);
+        else if (!arg.empty() && arg[0] == '-') throw std::invalid_argument("unknown option " + arg);
+        else if (a.out.empty()) a.out = arg;
+        else throw std::invalid_argument("more than one output file: " + arg);
+    }
+    if (a.out.empty()) throw std::invalid_argument("no output file");
+    return a;
+}
+
+double milliseconds(std::chrono::steady_clock::time_point from) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from).count();
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+// The two passes of the game's frame, on targets made once.
+class Renderer {
+public:
+    Renderer(int width, int height) : width_(width), height_(height), shadowTarget_(3000, 2000, false), sceneTarget_(width, height, true) {
+        shadowTarget_.attatchTexture(GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_DEPTH_ATTACHMENT);
+        sceneTarget_.attatchDepthBuffer();
+        for (GLenum attachment : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2})
+            sceneTarget_.attatchTexture(GL_RGBA8, GL_RGBA, attachment);
+        glGenQueries(1, &query_);
+    }
+    ~Renderer() { glDeleteQueries(1, &query_); }
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    struct Timing {
+        double shadowMs, sceneMs;
+        GLuint shadowPrimitives, scenePrimitives;
+    };
+
+    Timing frame(VX3DScene::Scene& scene, const glm::mat4& view, const glm::mat4& projection, const glm::vec3& eye) {
+        const VX3D::FrameClock clock(0.0);
+        Timing t{};
+        glFinish();
+        auto start = std::chrono::steady_clock::now();
+        glBeginQuery(GL_PRIMITIVES_GENERATED, query_);
+        glBindFramebuffer(GL_FRAMEBUFFER, shadowTarget_.id());
+        glDrawBuffer(GL_NONE);
+        glReadBuffer(GL_NONE);
+        GLutil::FBO::checkStatus();
+        glViewport(0, 0, 3000, 2000);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        VX3D::RenderState::setPolygonOffsetFill(true);
+        VX3D::RenderState::setPolygonOffset(1.1f, 4.0f);
+        scene.drawShadow(scene.sun.lightMatrix(), eye, clock);
+        VX3D::RenderState::setPolygonOffsetFill(false);
+        shadowTarget_.finish(true);
+        glEndQuery(GL_PRIMITIVES_GENERATED);
+        glFinish();
+        t.shadowMs = milliseconds(start);
+        glGetQueryObjectuiv(query_, GL_QUERY_RESULT, &t.shadowPrimitives);
+
+        const VX3D::ShadowMap shadowMap = shadowTarget_.getTexture(0);
+        start = std::chrono::steady_clock::now();
+        glBeginQuery(GL_PRIMITIVES_GENERATED, query_);
+        glViewport(0, 0, width_, height_);
+        glBindFramebuffer(GL_FRAMEBUFFER, sceneTarget_.id());
+        GLutil::FBO::checkStatus();
+        glViewport(0, 0, width_, height_);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        const GLenum buffers[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+        glDrawBuffers(3, buffers);
+        scene.drawScene(view, projection, eye, clock, shadowMap);
+        sceneTarget_.finish(false);
+        glEndQuery(GL_PRIMITIVES_GENERATED);
+        glFinish();
+        t.sceneMs = milliseconds(start);
+        glGetQueryObjectuiv(query_, GL_QUERY_RESULT, &t.scenePrimitives);
+        return t;
+    }
+
+    // Output `index` of the scene target, top row first.
+    std::vector<std::uint8_t> read(int index) const {
+        std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneTarget_.id());
+        glReadBuffer(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(index));
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        std::vector<std::uint8_t> flipped(rgba.size());
+        const std::size_t row = static_cast<std::size_t>(width_) * 4;
+        for (int y = 0; y < height_; ++y)
+            std::copy_n(rgba.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * row), row,
+                        flipped.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(height_ - 1 - y) * row));
+        return flipped;
+    }
+
+private:
+    int width_, height_;
+    GLutil::FBO shadowTarget_;
+    GLutil::FBO sceneTarget_;
+    GLuint query_ = 0;
+};
+
+// The scene colour darkened where the shadow term says so, as the frame's blend does
+// (without its blur): shadows keep 45 % of the light.
+std::vector<std::uint8_t> composite(const std::vector<std::uint8_t>& colour, const std::vector<std::uint8_t>& shadow) {
+    std::vector<std::uint8_t> out(colour.size());
+    for (std::size_t p = 0; p < colour.size(); p += 4) {
+        const float light = 0.45f + 0.55f * static_cast<float>(shadow[p]) / 255.0f;
+        for (std::size_t c = 0; c < 3; ++c) out[p + c] = static_cast<std::uint8_t>(static_cast<float>(colour[p + c]) * light + 0.5f);
+        out[p + 3] = 255;
+    }
+    return out;
+}
+
+int run(const Args& args) {
+    // What the render state's constructor pushes in the game: the graphics library must
+    // hold what the state cache assumes, or the cached setters would skip real changes.
+    using VX3D::RenderState;
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_BLEND);
+    glBlendFunc(RenderState::blendSource, RenderState::blendDestination);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(RenderState::frontFace);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(RenderState::polygonOffsetFactor, RenderState::polygonOffsetUnits);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(RenderState::depthFunc);
+    VX3D::ClientOptions options;
+    options.width = args.width;
+    options.height = args.height;
+    RenderState::applyInitialState(options);
+    VX3D::RenderState::boundingBoxes = args.boxes;
+
+    const Veltrix::RuleOptions rules("VX.conf");
+    VX3DScene::Scene scene(rules, 42, args.envLevel);
+    const glm::vec3 eye = args.eye.value_or(scene.playerEye());
+    const glm::vec3 target = args.target.value_or(scene.playerTarget());
+    const glm::vec3 forward = glm::normalize(target - eye);
+    const glm::vec3 up = std::abs(forward.y) > 0.999f ? glm::vec3(0.0f, 0.0f, -1.0f) : glm::vec3(0.0f, 1.0f, 0.0f);
+    const glm::mat4 view = glm::lookAt(eye, target, up);
+    const glm::mat4 projection =
+        glm::perspective(glm::radians(45.0f), static_cast<float>(args.width) / static_cast<float>(args.height), 0.1f, 100.0f);
+
+    Renderer renderer(args.width, args.height);
+    if (args.wireframe) VX3D::RenderState::setWireframe(true);
+    Renderer::Timing first = renderer.frame(scene, view, projection, eye);
+    if (args.wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    const auto png = composite(renderer.read(0), renderer.read(1));
+    if (unsigned e = lodepng::encode(args.out, png, static_cast<unsigned>(args.width), static_cast<unsigned>(args.height)))
+        throw std::runtime_error("writing " + args.out + ": " + lodepng_error_text(e));
+    std::cout << "wrote " << args.out << " (" << args.width << "x" << args.height << ", eye " << eye.x << "," << eye.y << ","
+              << eye.z << ")\n";
+
+    if (args.bench > 0) {
+        if (args.wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        std::vector<double> shadow, sceneMs;
+        for (int i = 0; i < args.bench; ++i) {
+            first = renderer.frame(scene, view, projection, eye);
+            shadow.push_back(first.shadowMs);
+            sceneMs.push_back(first.sceneMs);
+        }
+        std::cout << "bench " << args.width << "x" << args.height << ", " << args.bench << " frames: shadow pass "
+                  << median(shadow) << " ms (" << first.shadowPrimitives << " primitives), scene pass " << median(sceneMs)
+                  << " ms (" << first.scenePrimitives << " primitives), sum " << median(shadow) + median(sceneMs) << " ms\n";
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Args args;
+    try {
+        args = parse(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "veltrix-scene: " << e.what() << "\n" << kUsage;
+        return 2;
+    }
+    if (!glfwInit()) {
+        std::cerr << "veltrix-scene: cannot open the window system (is DISPLAY set?)\n";
+        return 1;
+    }
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_COMPAT_PROFILE);
+    GLFWwindow* window = glfwCreateWindow(64, 64, "veltrix-scene", nullptr, nullptr);
+    if (!window) {
+        std::cerr << "veltrix-scene: no OpenGL 4.0 context\n";
+        glfwTerminate();
+        return 1;
+    }
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    int status = 0;
+    if (glewInit() != GLEW_OK) {
+        std::cerr << "veltrix-scene: glewInit failed\n";
+        status = 1;
+    } else {
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        try {
+            status = run(args);
+        } catch (const std::exception& e) {
+            std::cerr << "veltrix-scene: " << e.what() << "\n";
+            status = 1;
+        }
+        // Shaders go with the context, not at static destruction after it.
+        GLutil::ShaderStore::purge();
+    }
+    glfwDestroyWindow(window);
+    glfwTerminate();
+    return status;
+}
