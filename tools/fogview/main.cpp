@@ -1,12 +1,13 @@
 // fogview: draws the fog of war off-screen over a plain checkered ground and writes a PNG,
 // or measures the fog's three passes.
 //
-//   fogview [--game DIR] [--size WxH] [--view player|above] [--drift SECONDS]
+//   fogview [--game DIR] [--size WxH] [--view player|above] [--eye X,Y,Z] [--drift SECONDS]
 //           [--out OUT.png] [--bench FRAMES]
 //
 // The scene is the start of a default game: the ants of player 0 at their start cells from
 // the rules file, the fog cleared around them (range 2.6), seen from the player's eye
-// behind ant 0 (--view player) or from straight above the field (--view above). --drift
+// behind ant 0 (--view player), from another eye looking at ant 0 (--eye, through the same
+// camera, so its limits apply) or from straight above the field (--view above). --drift
 // lets the particles move for that many seconds of 60 Hz frames first. --bench draws that
 // many frames and prints the median milliseconds of the movement pass, the visibility pass
 // and the draw, each timed between glFinish calls. Needs a display (Xvfb will do).
@@ -41,12 +42,14 @@ struct Args {
     double drift = 0.0;
     std::string out;
     int bench = 0;
+    bool eyeGiven = false;
+    glm::vec3 eye{0.0f};
 };
 
 [[noreturn]] void usage(const std::string& why) {
     std::cerr << "fogview: " << why << "\n"
               << "usage: fogview [--game DIR] [--size WxH] [--view player|above] [--drift SECONDS]"
-                 " [--out OUT.png] [--bench FRAMES]\n";
+                 " [--eye X,Y,Z] [--out OUT.png] [--bench FRAMES]\n";
     std::exit(2);
 }
 
@@ -70,6 +73,12 @@ Args parse(int argc, char** argv) {
                 const std::string v = value();
                 if (v != "player" && v != "above") usage("--view wants player or above, got \"" + v + "\"");
                 a.above = v == "above";
+            } else if (arg == "--eye") {
+                const std::string v = value();
+                const auto c1 = v.find(','), c2 = v.rfind(',');
+                if (c1 == std::string::npos || c1 == c2) usage("--eye wants X,Y,Z, got \"" + v + "\"");
+                a.eye = {std::stof(v.substr(0, c1)), std::stof(v.substr(c1 + 1, c2 - c1 - 1)), std::stof(v.substr(c2 + 1))};
+                a.eyeGiven = true;
             } else if (arg == "--drift") a.drift = std::stod(value());
             else if (arg == "--out") a.out = value();
             else if (arg == "--bench") a.bench = std::stoi(value());
@@ -200,7 +209,7 @@ int run(const Args& args) {
         view = glm::lookAt(centre + glm::vec3(0.0f, 25.0f, 0.01f), centre, glm::vec3(0.0f, 0.0f, -1.0f));
     } else {
         VX3D::Camera camera;
-        camera.placeAt({ant0.x - 6.0f * facing, 4.0f, ant0.z});
+        camera.placeAt(args.eyeGiven ? args.eye : glm::vec3(ant0.x - 6.0f * facing, 4.0f, ant0.z));
         camera.target = ant0 + glm::vec3(0.0f, 0.4f, 0.0f);
         camera.following = true;
         camera.rebuild();
