@@ -20,6 +20,7 @@ void main() {
     // The puff fades out well inside its square; using the middle of the picture spends
     // the sprite's pixels where it has some opacity.
     vec4 puff = texture(textureMap, 0.5 + (gl_PointCoord - 0.5) * 0.72) * gColor;
+    puff.a = min(puff.a, 1.0);
     fragColor = puff;
     shadowMask = vec4(1.0, 1.0, 1.0, puff.a);
     normalColor = vec4(0.5, 1.0, 0.5, puff.a);

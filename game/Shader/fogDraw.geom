@@ -4,12 +4,13 @@
 // Inputs: vPosition, vColor, vVisible from fogDraw.vert.
 // Uniforms: mvpMatrix (model-view-projection), viewportHeight (pixels of the target, to
 //           turn the world size into a point size).
-// Outputs: gl_Position, gl_PointSize, gColor (rgba, alpha faded for sprites very near the
-//          eye).
+// Outputs: gl_Position, gl_PointSize, gColor (rgba; alpha faded near the eye and near the
+//          share cut below).
 //
-// A point sprite costs the rasteriser far less than a two-triangle quad, and most of the
-// fog's cost is setting up and blending sprites, so cleared and unseen particles are
-// dropped here and the sprites are kept as small as still reads as one layer.
+// The fog's cost is blending sprite pixels, so: cleared and unseen particles emit nothing;
+// a point sprite costs the rasteriser less than a two-triangle quad of the same size; and
+// the 20000 particles are many times denser than the picture needs, so only an even share
+// of them is drawn, as larger, denser puffs that still merge into one milky layer.
 layout(points) in;
 layout(points, max_vertices = 1) out;
 
@@ -22,9 +23,9 @@ out vec4 gColor;
 uniform mat4 mvpMatrix;
 uniform float viewportHeight;
 
-const float spriteSize = 0.7;  // world units across
-const float drawnShare = 0.16;  // of the particles, picked evenly by a golden-ratio sequence
-const float opacity = 1.0;
+const float spriteSize = 0.65;  // world units across
+const float drawnShare = 0.12;  // of the particles, picked evenly by a golden-ratio sequence
+const float opacity = 1.3;     // above 1 makes the puff denser; the fragment stage caps alpha at 1
 const float steepSlope = 0.55;  // lines of sight at least this steep (33 degrees) see every drawn particle
 const float grazingShare = 0.4; // least fraction of drawnShare kept where the layer is seen edge-on
 const float milk = 1.12;        // brightens the grey particle colours towards milk
