@@ -174,14 +174,22 @@ int run(const Args& args) {
     const glm::vec3 ant0 = antStart(rules.startPositions.at(0).at(0), rules, facing);
     const glm::vec3 ant1 = antStart(rules.startPositions.at(0).at(1), rules, ignored);
 
-    // Off-screen target: colour and depth.
-    GLuint fbo = 0, colour = 0, depth = 0;
+    // Off-screen target laid out like the game's scene pass: colour, shadow mask and normal
+    // (the fog blends into all three, which is what its cost depends on), and depth. The
+    // picture is the colour output.
+    GLuint fbo = 0, depth = 0;
+    GLuint outputs[3] = {0, 0, 0};
     glGenFramebuffers(1, &fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glGenRenderbuffers(1, &colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, args.width, args.height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glGenRenderbuffers(3, outputs);
+    const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+    for (int i = 0; i < 3; ++i) {
+        glBindRenderbuffer(GL_RENDERBUFFER, outputs[i]);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, args.width, args.height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachments[i], GL_RENDERBUFFER, outputs[i]);
+    }
+    glDrawBuffers(3, attachments);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
     glGenRenderbuffers(1, &depth);
     glBindRenderbuffer(GL_RENDERBUFFER, depth);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, args.width, args.height);
@@ -288,7 +296,7 @@ int run(const Args& args) {
         std::cout << "wrote " << target << "\n";
     }
     glDeleteRenderbuffers(1, &depth);
-    glDeleteRenderbuffers(1, &colour);
+    glDeleteRenderbuffers(3, outputs);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteFramebuffers(1, &fbo);
     return 0;
