@@ -36,16 +36,42 @@ glm::vec3 Scene::playerEye() const {
     return {ant.x - 6.0f * static_cast<float>(s), 4.0f, ant.z};
 }
 
-void Scene::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const VX3D::FrameClock&) {
+void Scene::addAnts() {
+    const auto& p0 = referee.state.players.at(0).ants;
+    const Veltrix::Position walkerCell = p0.at(0).position(), deadCell = p0.at(1).position();
+    const int s = initialFacing(walkerCell, rules.fieldWidth, rules.fieldHeight);
+    const Veltrix::Position fighterCell{walkerCell.x + 2 * s, walkerCell.y};
+    VX3D::Ant* walker = ants.emplace_back(std::make_unique<VX3D::Ant>(walkerCell, s, glm::vec4(1, 0, 0, 1), floor, rules.movesPerAnt, 0)).get();
+    VX3D::Ant* fighter = ants.emplace_back(std::make_unique<VX3D::Ant>(fighterCell, -s, glm::vec4(0, 0, 1, 1), floor, rules.movesPerAnt, 1)).get();
+    VX3D::Ant* dead = ants.emplace_back(std::make_unique<VX3D::Ant>(deadCell, initialFacing(deadCell, rules.fieldWidth, rules.fieldHeight),
+                                                                    glm::vec4(1, 0, 0, 1), floor, rules.movesPerAnt, 0)).get();
+    // Started in the past, so that a frame drawn at time 0 shows the fight clip 0.8 s in and
+    // the walk halfway with its clip 0.55 s in.
+    VX3D::FrameClock clock(-1.8);
+    fighter->startTurnOnSpot(fighter->position + 0.504f * fighter->facing, -fighter->facing, clock, nullptr, {}, 2.6f);
+    clock.update(-0.8);
+    fighter->update(clock);
+    clock = VX3D::FrameClock(-0.6);
+    walker->startMove({walkerCell.x + s, walkerCell.y}, clock, false, false, nullptr, {}, 2.6f);
+    clock.update(-0.55);
+    walker->update(clock);
+    clock.update(0.0);
+    walker->update(clock);
+    dead->die();
+}
+
+void Scene::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const VX3D::FrameClock& clock) {
     floor->drawShadow(lightViewProjection, eye);
+    for (auto& ant : ants) ant->drawShadow(lightViewProjection, eye, clock);
 }
 
 void Scene::drawScene(const glm::mat4& view, const glm::mat4& projection, const glm::vec3& eye,
-                      const VX3D::FrameClock&, const VX3D::ShadowMap& shadowMap) {
+                      const VX3D::FrameClock& clock, const VX3D::ShadowMap& shadowMap) {
     const glm::mat4 viewProjection = projection * view;
     VX3D::extractPlanes(viewProjection);
     skybox.draw(view, projection);
     floor->draw(viewProjection, eye, sun, shadowMap);
+    for (auto& ant : ants) ant->draw(viewProjection, eye, sun, clock, shadowMap, projection, view);
     environment.draw(viewProjection, eye, sun, shadowMap);
     sun.draw(view, projection);
 }

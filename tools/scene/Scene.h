@@ -5,6 +5,7 @@
 // fog, the ants): construct it here, draw it in drawShadow and drawScene.
 //
 // Needs a current OpenGL context and the game's working directory.
+#include "Drawables/Ant3D/Ant.h"
 #include "Drawables/Environment/Environment.h"
 #include "Drawables/Floor/Floor.h"
 #include "Drawables/Skybox/Skybox.h"
@@ -35,6 +36,10 @@ struct Scene {
     glm::vec3 playerEye() const;
     glm::vec3 playerTarget() const;
 
+    // Three ants at player 0's start, posed for a frame drawn at clock time 0: ant 0
+    // walking one cell ahead, a blue ant two cells ahead fighting it, ant 1 dead.
+    void addAnts();
+
     Veltrix::RuleOptions rules;
     Veltrix::GameRandom random;
     Veltrix::Referee referee;
@@ -42,6 +47,7 @@ struct Scene {
     VX3D::Skybox skybox;
     VX3D::Environment environment;
     std::shared_ptr<VX3D::Floor> floor;
+    std::vector<std::unique_ptr<VX3D::Ant>> ants;
 };
 
 // The world position of a new ant at the cell, and its facing along x (+1 or -1).
