@@ -4,14 +4,12 @@
 //
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/bin/ant_bench [frames]
 //
-// With "--picture OUT.png" it instead draws one frame of the floor with a walking red ant, a
-// fighting blue one and a dead one lying, seen from close behind, shadow mask applied.
+// For a picture of ants on the field: veltrix-scene OUT.png --ants (tools/scene).
 #include "Drawables/Ant3D/Ant.h"
 #include "Drawables/Sun/Sun.h"
 #include "Drawables/ViewVolume/ViewVolume.h"
 #include "FBO/FBO.h"
 #include "GLTestContext.h"
-#include "Veltrix3D/RenderState.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -22,7 +20,6 @@
 #include <filesystem>
 #include <iostream>
 #include <sstream>
-#include <string>
 #include <vector>
 
 using namespace VX3D;
@@ -45,95 +42,7 @@ std::size_t triangles(const GLutil::drawableObjects::SceneObject& m) {
 
 }  // namespace
 
-// One frame: the floor and three ants in their poses, composited as the frame does.
-int picture(const std::string& path) {
-    constexpr int width = 1280, height = 720;
-    VX3DTest::GLTestContext context(width, height);
-    std::filesystem::current_path(VX_GAME_DIR);
-    std::ostringstream quiet;
-    std::streambuf* const out = std::cout.rdbuf(quiet.rdbuf());
-    Sun sun(10);
-    auto floor = std::make_shared<Floor>(20, 13);
-    Ant walker({4, 6}, 1, {1, 0, 0, 1}, floor, 40, 0), fighter({6, 6}, -1, {0, 0, 1, 1}, floor, 40, 1),
-        dead({5, 5}, 1, {1, 0, 0, 1}, floor, 40, 0);
-    RenderState::cheatView = true;  // show the blue ant's bar too
-    FrameClock clock(0.0);
-    walker.startMove({5, 6}, clock, false, false, nullptr, {}, 2.6f);
-    fighter.startTurnOnSpot(walker.plannedEnd()->first + glm::vec3(0.5f, 0, 0), walker.plannedEnd()->second, clock,
-                            nullptr, {}, 2.6f);
-    dead.die();
-    for (int i = 0; i < 100; ++i) {  // mid-walk, fighting
-        clock.update(clock.current + 0.0125);
-        walker.update(clock);
-        fighter.update(clock);
-    }
-    walker.energy = 31;
-    fighter.energy = 12;
-
-    GLutil::FBO shadow(3000, 2000, false);
-    shadow.attatchTexture(GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_DEPTH_ATTACHMENT);
-    GLutil::FBO scene(width, height, false);
-    scene.attatchDepthBuffer();
-    for (GLenum a : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2})
-        scene.attatchTexture(GL_RGBA8, GL_RGBA, a);
-    const glm::vec3 eye(2.6f, 1.3f, -4.3f), target(5.2f, 0.1f, -6.2f);
-    const glm::mat4 view = glm::lookAt(eye, target, glm::vec3(0, 1, 0));
-    const glm::mat4 projection = glm::perspective(glm::radians(45.0f), float(width) / height, 0.1f, 100.0f);
-    extractPlanes(projection * view);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_CULL_FACE);
-    glFrontFace(GL_CW);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glPatchParameteri(GL_PATCH_VERTICES, 3);
-
-    glBindFramebuffer(GL_FRAMEBUFFER, shadow.id());
-    glDrawBuffer(GL_NONE);
-    glReadBuffer(GL_NONE);
-    glViewport(0, 0, 3000, 2000);
-    glClear(GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.1f, 4.0f);
-    floor->drawShadow(sun.lightMatrix(), eye);
-    for (Ant* a : {&walker, &fighter, &dead}) a->drawShadow(sun.lightMatrix(), eye, clock);
-    glDisable(GL_POLYGON_OFFSET_FILL);
-    shadow.finish(true);
-
-    glBindFramebuffer(GL_FRAMEBUFFER, scene.id());
-    const GLenum buffers[] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
-    glDrawBuffers(3, buffers);
-    glViewport(0, 0, width, height);
-    const float sky[] = {0.55f, 0.7f, 0.9f, 1.0f}, lit[] = {1, 1, 1, 1};
-    glClearBufferfv(GL_COLOR, 0, sky);
-    glClearBufferfv(GL_COLOR, 1, lit);
-    glClear(GL_DEPTH_BUFFER_BIT);
-    glDisable(GL_CULL_FACE);
-    floor->draw(projection * view, eye, sun, shadow.getTexture(0));
-    glEnable(GL_CULL_FACE);
-    for (Ant* a : {&walker, &fighter, &dead}) a->draw(projection * view, eye, sun, clock, shadow.getTexture(0), projection, view);
-    std::vector<unsigned char> colour(width * height * 4), mask(width * height * 4);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, colour.data());
-    glReadBuffer(GL_COLOR_ATTACHMENT1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, mask.data());
-    scene.finish(true);
-    for (std::size_t p = 0; p < colour.size(); p += 4) {
-        const float shade = 0.55f + 0.45f * mask[p] / 255.0f;  // the blend's darkening, unblurred
-        for (int c = 0; c < 3; ++c) colour[p + c] = static_cast<unsigned char>(colour[p + c] * shade);
-        colour[p + 3] = 255;
-    }
-    std::cout.rdbuf(out);
-    VX3DTest::writePng(path, colour, width, height);
-    std::printf("wrote %s\n", path.c_str());
-    return 0;
-}
-
 int main(int argc, char** argv) {
-    if (argc > 2 && std::string(argv[1]) == "--picture") {
-        const std::string path = std::filesystem::absolute(argv[2]).string();
-        return picture(path);
-    }
     const int frames = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
     constexpr int width = 1280, height = 720;
     VX3DTest::GLTestContext context(width, height);
