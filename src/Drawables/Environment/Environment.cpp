@@ -105,7 +105,8 @@ EnvironmentPiece corner(glm::vec2 fieldCorner, float outX, float outZ, bool reve
     addGrid(piece, across, across, [&](float s, float t, glm::vec3& p, glm::vec2& uv) {
         const float a = s * ringWidth, b = t * ringWidth;
         p = world(a, b);
-        const float turn = (a == 0.0f && b == 0.0f) ? 0.5f : std::atan2(b, a) / (0.5f * std::numbers::pi_v<float>);
+        // At the field's corner itself both arms meet with u unfolded.
+        const float turn = (a == 0.0f && b == 0.0f) ? 0.0f : std::atan2(b, a) / (0.5f * std::numbers::pi_v<float>);
         const float fold = 0.5f - std::abs(turn - 0.5f);
         uv = texture((armLength + fold) / stripLength, std::max(a, b));
     });
