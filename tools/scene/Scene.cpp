@@ -22,7 +22,25 @@ Scene::Scene(const Veltrix::RuleOptions& rules_, unsigned seed, int envLevel)
       sun(rules.foodPieces),
       skybox("res/Textures/CubeMap.png"),
       environment(envLevel),
-      floor(std::make_shared<VX3D::Floor>(rules.fieldWidth, rules.fieldHeight)) {}
+      floor(std::make_shared<VX3D::Floor>(rules.fieldWidth, rules.fieldHeight)),
+      statusbar(rules.movesPerAnt) {
+    for (const auto& [cell, present] : referee.state.food)
+        if (present) food.push_back(std::make_unique<VX3D::Food>(cell));
+    for (const char* path : {"res/Textures/EnergyG.png", "res/Textures/EnergyM.png", "res/Textures/EnergyT.png"})
+        energies.emplace_back(path, 0);
+    // As the game colours the k-th pair the rules list: (0.5, k/P, k/P).
+    const float pairs = static_cast<float>(referee.state.portalEntries.size());
+    for (const auto& [entry, exit] : referee.state.portalEntries) {
+        const std::size_t k = portals.size();
+        const float shade = static_cast<float>(k) / pairs;
+        portals.push_back(std::make_unique<VX3D::Portal>(entry, exit, glm::vec4(0.5f, shade, shade, 1.0f), energies[k % 3]));
+    }
+    const Veltrix::Position cell = referee.state.players.at(0).ants.at(0).position();
+    const int s = initialFacing(cell, rules.fieldWidth, rules.fieldHeight);
+    const glm::vec4 ahead(static_cast<float>(cell.x + s) + 0.5f, 0.0f, -(static_cast<float>(cell.y) + 0.5f), 1.0f);
+    moveIndicator = std::make_unique<VX3D::MoveIndicator>(0, cell, ahead);
+    statusbar.current = statusbar.maximum / 2;
+}
 
 glm::vec3 Scene::playerTarget() const {
     const Veltrix::Position cell = referee.state.players.at(0).ants.at(0).position();
@@ -60,9 +78,21 @@ void Scene::addAnts() {
     dead->die();
 }
 
+void Scene::addFog() {
+    fog = std::make_unique<VX3D::Fog>(1.0f);
+    glm::vec3 at[2];
+    for (int a = 0; a < 2; ++a) {
+        const Veltrix::Position cell = referee.state.players.at(0).ants.at(a).position();
+        at[a] = antPosition(cell, initialFacing(cell, rules.fieldWidth, rules.fieldHeight));
+    }
+    fog->updateVisible(at[0], at[1], 2.6f);
+}
+
 void Scene::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const VX3D::FrameClock& clock) {
     floor->drawShadow(lightViewProjection, eye);
     for (auto& ant : ants) ant->drawShadow(lightViewProjection, eye, clock);
+    for (auto& piece : food) piece->drawShadow(lightViewProjection, eye, clock);
+    for (auto& portal : portals) portal->drawShadow(lightViewProjection, eye, clock);
 }
 
 void Scene::drawScene(const glm::mat4& view, const glm::mat4& projection, const glm::vec3& eye,
@@ -73,7 +103,17 @@ void Scene::drawScene(const glm::mat4& view, const glm::mat4& projection, const 
     floor->draw(viewProjection, eye, sun, shadowMap);
     for (auto& ant : ants) ant->draw(viewProjection, eye, sun, clock, shadowMap, projection, view);
     environment.draw(viewProjection, eye, sun, shadowMap);
+    for (auto& piece : food) piece->draw(viewProjection, eye, sun, clock, shadowMap);
+    if (fog) {
+        fog->update(clock);
+        fog->draw(viewProjection);
+    }
     sun.draw(view, projection);
+    // See-through last: the portals' cones, the move line, the bar.
+    for (auto& portal : portals) portal->draw(viewProjection, eye, sun, clock, shadowMap);
+    moveIndicator->draw(viewProjection);
+    const Veltrix::Position cell = referee.state.players.at(0).ants.at(0).position();
+    statusbar.draw(view, projection, antPosition(cell, initialFacing(cell, rules.fieldWidth, rules.fieldHeight)) + glm::vec3(0.0f, 0.75f, 0.0f));
 }
 
 }  // namespace VX3DScene

@@ -8,8 +8,14 @@
 #include "Drawables/Ant3D/Ant.h"
 #include "Drawables/Environment/Environment.h"
 #include "Drawables/Floor/Floor.h"
+#include "Drawables/Fog/Fog.h"
+#include "Drawables/Food/Food.h"
+#include "Drawables/MoveIndicator/MoveIndicator.h"
+#include "Drawables/Portal/Portal.h"
 #include "Drawables/Skybox/Skybox.h"
+#include "Drawables/Statusbar/Statusbar.h"
 #include "Drawables/Sun/Sun.h"
+#include "Texture/Texture.h"
 #include "Veltrix/GameRandom.h"
 #include "Veltrix/Referee.h"
 #include "Veltrix/RuleOptions.h"
@@ -40,6 +46,10 @@ struct Scene {
     // walking one cell ahead, a blue ant two cells ahead fighting it, ant 1 dead.
     void addAnts();
 
+    // The fog of war as the game builds it, cleared around player 0's two ants (range 2.6);
+    // drawn each frame after the opaque drawables, before the sun.
+    void addFog();
+
     Veltrix::RuleOptions rules;
     Veltrix::GameRandom random;
     Veltrix::Referee referee;
@@ -47,7 +57,13 @@ struct Scene {
     VX3D::Skybox skybox;
     VX3D::Environment environment;
     std::shared_ptr<VX3D::Floor> floor;
+    std::vector<std::unique_ptr<VX3D::Food>> food;  // where the rules put it
+    std::vector<GLutil::Texture> energies;           // the portals' three energy textures
+    std::vector<std::unique_ptr<VX3D::Portal>> portals;
+    std::unique_ptr<VX3D::MoveIndicator> moveIndicator;  // from ant 0 to the cell ahead
+    VX3D::Statusbar statusbar;                           // over ant 0, at half
     std::vector<std::unique_ptr<VX3D::Ant>> ants;
+    std::unique_ptr<VX3D::Fog> fog;
 };
 
 // The world position of a new ant at the cell, and its facing along x (+1 or -1).

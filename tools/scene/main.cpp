@@ -3,12 +3,13 @@
 // and writes the composite (colour darkened by the shadow term) as a PNG.
 //
 //   veltrix-scene OUT.png [--width W] [--height H] [--eye X,Y,Z] [--target X,Y,Z]
-//                 [--wireframe] [--boxes] [--env-level L] [--bench N] [--ants]
+//                 [--wireframe] [--boxes] [--env-level L] [--bench N] [--ants] [--fog]
 //
 // Run it in the game's working directory (game/). Without --eye it looks from where the
 // game puts player 0's camera. --bench N renders N more frames and prints the median
 // time of each pass (each ended by glFinish) and the primitives each pass generated.
-// --ants adds a walking, a fighting and a dead ant at player 0's start.
+// --ants adds a walking, a fighting and a dead ant at player 0's start. --fog adds the fog
+// of war, cleared around player 0's ants.
 #include "FBO/FBO.h"
 #include "Scene.h"
 #include "Shader/ShaderStore.h"
@@ -43,11 +44,12 @@ struct Args {
     int envLevel = 0;
     int bench = 0;
     bool ants = false;
+    bool fog = false;
 };
 
 constexpr const char* kUsage =
     "usage: veltrix-scene OUT.png [--width W] [--height H] [--eye X,Y,Z] [--target X,Y,Z] [--wireframe] [--boxes] "
-    "[--env-level L] [--bench N] [--ants]\n";
+    "[--env-level L] [--bench N] [--ants] [--fog]\n";
 
 glm::vec3 parseVec3(const std::string& option, const std::string& text) {
     std::istringstream in(text);
@@ -88,6 +90,7 @@ Args parse(int argc, char** argv) {
         else if (arg == "--env-level") a.envLevel = parseInt(arg, value(), 0);
         else if (arg == "--bench") a.bench = parseInt(arg, value(), 1);
         else if (arg == "--ants") a.ants = true;
+        else if (arg == "--fog") a.fog = true;
         else if (!arg.empty() && arg[0] == '-') throw std::invalid_argument("unknown option " + arg);
         else if (a.out.empty()) a.out = arg;
         else throw std::invalid_argument("more than one output file: " + arg);
@@ -222,6 +225,7 @@ int run(const Args& args) {
     const Veltrix::RuleOptions rules("VX.conf");
     VX3DScene::Scene scene(rules, 42, args.envLevel);
     if (args.ants) scene.addAnts();
+    if (args.fog) scene.addFog();
     const glm::vec3 eye = args.eye.value_or(scene.playerEye());
     const glm::vec3 target = args.target.value_or(scene.playerTarget());
     const glm::vec3 forward = glm::normalize(target - eye);
