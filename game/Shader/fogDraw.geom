@@ -5,7 +5,8 @@
 // Uniforms: mvpMatrix (model-view-projection), viewportHeight (pixels of the target, to
 //           turn the world size into a point size).
 // Outputs: gl_Position, gl_PointSize, gColor (rgba; alpha faded near the eye and near the
-//          share cut below).
+//          share cut below), gHeight (the particle's height, and the height half the sprite
+//          spans on screen, for the fragment stage's fade into the ground).
 //
 // The fog's cost is blending sprite pixels, so: cleared and unseen particles emit nothing;
 // a point sprite costs the rasteriser less than a two-triangle quad of the same size; and
@@ -19,6 +20,7 @@ in vec4 vColor[];
 flat in uint vVisible[];
 
 out vec4 gColor;
+out vec2 gHeight;  // the particle's height and how far half the sprite reaches up and down
 
 uniform mat4 mvpMatrix;
 uniform float viewportHeight;
@@ -58,8 +60,14 @@ void main() {
     float halfY = size / max(viewportHeight, 1.0);
     float halfX = halfY * scaleX / max(scaleY, 1e-6);
     if (abs(clip.x) > clip.w * (1.0 + halfX) || abs(clip.y) > clip.w * (1.0 + halfY) || clip.z > clip.w) return;
-    gl_Position = clip;
+    // A flat sprite standing in the layer dips into the ground in front of it, and the depth
+    // test would slice its lower part off in a hard line. Test it at a point nearer the eye
+    // instead, by about its half size, more where the layer is seen edge-on.
+    float lift = min(spriteSize * 0.5 / max(slope, 0.4), 0.5 * length(sight));
+    vec4 nearer = mvpMatrix * vec4(vPosition[0].xyz - sight / max(length(sight), 1e-4) * lift, 1.0);
+    gl_Position = vec4(clip.xy, nearer.z / nearer.w * clip.w, clip.w);
     gl_PointSize = min(size, maxPointSize);
+    gHeight = vec2(vPosition[0].y, spriteSize * 0.5 * sqrt(1.0 - slope * slope) * min(1.0, maxPointSize / size));
     // Fade sprites that come close to the eye instead of letting them pop.
     gColor = vec4(min(vColor[0].rgb * milk, 1.0),
                   vColor[0].a * opacity * smoothstep(0.3, 1.2, clip.w) * smoothstep(share, 0.8 * share, pick));
