@@ -1,0 +1,363 @@
+#include "Game/Game.h"
+
+#include "Drawables/ViewVolume/ViewVolume.h"
+#include "Game/GameFlags.h"
+#include "Veltrix/GameEnd.h"
+#include "Veltrix3D/RenderState.h"
+
+#include <iostream>
+#include <stdexcept>
+
+namespace VX3D {
+namespace {
+
+constexpr const char* portalTextureFiles[] = {"res/Textures/EnergyG.png", "res/Textures/EnergyM.png",
+                                              "res/Textures/EnergyT.png"};
+
+// Screen texts: "AI moves" centred, the score lines at the top-left corner.
+constexpr int aiMovesAnchor = 4;
+constexpr float aiMovesSize = 0.1f;
+constexpr int scoreAnchor = 6;
+constexpr float scoreSize = 1.0f / 12.0f;
+constexpr double scoreDuration = 5.0;
+
+void refuseCount(const std::string& file, const char* key, int value) {
+    throw std::logic_error("rules file " + file + ": Problem.Veltrix." + key + " = " + std::to_string(value) +
+                           " is invalid: the game plays two players with two ants each");
+}
+
+}  // namespace
+
+void checkClientRules(const Veltrix::RuleOptions& rules, const std::string& file) {
+    if (rules.players != 2) refuseCount(file, "players", rules.players);
+    if (rules.antsPerPlayer != 2) refuseCount(file, "antsPerPlayer", rules.antsPerPlayer);
+}
+
+Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* sun, Environment* environment,
+           Skybox* skybox, Fog* fog, FrameClock* clock, const glm::mat4& projection, Veltrix::GameRandom* random,
+           bool aiOpponent, int movesPerAnt, const std::string& rulesFile)
+    : input_(input),
+      sounds_(sounds),
+      text_(text),
+      sun_(sun),
+      environment_(environment),
+      skybox_(skybox),
+      fog_(fog),
+      clock_(clock),
+      random_(random),
+      projection_(projection),
+      options_(rulesFile),
+      referee((checkClientRules(options_, rulesFile), Veltrix::makePlayerId(0, options_)), options_, *random) {
+    currentPlayer = referee.startingPlayer;
+    keyRegistrations_[0] = KeyActionRegistration(
+        input_, input_->registerKeyAction(InputManager::pressAction, selectButton, [this] { selectAnt(); },
+                                          "Select Ant"));
+    keyRegistrations_[1] = KeyActionRegistration(
+        input_, input_->registerKeyAction(InputManager::releaseAction, selectButton,
+                                          [this] { moveSelectedAnt(); }, "Move Selected Ant"));
+    keyRegistrations_[2] = KeyActionRegistration(
+        input_, input_->registerKeyAction(InputManager::pressAction, unselectKey, [this] { unselectAnt(); },
+                                          "Unselect Ant"));
+    mouseRegistration_ = MouseMovementRegistration(
+        input_, input_->registerMouseMovement([this](glm::ivec2) { updateMoveIndicator(); },
+                                              "Mouse Movement for Move Indicator"));
+
+    for (Veltrix::PlayerId i = 0; i < options_.players; ++i)
+        views.emplace(i, std::make_unique<PlayerView>(i, options_, referee.state, movesPerAnt));
+
+    for (const auto& [cell, present] : referee.state.food)
+        if (present) foods.emplace(cell, std::make_unique<Food>(cell));
+
+    for (const char* file : portalTextureFiles) portalTextures_.emplace_back(file, 0);
+    int k = 0;
+    const float pairs = static_cast<float>(options_.noOfPortals);
+    for (const auto& [entry, exit] : referee.state.portalEntries) {
+        const float shade = pairs > 0.0f ? static_cast<float>(k) / pairs : 0.0f;
+        portals.emplace(entry, std::make_unique<Portal>(entry, exit, glm::vec4(0.5f, shade, shade, 1.0f),
+                                                        portalTextures_[static_cast<std::size_t>(k % 3)]));
+        ++k;
+    }
+
+    showScoreLine(currentPlayer);
+    if (aiOpponent) ai = std::make_shared<AIData>(options_);
+    updateFogVisibility();
+    fogRefreshCount = 0;
+}
+
+// ---- the turn flow ----
+
+Veltrix::PlayerId Game::viewingPlayer() const {
+    if (ai && !RenderState::cheatView && !GameFlags::enemyUncovered) return 0;
+    return currentPlayer;
+}
+
+void Game::update(const FrameClock& clock, InputManager& input) {
+    view(currentPlayer).update(clock, input, true);
+    view(1 - currentPlayer).update(clock, input, false);
+    if (input.wasPressedThisFrame(tabKey)) selection.reset();
+    periodicFogUpdate();
+    if (moveEndTime >= 0.0 && moveStartTime >= 0.0 &&
+        (clock.current - moveStartTime) / (moveEndTime - moveStartTime) >= 1.0)
+        finishShownMove();
+}
+
+void Game::finishShownMove() {
+    if (gameOver) {
+        gameOverShown = true;
+        if (GameFlags::enemyUncovered) {
+            GameFlags::enemyUncovered = false;
+            std::cout << "Enemy covered" << std::endl;
+        }
+    }
+    inputAllowed = true;
+    moveStartTime = moveEndTime = -1.0;
+    currentPlayer = nextPlayer;
+    // Once the end splash is up nobody moves again; the next turn is not begun.
+    if (!gameOverShown) {
+        if (currentPlayer == 1 && ai) {
+            text_->addText(aiMovesAnchor, {0.0f, 0.0f}, aiMovesSize, "AI moves", 3.0);
+            executeMove();
+        } else if (!referee.state.players.at(currentPlayer).canStillMove()) {
+            // Nothing of this player can move: its turn passes with the null move of ant 0.
+            const Veltrix::Position cell = referee.state.players.at(currentPlayer).ants.at(0).position();
+            selection = std::make_shared<MoveIndicator>(0, cell, glm::vec4(cellCentre(cell), 1.0f));
+            executeMove();
+        }
+    }
+    updateFogVisibility();
+}
+
+void Game::executeMove() {
+    if (gameOverShown) {
+        inputAllowed = false;
+        return;
+    }
+    if (!inputAllowed) return;
+
+    Veltrix::AntId antId = 0;
+    Veltrix::Direction direction{0, 0};
+    if (selection) {
+        std::cout << "Moving in Human Mode" << std::endl;
+        antId = selection->antId;
+        const glm::ivec2 step = selection->quantisedDirection();
+        direction = {step.x, step.y};
+    } else if (currentPlayer == 1 && ai) {
+        std::cout << "Moving in AI Mode" << std::endl;
+        const auto choice = chooseMove(currentPlayer, *ai, referee, *random_, options_);
+        // An ant of -1 means the opponent's own guard fired: it loses its move, as in the match
+        // runner, instead of naming an ant that does not exist.
+        if (choice.first >= 0) {
+            antId = choice.first;
+            direction = choice.second;
+        }
+    } else {
+        return;
+    }
+
+    selection.reset();
+    for (auto& [id, a] : view(currentPlayer).ants) a->clearPickMarkers();
+    std::cout << "Moving ant " << antId << " of player " << currentPlayer << " in direction " << direction.dx
+              << "," << direction.dy << std::endl;
+
+    const Veltrix::Position oldCell = referee.state.players.at(currentPlayer).ants.at(antId).position();
+    const Veltrix::MoveOutcome outcome = referee.move(currentPlayer, antId, direction, *random_);
+    referee.state.updateView(currentPlayer, options_, referee.movesMade() < options_.players);
+
+    startAnimations(antId, direction, oldCell, outcome);
+    lastMoveSounds.clear();
+    const bool playerDone = !referee.state.players.at(currentPlayer).canStillMove();
+    playOutcome(antId, outcome, playerDone);
+    testEndOfGame();
+
+    nextPlayer = (currentPlayer + 1) % options_.players;
+    const double now = clock_->current;
+    moveStartTime = now;
+    moveEndTime = now + (playerDone ? doneMoveDuration : moveDuration);
+    inputAllowed = false;
+    showScoreLine(currentPlayer);
+}
+
+void Game::startAnimations(Veltrix::AntId antId, Veltrix::Direction direction, Veltrix::Position oldCell,
+                           const Veltrix::MoveOutcome& outcome) {
+    PlayerView& movers = view(currentPlayer);
+    Ant& mover = movers.ant(antId);
+    // The fog follows the moving ant together with its sibling.
+    const glm::vec3 sibling = movers.ant(1 - antId).position;
+    const Veltrix::Ant& moved = referee.state.players.at(currentPlayer).ants.at(antId);
+    const Veltrix::Position cell = moved.position();
+
+    if (outcome.couldNotMove) {
+        // nothing moved
+    } else if (outcome.teleported) {
+        mover.startPortalMove(oldCell + direction, cell, *clock_, outcome.battleStarted, outcome.lostAtOnce, fog_,
+                              sibling, visibilityRadius);
+    } else if (moved.fighting && !outcome.battleStarted) {
+        // joined a battle under way: it stays where the fight is
+    } else if (direction != Veltrix::Direction{0, 0}) {
+        mover.startMove(cell, *clock_, outcome.battleStarted, outcome.lostAtOnce, fog_, sibling, visibilityRadius);
+    }
+
+    if (outcome.battleStarted) {
+        // Without a walk of the mover (it could not move) the attacked ant faces it where it is.
+        const auto planned = mover.plannedEnd();
+        const glm::vec3 attackerEnd = planned ? planned->first : mover.position;
+        const glm::vec3 attackerFacing = planned ? planned->second : mover.facing;
+        view(outcome.enemyPlayer)
+            .ant(outcome.enemyAnt)
+            .startTurnOnSpot(attackerEnd, attackerFacing, *clock_, fog_, sibling, visibilityRadius);
+    }
+}
+
+void Game::playOutcome(Veltrix::AntId antId, const Veltrix::MoveOutcome& outcome, bool playerDone) {
+    const Veltrix::Ant& moved = referee.state.players.at(currentPlayer).ants.at(antId);
+    // What player 1 does against the computer is hidden from the human, and so are its sounds.
+    const bool visibleToHuman = viewingPlayer() == currentPlayer;
+    const bool silent = playerDone;
+
+    if (outcome.foodEaten) {
+        foods.at(moved.position())->eaten = true;
+        sun_->scoreChanged(currentPlayer);
+        if (!silent) play("sound/omnom.mp3");
+    }
+    if (outcome.leftField) {
+        view(currentPlayer).ant(antId).die();
+        if (visibleToHuman && !silent) play("sound/brz.mp3");
+    }
+    if (outcome.joinedBattle) play("sound/attack.mp3");
+    if (outcome.battleStarted) play("sound/attack.mp3");
+    if (outcome.couldNotMove && !moved.killed && visibleToHuman && !silent) play("sound/sleep.mp3");
+    if (outcome.battleDecided) {
+        if (outcome.winner == currentPlayer)
+            play("sound/victory.mp3");
+        else if (!silent)
+            play("sound/die.mp3");
+        for (const Veltrix::AntId a : outcome.winnerAnts) view(outcome.winner).ant(a).stopClip();
+        for (const auto& [player, losers] : outcome.losers)
+            for (const Veltrix::AntId a : losers) view(player).ant(a).die();
+    }
+    if (moved.killed && visibleToHuman && !silent) play("sound/die.mp3");
+}
+
+void Game::testEndOfGame() {
+    const auto& players = referee.state.players;
+    for (Veltrix::PlayerId i = 0; i < 2; ++i) {
+        const Veltrix::Player& stuck = players.at(i);
+        const bool behind = stuck.score < players.at(1 - i).score;
+        if (!stuck.canStillMove() && behind) continue;  // the game ends below
+        if (i == 0 && !stuck.canStillMove() && !GameFlags::enemyUncovered) {
+            // Player 0 watches the rest of the game with the enemy's ants in view.
+            GameFlags::enemyUncovered = true;
+            std::cout << "Enemy uncovered" << std::endl;
+        }
+    }
+    if (Veltrix::isGameOver(referee)) gameOver = true;
+}
+
+void Game::showScoreLine(Veltrix::PlayerId player) {
+    const std::string line =
+        "Player " + std::to_string(player) + " Score: " + std::to_string(referee.state.players.at(player).score);
+    text_->addText(scoreAnchor, {-1.0f, 1.0f - static_cast<float>(player) / 10.0f}, scoreSize, line,
+                   scoreDuration);
+}
+
+void Game::play(const std::string& file) {
+    lastMoveSounds.push_back(file);
+    if (sounds_ != nullptr) sounds_->play(file);
+}
+
+const Food* Game::food(Veltrix::Position cell) const {
+    const auto found = foods.find(cell);
+    return found == foods.end() ? nullptr : found->second.get();
+}
+
+// ---- fog of war ----
+
+void Game::updateFogVisibility() {
+    const PlayerView& viewer = view(viewingPlayer());
+    fog_->updateVisible(viewer.ant(0).position, viewer.ant(1).position, visibilityRadius);
+}
+
+void Game::periodicFogUpdate() {
+    if (fogRefreshCount >= 2) return;
+    updateFogVisibility();
+    ++fogRefreshCount;
+}
+
+// ---- drawing ----
+
+bool Game::cellVisible(Veltrix::PlayerId viewer, Veltrix::Position cell) const {
+    return referee.state.players.at(viewer).visible.contains(cell);
+}
+
+glm::mat4 Game::viewProjection(Veltrix::PlayerId player) const {
+    return projection_ * views.at(player)->camera.view;
+}
+
+glm::mat4 Game::currentViewMatrix() const { return views.at(currentPlayer)->camera.view; }
+
+void Game::drawScene(const FrameClock& clock) {
+    const Veltrix::PlayerId viewer = viewingPlayer();
+    PlayerView& seen = view(viewer);
+    skybox_->draw(seen.camera.view, projection_);
+    const glm::mat4 vp = viewProjection(viewer);
+    extractPlanes(vp);
+    const glm::vec3 eye(seen.camera.eye);
+
+    seen.floor->draw(vp, eye, *sun_, shadowMap);
+    for (auto& [id, a] : seen.ants) a->draw(vp, eye, *sun_, clock, shadowMap, projection_, seen.camera.view);
+    environment_->draw(vp, eye, *sun_, shadowMap);
+    for (auto& [player, other] : views) {
+        if (player == viewer) continue;
+        for (auto& [id, a] : other->ants)
+            if (cellVisible(viewer, referee.state.players.at(player).ants.at(id).position()))
+                a->draw(vp, eye, *sun_, clock, shadowMap, projection_, seen.camera.view);
+    }
+    for (auto& [cell, food] : foods)
+        if (!food->eaten && cellVisible(viewer, cell)) food->draw(vp, eye, *sun_, clock, shadowMap);
+
+    fog_->update(clock);
+    fog_->draw(vp);
+
+    for (const auto& [entry, exit] : referee.state.portalEntries) {
+        const auto found = portals.find(entry);
+        if (found == portals.end()) continue;
+        found->second->setPositions(entry, exit);
+        if (cellVisible(viewer, entry) || cellVisible(viewer, exit))
+            found->second->draw(vp, eye, *sun_, clock, shadowMap);
+    }
+    if (selection) selection->draw(vp);
+    sun_->draw(seen.camera.view, projection_);
+}
+
+void Game::drawShadow(const FrameClock& clock) {
+    const Veltrix::PlayerId viewer = viewingPlayer();
+    PlayerView& seen = view(viewer);
+    const glm::mat4 light = sun_->lightMatrix();
+    const glm::vec3 eye(seen.camera.eye);
+
+    seen.floor->drawShadow(light, eye);
+    for (auto& [id, a] : seen.ants) a->drawShadow(light, eye, clock);
+    for (auto& [player, other] : views) {
+        if (player == viewer) continue;
+        for (auto& [id, a] : other->ants)
+            if (cellVisible(viewer, referee.state.players.at(player).ants.at(id).position()))
+                a->drawShadow(light, eye, clock);
+    }
+    for (auto& [cell, food] : foods)
+        if (!food->eaten && cellVisible(viewer, cell)) food->drawShadow(light, eye, clock);
+    for (const auto& [entry, exit] : referee.state.portalEntries) {
+        const auto found = portals.find(entry);
+        if (found != portals.end() && (cellVisible(viewer, entry) || cellVisible(viewer, exit)))
+            found->second->drawShadow(light, eye, clock);
+    }
+}
+
+float Game::drawSelected(const FrameClock& clock) {
+    if (!selection) return 0.0f;
+    PlayerView& seen = view(viewingPlayer());
+    Ant& selected = view(currentPlayer).ant(selection->antId);
+    selected.drawSolid(projection_ * seen.camera.view, clock);
+    return glm::distance(glm::vec3(selected.modelMatrix[3]), glm::vec3(seen.camera.eye));
+}
+
+}  // namespace VX3D

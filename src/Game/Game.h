@@ -1,0 +1,184 @@
+#pragma once
+// The controller of one game: joins the rules engine to the scene, the input, the sounds and
+// the screen texts. It owns the referee, one view per player (camera, floor, ants), the food
+// and portal drawables, the selection and the computer opponent's data; it runs the turns
+// (human against the computer or two humans at one machine), turns each move's outcome into
+// animations, sounds and score lines, and draws the scene as the viewing player sees it.
+//
+// The frame loop owns one Game and replaces it for a new game. Everything here runs on the
+// frame-loop thread; the input handlers run inside the buffer swap's event processing.
+#include "Drawables/Ant3D/Ant.h"
+#include "Drawables/Environment/Environment.h"
+#include "Drawables/Floor/Floor.h"
+#include "Drawables/Fog/Fog.h"
+#include "Drawables/Food/Food.h"
+#include "Drawables/MoveIndicator/MoveIndicator.h"
+#include "Drawables/Portal/Portal.h"
+#include "Drawables/Skybox/Skybox.h"
+#include "Drawables/Sun/Sun.h"
+#include "Game/Camera.h"
+#include "Manager/InputManager/InputManager.h"
+#include "Manager/SoundManager/Soundmanager.h"
+#include "Manager/TextManager/TextManager.h"
+#include "Texture/Texture.h"
+#include "Texture/TextureHandle.h"
+#include "Veltrix/ComputerOpponent.h"
+#include "Veltrix/GameRandom.h"
+#include "Veltrix/Referee.h"
+#include "Veltrix/RuleOptions.h"
+#include "Window/FrameClock.h"
+
+#include <glm/glm.hpp>
+
+#include <array>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace VX3D {
+
+// The client shows two players with two ants each (the cameras, the fog and the animations
+// follow pairs of ants). Raises std::logic_error naming the file, the key and its value for
+// rules with other counts; the rules engine and the match runner accept them.
+void checkClientRules(const Veltrix::RuleOptions& rules, const std::string& file);
+
+// Facing sign (+1 or −1 along world x) of a new ant at cell (x, y): towards the farther edge.
+int initialFacing(Veltrix::Position cell, int fieldWidth, int fieldHeight);
+
+// One player's view of the game: the camera that follows one of its ants, the floor and the
+// player's animated ants.
+class PlayerView {
+public:
+    PlayerView(Veltrix::PlayerId player, const Veltrix::RuleOptions& options, const Veltrix::GameState& state,
+               int movesPerAnt);
+    PlayerView(const PlayerView&) = delete;
+    PlayerView& operator=(const PlayerView&) = delete;
+
+    // Advances the ants; with handleTab a Tab press moves the focus to the next ant and the
+    // camera keeps its offset to the followed ant. Then the camera follows the focused ant and
+    // applies the frame's keys and mouse.
+    void update(const FrameClock& clock, const InputManager& input, bool handleTab);
+
+    Ant& ant(Veltrix::AntId id) { return *ants.at(id); }
+    const Ant& ant(Veltrix::AntId id) const { return *ants.at(id); }
+
+    std::map<Veltrix::AntId, std::unique_ptr<Ant>> ants;
+    int antCount;
+    const Veltrix::RuleOptions* options;
+    Camera camera;
+    std::shared_ptr<Floor> floor;
+    int focusedAnt = 0;
+};
+
+class Game {
+public:
+    static constexpr int selectButton = 0;  // left mouse button
+    static constexpr int cameraButton = 1;  // right mouse button
+    static constexpr int unselectKey = 'Q';
+    static constexpr int tabKey = 293;
+    static constexpr double moveDuration = 3.0;
+    static constexpr double doneMoveDuration = 0.2;  // the last move of a player who is done
+    static constexpr float visibilityRadius = 2.6f;
+
+    Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* sun, Environment* environment,
+         Skybox* skybox, Fog* fog, FrameClock* clock, const glm::mat4& projection, Veltrix::GameRandom* random,
+         bool aiOpponent, int movesPerAnt, const std::string& rulesFile = "VX.conf");
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Once per frame before drawing: views and cameras, the end of a shown move, the turn
+    // change and the computer's move.
+    void update(const FrameClock& clock, InputManager& input);
+
+    void drawShadow(const FrameClock& clock);
+    void drawScene(const FrameClock& clock);
+    // Draws the selected ant alone in its colour; returns its distance to the eye, 0 without
+    // a selection.
+    float drawSelected(const FrameClock& clock);
+
+    glm::mat4 currentViewMatrix() const;
+    Sun* sun() const { return sun_; }
+
+    // One move of the current player: the selection's (human) or the computer's.
+    void executeMove();
+
+    // The input handlers, registered at construction.
+    void selectAnt();
+    void updateMoveIndicator();
+    void moveSelectedAnt();
+    void unselectAnt();
+
+    // The player whose view is drawn: player 0 against the computer (unless the cheat view or
+    // the uncovered enemy shows all), else whoever moves.
+    Veltrix::PlayerId viewingPlayer() const;
+    const Veltrix::Referee& rules() const { return referee; }
+    // The referee itself, for tools and tests that set up a position.
+    Veltrix::Referee& rules() { return referee; }
+    PlayerView& view(Veltrix::PlayerId player) { return *views.at(player); }
+    // The computer opponent's data; nullptr in a game of two humans.
+    AIData* opponent() const { return ai.get(); }
+    const Food* food(Veltrix::Position cell) const;
+
+    // How many fog visibility updates the periodic step still makes: the fog's two buffers
+    // both need one after a restart. Shared by all games of the process.
+    inline static int fogRefreshCount = 0;
+
+    // ---- the frame loop reads / writes these ----
+    bool gameOverShown = false;
+    std::shared_ptr<MoveIndicator> selection;
+    std::shared_ptr<GLutil::TextureHandle> shadowMap;
+
+    // ---- turn state (read by tests and tools) ----
+    Veltrix::PlayerId currentPlayer = 0;
+    Veltrix::PlayerId nextPlayer = 0;
+    double moveStartTime = -1.0;
+    double moveEndTime = -1.0;
+    bool inputAllowed = true;
+    bool gameOver = false;
+    // The effects the last move played, in order (skipped ones are not listed).
+    std::vector<std::string> lastMoveSounds;
+
+private:
+    InputManager* input_;
+    Soundmanager* sounds_;
+    TextManager* text_;
+    Sun* sun_;
+    Environment* environment_;
+    Skybox* skybox_;
+    Fog* fog_;
+    FrameClock* clock_;
+    Veltrix::GameRandom* random_;
+    glm::mat4 projection_;
+    Veltrix::RuleOptions options_;
+    Veltrix::Referee referee;
+
+    std::array<KeyActionRegistration, 3> keyRegistrations_;
+    MouseMovementRegistration mouseRegistration_;
+
+    std::map<Veltrix::PlayerId, std::unique_ptr<PlayerView>> views;
+    std::map<Veltrix::Position, std::unique_ptr<Food>> foods;
+    std::vector<GLutil::Texture> portalTextures_;
+    std::map<Veltrix::Position, std::unique_ptr<Portal>> portals;
+    std::shared_ptr<AIData> ai;
+
+    // Where the cursor's ray meets the ground, or nothing when it meets it behind the eye or
+    // not at all (cursor on or above the horizon).
+    std::optional<glm::vec4> groundUnderCursor(const glm::mat4& viewProjection) const;
+    glm::mat4 viewProjection(Veltrix::PlayerId player) const;
+
+    void updateFogVisibility();
+    void periodicFogUpdate();
+    void finishShownMove();
+    void startAnimations(Veltrix::AntId antId, Veltrix::Direction direction, Veltrix::Position oldCell,
+                         const Veltrix::MoveOutcome& outcome);
+    void playOutcome(Veltrix::AntId antId, const Veltrix::MoveOutcome& outcome, bool playerDone);
+    void testEndOfGame();
+    void showScoreLine(Veltrix::PlayerId player);
+    void play(const std::string& file);
+
+    bool cellVisible(Veltrix::PlayerId viewer, Veltrix::Position cell) const;
+};
+
+}  // namespace VX3D
