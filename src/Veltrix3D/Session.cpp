@@ -4,6 +4,8 @@
 #include "Shader/CheckPoint.h"
 #include "Shader/ProgramRegistry.h"
 #include "Veltrix3D/PostProcessing.h"
+#include "Veltrix3D/RenderFrame.h"
+#include "Veltrix3D/Screenshot.h"
 #include "Window/Window.h"
 
 #include <csignal>
@@ -16,6 +18,7 @@ namespace {
 
 constexpr int reloadKey = 'R';
 constexpr int newGameKey = 'L';
+constexpr int screenshotKey = 'P';
 
 // Set by the window's close button. The window stays open; the loop ends after the frame.
 bool closeRequested = false;
@@ -45,9 +48,38 @@ void createInteraction(Session& s) {
     s.renderState = std::make_shared<RenderState>(*s.input);
 }
 
+void createGame(Session& s) {
+    s.game = std::make_shared<Game>(s.input.get(), &*s.sound, &*s.text, &*s.sun, &*s.environment, &*s.skybox,
+                                    &*s.fog, &*s.clock, s.projection, &*s.random, s.options.aiopponent,
+                                    s.rules->movesPerAnt, s.rulesFile);
+}
+
 void releaseInteraction(Session& s) {
+    s.game.reset();
     s.renderState.reset();
     s.input.reset();
+}
+
+// The render sequence binds them and checks their status every frame.
+void createTargets(Session& s) {
+    s.shadowTarget.emplace(shadowTargetWidth, shadowTargetHeight, false);
+    s.shadowTarget->attatchTexture(GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_DEPTH_ATTACHMENT);
+    s.sceneTarget.emplace(s.options.width, s.options.height, true);
+    s.sceneTarget->attatchDepthBuffer();
+    for (const GLenum attachment : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2})
+        s.sceneTarget->attatchTexture(GL_RGBA8, GL_RGBA, attachment);
+}
+
+// "P": the finished frame, before the swap, as a PNG under screenshots/. A file that cannot
+// be written is reported and the game goes on.
+void saveRequestedScreenshot(Session& s) {
+    if (!s.screenshotRequested) return;
+    s.screenshotRequested = false;
+    try {
+        std::cout << "Screenshot saved to " << saveScreenshot(s.options.width, s.options.height) << std::endl;
+    } catch (const std::exception& e) {
+        std::cerr << "WARNING: " << e.what() << std::endl;
+    }
 }
 
 // Twice a second: report missed beats and refresh the frame-rate line and the help overlay,
@@ -59,14 +91,13 @@ void onBeat(Session& s, const Beat& beat) {
     if (RenderState::showHelp) showHelpOverlay(*s.text, FrameBeat::period);
 }
 
-// The end splash for a score balance: below 0 player 0 is ahead.
-[[maybe_unused]] const GLutil::Texture& endSplash(const Session& s, int balance) {
+}  // namespace
+
+const GLutil::Texture& endSplash(const Session& s, int balance) {
     if (balance < 0) return *s.winSplash;
     if (balance > 0) return *s.loseSplash;
     return *s.drawSplash;
 }
-
-}  // namespace
 
 // ---- primitive counter ----
 
@@ -121,6 +152,8 @@ void startUp(Session& s, const SessionFiles& files) {
     s.drawSplash.emplace("res/Textures/PlayerDrawSplash.png", 0);
     stopIfSignalled();
     s.rules.emplace(files.rules);
+    s.rulesFile = files.rules;
+    checkClientRules(*s.rules, files.rules);
     // Its set-up advances the random source, so the first game starts from the advanced state.
     s.startupReferee.emplace(Veltrix::makePlayerId(0, *s.rules), *s.rules, *s.random);
     s.sound.emplace();
@@ -130,16 +163,25 @@ void startUp(Session& s, const SessionFiles& files) {
     createInteraction(s);
     RenderState::applyInitialState(s.options);
     stopIfSignalled();
+    s.skybox.emplace("res/Textures/CubeMap.png");
+    s.fog.emplace(1.0f);
+    s.sun.emplace(s.rules->foodPieces);
+    s.environment.emplace(s.options.envTessLevel);
+    stopIfSignalled();
     s.projection = projectionMatrix(s.options.width, s.options.height);
+    createGame(s);
     s.objectShader = std::make_shared<GLutil::ShaderProgram>("ObjectShader");
+    createTargets(s);
     s.primitives.emplace();
 }
 
 // ---- the frame loop ----
 
 void drawScreen(Session& s) {
-    // Until a game is played the loading screen stays up.
-    drawTextureOnScreen(s.loadingScreen->handle());
+    if (s.game->gameOverShown)
+        drawTextureOnScreen(endSplash(s, s.game->sun()->balance).handle());
+    else
+        renderFrame(*s.game, *s.clock, *s.shadowTarget, *s.sceneTarget, s.options.width, s.options.height);
 }
 
 void newGame(Session& s) {
@@ -147,6 +189,7 @@ void newGame(Session& s) {
     showLoadingScreen(s);
     releaseInteraction(s);
     createInteraction(s);
+    createGame(s);
 }
 
 void runFrame(Session& s) {
@@ -156,16 +199,19 @@ void runFrame(Session& s) {
     s.text->update(*s.clock);  // ages the texts, so a beat's texts last exactly one beat
     if (auto beat = s.beat.frame(s.clock->frameTime())) onBeat(s, *beat);
     s.sound->update();
+    s.game->update(*s.clock, *s.input);  // animations, cameras, turns, the computer's move
     GLUTIL_CHECKPOINT("main");
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawScreen(s);
     s.text->Draw();
+    saveRequestedScreenshot(s);
     s.input->resetFrame();
     window::swapBuffers();  // every input callback runs in here
     if (s.input->wasPressedThisFrame(reloadKey)) {
         std::cout << "Init Reloading of Shaders!" << std::endl;
         GLutil::ProgramRegistry::reloadAll();
     }
+    if (s.input->wasPressedThisFrame(screenshotKey)) s.screenshotRequested = true;
     if (s.input->wasPressedThisFrame(newGameKey)) newGame(s);
     s.primitives->end();
 }

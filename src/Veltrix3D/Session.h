@@ -2,7 +2,12 @@
 // The run of the game: everything it owns, the start-up that builds it, the body of one frame
 // and the end of the run. The game's entry point and the measuring tools build their runs
 // through these same steps, so that what a tool measures is what the game does.
+#include "Drawables/Environment/Environment.h"
+#include "Drawables/Fog/Fog.h"
+#include "Drawables/Skybox/Skybox.h"
+#include "Drawables/Sun/Sun.h"
 #include "FBO/FBO.h"
+#include "Game/Game.h"
 #include "Manager/InputManager/InputManager.h"
 #include "Manager/SoundManager/Soundmanager.h"
 #include "Manager/TextManager/TextManager.h"
@@ -67,11 +72,26 @@ struct Session {
     // Replaced together on a new game: released controller first, input manager last.
     std::shared_ptr<InputManager> input;
     std::shared_ptr<RenderState> renderState;
+    // The scene around the game, kept across new games.
+    std::optional<Skybox> skybox;
+    std::optional<Fog> fog;
+    std::optional<Sun> sun;
+    std::optional<Environment> environment;
     glm::mat4 projection{1.0f};
+    std::shared_ptr<Game> game;  // replaced on a new game, with the input manager and render state
     std::shared_ptr<GLutil::ShaderProgram> objectShader;  // exists for the run, never linked
+    std::optional<GLutil::FBO> shadowTarget;
+    std::optional<GLutil::FBO> sceneTarget;
     std::optional<PrimitiveCounter> primitives;
     FrameBeat beat;
+    std::string rulesFile = "VX.conf";
+    bool screenshotRequested = false;  // "P": the next finished frame is saved
 };
+
+// The shadow target (3000 × 2000, one depth texture) and the scene target (window size,
+// mipmaps, a depth buffer and three colour textures: colour, shadow mask, normals).
+inline constexpr int shadowTargetWidth = 3000;
+inline constexpr int shadowTargetHeight = 2000;
 
 // Where a run reads its two files; the game uses the working directory's.
 struct SessionFiles {
@@ -90,8 +110,13 @@ void startUp(Session& session, const SessionFiles& files = {});
 // One frame of the loop, input and the keys "R" and "L" included.
 void runFrame(Session& session);
 
-// What the window shows this frame (between clearing and the texts).
+// What the window shows this frame (between clearing and the texts): the end splash by the
+// sun's balance once the game is over, else the scene through the render sequence.
 void drawScreen(Session& session);
+
+// The splash for a score balance: the win splash while player 0 is ahead (below 0), the lose
+// splash while player 1 is, the draw splash at 0.
+const GLutil::Texture& endSplash(const Session& session, int balance);
 
 // "L": the game is thrown away and a new one begins from the current random state.
 void newGame(Session& session);

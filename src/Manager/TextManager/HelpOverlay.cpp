@@ -14,9 +14,9 @@ constexpr float lineY(int k)
 
 }  // namespace
 
-const std::array<HelpLine, 25>& helpLines()
+const std::array<HelpLine, 26>& helpLines()
 {
-    static const std::array<HelpLine, 25> lines = {{
+    static const std::array<HelpLine, 26> lines = {{
         {"Welcome to Veltrix3D: Orbanix", lineY(0)},
         {"Objective: Eat food, don't get beaten", lineY(1)},
         {"WASD Shift Space Cam control", lineY(2)},
@@ -40,8 +40,9 @@ const std::array<HelpLine, 25>& helpLines()
         {"J: Bounding Boxes for Frustrum Culling", lineY(20)},
         {"K: Viewing AI opponent move", lineY(21)},
         {"L: Reset Game", lineY(22)},
-        {"X: Invert camera movement horizontally", lineY(23)},
-        {"Y: Invert camera movement vertically", lineY(24)},
+        {"P: Save a screenshot", lineY(23)},
+        {"X: Invert camera movement horizontally", lineY(24)},
+        {"Y: Invert camera movement vertically", lineY(25)},
     }};
     return lines;
 }
