@@ -1,0 +1,232 @@
+// The game played through the real window, as a player plays it: the real veltrix3d in a
+// scratch copy of game/, the mouse and keys sent with xdotool, the window read back as the X
+// server shows it. A press on the red ant where it is drawn (its start position projected with
+// the camera the game places behind it), a drag and a release move it; the computer answers;
+// short games played by mouse to the end splash, against the computer and between two humans;
+// "P", "L", "R" and Escape; and rules the client refuses.
+#include "ProgramUnderTest.h"
+
+#include "Drawables/Ant3D/AntMotion.h"
+#include "Game/Camera.h"
+#include "Veltrix3D/FrameBeat.h"
+
+#include <glm/glm.hpp>
+
+#include <cmath>
+#include <regex>
+
+using namespace e2e;
+
+namespace {
+
+constexpr int width = 640;
+constexpr int height = 480;
+
+// The shipped rules with one key replaced.
+std::string rulesWith(const std::string& key, const std::string& value) {
+    std::istringstream shipped(readFile(fs::path(VX_GAME_DIR) / "VX.conf"));
+    std::string text;
+    for (std::string line; std::getline(shipped, line);)
+        if (line.rfind(key + "=", 0) != 0) text += line + "\n";
+    return text + key + "=" + value + "\n";
+}
+
+// The camera the game places behind ant 0 of a player before anything has moved, aimed 0.4
+// above the ant: the view its picking and drawing use.
+glm::mat4 startViewProjection(int player) {
+    const int facing = player == 0 ? 1 : -1;
+    const glm::vec3 ant = VX3D::initialPosition({player == 0 ? 0 : 19, 5}, facing);
+    VX3D::Camera camera;
+    camera.placeAt({ant.x - 6.0f * static_cast<float>(facing), 4.0f, ant.z});
+    camera.target = ant + glm::vec3(0.0f, 0.4f, 0.0f);
+    camera.following = true;
+    camera.rebuild();
+    return VX3D::projectionMatrix(width, height) * camera.view;
+}
+
+glm::ivec2 pixelOf(const glm::mat4& viewProjection, const glm::vec3& world) {
+    const glm::vec4 clip = viewProjection * glm::vec4(world, 1.0f);
+    return {static_cast<int>(std::lround((clip.x / clip.w + 1.0f) * 0.5f * width)),
+            static_cast<int>(std::lround(height - (clip.y / clip.w + 1.0f) * 0.5f * height))};
+}
+
+std::string at(const std::string& window, glm::ivec2 pixel) {
+    return "mousemove --window " + window + " " + std::to_string(pixel.x) + " " + std::to_string(pixel.y);
+}
+
+// Presses on the ant standing on its start cell (trying a few heights above the ground, as
+// the relief raises it), and once it is selected drags one cell in the direction and releases.
+// A press while a move is still shown selects nothing and is tried again.
+void mouseMove(Program& program, const std::string& window, int player, int ant, glm::ivec2 direction) {
+    const glm::mat4 vp = startViewProjection(player);
+    const Veltrix::Position cell{player == 0 ? 0 : 19, 5 + 2 * ant};
+    const glm::vec3 standing = VX3D::initialPosition(cell, player == 0 ? 1 : -1);
+    const std::string selected = "Selecting Ant " + std::to_string(ant) + " of player " + std::to_string(player);
+    const std::size_t before = program.outputCount(selected);
+    const auto until = std::chrono::steady_clock::now() + patience;
+    while (program.outputCount(selected) == before && std::chrono::steady_clock::now() < until) {
+        for (const float lift : {0.2f, 0.1f, 0.3f}) {
+            program.xdotool(window, at(window, pixelOf(vp, standing + glm::vec3(0.0f, lift, 0.0f))) + " mousedown 1");
+            const auto wait = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+            while (program.outputCount(selected) == before && std::chrono::steady_clock::now() < wait)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (program.outputCount(selected) > before) break;
+            program.xdotool(window, "mouseup 1");
+        }
+    }
+    ASSERT_GT(program.outputCount(selected), before) << "the ant was not selected";
+    const glm::vec3 target = VX3D::cellCentre(cell) + glm::vec3(direction.x, 0.0f, -direction.y);
+    program.xdotool(window, at(window, pixelOf(vp, target)) + " sleep 0.3 mouseup 1");
+}
+
+std::string moveLine(int player, int ant, glm::ivec2 direction) {
+    return "Moving ant " + std::to_string(ant) + " of player " + std::to_string(player) + " in direction " +
+           std::to_string(direction.x) + "," + std::to_string(direction.y) + "\n";
+}
+
+std::size_t differingPixels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i + 3 < std::min(a.size(), b.size()); i += 4)
+        if (std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 30) ++n;
+    return n;
+}
+
+// The three end splashes as flat colours, so that the screen tells which one is up.
+struct Splash {
+    const char* file;
+    int r, g, b;
+};
+constexpr Splash win{"PlayerWinSplash.png", 0, 200, 0};
+constexpr Splash lose{"PlayerLoseSplash.png", 200, 0, 0};
+constexpr Splash draw{"PlayerDrawSplash.png", 0, 0, 200};
+
+void useFlatSplashes(Program& program) {
+    for (const Splash& s : {win, lose, draw})
+        program.writeFlatScreen(s.file, static_cast<unsigned char>(s.r), static_cast<unsigned char>(s.g),
+                                static_cast<unsigned char>(s.b));
+}
+
+// The splash the sun's last balance line asks for: below 0 player 0 is ahead.
+const Splash& expectedSplash(const std::string& out) {
+    int balance = 0;
+    const std::regex line("ScoreBalance: (-?[0-9]+)");
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), line); it != std::sregex_iterator(); ++it)
+        balance = std::stoi((*it)[1]);
+    return balance < 0 ? win : balance > 0 ? lose : draw;
+}
+
+// Waits until the window shows the splash (or, with showing false, the scene again: neither
+// the splash nor the loading screen).
+bool waitForSplash(const std::string& window, const Splash& splash, bool showing, const std::string& name) {
+    const auto until = std::chrono::steady_clock::now() + patience;
+    while (std::chrono::steady_clock::now() < until) {
+        unsigned w = 0, h = 0;
+        const auto pixels = screenshot(window, name, w, h);
+        if (w == width && h == height) {
+            const bool shown = near(&pixels[(h / 2 * w + w / 2) * 4], splash.r, splash.g, splash.b) &&
+                               near(&pixels[(h / 4 * w + w / 4) * 4], splash.r, splash.g, splash.b);
+            // The loading screen's red quadrant is up while a new game is built.
+            const bool loading = near(&pixels[(h / 4 * w + w / 4) * 4], 255, 0, 0);
+            if (showing ? shown : !shown && !loading) return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    return false;
+}
+
+// After the first frame the composite pass exists: the scene is on screen.
+void startGame(Program& program, std::string& window) {
+    program.start();
+    window = program.window();
+    ASSERT_FALSE(window.empty()) << program.stderrText();
+    ASSERT_TRUE(program.waitForOutput("INIT SHADER PROG BlendTextureShader")) << program.stderrText();
+}
+
+}  // namespace
+
+TEST(GameEndToEnd, DragOnTheRedAnt_WalksItAndTheComputerAnswers) {
+    Program program("game-move", false);
+    std::string window;
+    startGame(program, window);
+    unsigned w = 0, h = 0;
+    const auto before = screenshot(window, "game-before-move", w, h);
+
+    mouseMove(program, window, 0, 0, {1, 0});
+    ASSERT_TRUE(program.waitForOutput("Moving in Human Mode\n" + moveLine(0, 0, {1, 0}))) << program.stdoutText();
+    ASSERT_TRUE(program.waitForOutput("starting move animation"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    const auto walking = screenshot(window, "game-walking", w, h);
+    EXPECT_GT(differingPixels(before, walking), before.size() / 4 / 100) << "the scene did not change";
+
+    ASSERT_TRUE(program.waitForOutput("Moving in AI Mode\nMoving ant ")) << program.stdoutText();
+    EXPECT_TRUE(std::regex_search(program.stdoutText(), std::regex("Moving ant [01] of player 1 in direction ")));
+
+    program.key(window, "p");
+    ASSERT_TRUE(program.waitForOutput("Screenshot saved to screenshots/veltrix-0001.png\n"));
+    EXPECT_TRUE(fs::exists(program.dir() / "screenshots" / "veltrix-0001.png"));
+    program.key(window, "Escape");
+    expectOrderlyEnd(program);
+}
+
+// Two moves per ant: four human moves by mouse, each answered by the computer, end the game
+// (or the computer's lead ends it earlier); the splash follows the sun's balance. "L" starts a
+// new game from the splash, "R" reloads the shaders, Escape ends the program.
+TEST(GameEndToEnd, ShortGameAgainstTheComputer_PlayedByMouseToTheSplash) {
+    Program program("game-short", true);
+    program.writeRules(rulesWith("Problem.Veltrix.movesPerAnt", "2"));
+    useFlatSplashes(program);
+    std::string window;
+    startGame(program, window);
+    for (int k = 0; k < 4; ++k) {
+        mouseMove(program, window, 0, k % 2, {0, 0});
+        ASSERT_TRUE(program.waitForOutputCount("Moving in Human Mode\n", static_cast<std::size_t>(k + 1)));
+        if (k < 3) {
+            ASSERT_TRUE(program.waitForOutputCount("Moving in AI Mode\n", static_cast<std::size_t>(k + 1)));
+        }
+    }
+    const std::string out = program.stdoutText();
+    ASSERT_TRUE(waitForSplash(window, expectedSplash(out), true, "game-end-splash")) << out;
+    EXPECT_LE(program.outputCount("Moving in AI Mode\n"), 4u);
+
+    program.key(window, "l");
+    ASSERT_TRUE(program.waitForOutput("Reinitializing game!\n"));
+    EXPECT_TRUE(waitForSplash(window, expectedSplash(out), false, "game-new-after-splash"));
+    program.key(window, "r");
+    EXPECT_TRUE(program.waitForOutput("Init Reloading of Shaders!\n"));
+    program.key(window, "Escape");
+    expectOrderlyEnd(program);
+}
+
+// Two humans at one machine: each sees the game through its own camera and moves by mouse.
+TEST(GameEndToEnd, ShortGameBetweenTwoHumans_BothPlayByMouse) {
+    Program program("game-humans", true);
+    program.writeConfig("aiopponent=false\n");
+    program.writeRules(rulesWith("Problem.Veltrix.movesPerAnt", "2"));
+    useFlatSplashes(program);
+    std::string window;
+    startGame(program, window);
+    for (int k = 0; k < 8; ++k) {
+        const int player = k % 2;
+        const int ant = (k / 2) % 2;
+        mouseMove(program, window, player, ant, {0, 0});
+        ASSERT_TRUE(program.waitForOutput(moveLine(player, ant, {0, 0}))) << program.stdoutText();
+    }
+    const std::string out = program.stdoutText();
+    EXPECT_EQ(out.find("AI Mode"), std::string::npos);
+    EXPECT_TRUE(waitForSplash(window, draw, true, "game-humans-splash")) << "nobody ate: a draw";
+    program.key(window, "Escape");
+    expectOrderlyEnd(program);
+}
+
+TEST(GameEndToEnd, RulesForThreePlayers_AreRefusedAtStart) {
+    Program program("game-three", true);
+    program.writeRules(rulesWith("Problem.Veltrix.players", "3"));
+    program.start();
+    const auto status = program.wait();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(*status, 1);
+    const std::string err = program.stderrText();
+    EXPECT_NE(err.find("caught exception: rules file VX.conf: Problem.Veltrix.players = 3 is invalid"),
+              std::string::npos) << err;
+    EXPECT_NE(program.stdoutText().find("ShaderPrograms in use at exit: "), std::string::npos);
+}
