@@ -174,7 +174,10 @@ void Fog::draw(const glm::mat4& mvp) {
     // The particles are translucent and unsorted: they must not hide one another.
     glDepthMask(GL_FALSE);
     RenderState::setCullFace(false);
+    // Sprite sizes come from the geometry stage; the point-sprite switch gives them their
+    // texture coordinates on compatibility contexts that still honour it.
     glEnable(GL_PROGRAM_POINT_SIZE);
+    glEnable(GL_POINT_SPRITE);
     drawProgram_->use();
     glUniformMatrix4fv(mvpLocation_, 1, GL_FALSE, &mvp[0][0]);
     glUniform1f(viewportHeightLocation_, static_cast<float>(viewport[3]));
@@ -204,6 +207,7 @@ void Fog::draw(const glm::mat4& mvp) {
     glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_.unit()));
     glBindTexture(GL_TEXTURE_2D, 0);
     GLutil::ShaderProgram::unuse();
+    glDisable(GL_POINT_SPRITE);
     glDisable(GL_PROGRAM_POINT_SIZE);
     RenderState::setCullFace(true);
     glDepthMask(GL_TRUE);
