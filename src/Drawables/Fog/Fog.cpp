@@ -90,22 +90,23 @@ Fog::Fog(float maxHeight) : maxHeight_(maxHeight) {
 
     updateProgram_ = buildProgram("FogUpdateShader", {"Shader/fogUpdate.vert", "Shader/fogUpdate.geom"},
                                   {{0, "position"}}, "gPosition");
-    elapsedTimeLocation_ = updateProgram_->uniformLocation("elapsedTime");
-    maxHeightLocation_ = updateProgram_->uniformLocation("maxHeight");
+    // Missing uniforms are refused here, at start-up, rather than at the first frame.
+    updateProgram_->uniformLocation("elapsedTime");
+    updateProgram_->uniformLocation("maxHeight");
 
     visibleProgram_ = buildProgram("FogUpdateVisibleShader",
                                    {"Shader/fogVisibleUpdate.vert", "Shader/fogVisibleUpdate.geom"},
                                    {{0, "position"}}, "gVisible");
-    antPos1Location_ = visibleProgram_->uniformLocation("antPos1");
-    antPos2Location_ = visibleProgram_->uniformLocation("antPos2");
-    rangeLocation_ = visibleProgram_->uniformLocation("sichtweite");
+    visibleProgram_->uniformLocation("antPos1");
+    visibleProgram_->uniformLocation("antPos2");
+    visibleProgram_->uniformLocation("sichtweite");
 
     drawProgram_ = buildProgram("FogDrawShader", {"Shader/fogDraw.vert", "Shader/fogDraw.geom", "Shader/fogDraw.frag"},
                                 {{0, "position"}, {1, "color"}, {2, "isVisible"}}, "");
-    mvpLocation_ = drawProgram_->uniformLocation("mvpMatrix");
-    viewportHeightLocation_ = drawProgram_->uniformLocation("viewportHeight");
-    drawProgram_->use();
-    glUniform1i(drawProgram_->uniformLocation("textureMap"), 0);
+    drawProgram_->uniformLocation("mvpMatrix");
+    drawProgram_->uniformLocation("viewportHeight");
+    // Kept across the reload key's relink.
+    drawProgram_->setConstant("textureMap", 0);
     GLutil::ShaderProgram::unuse();
     GLUTIL_CHECKPOINT("VX3D::Fog::Fog");
 }
@@ -114,8 +115,8 @@ void Fog::update(const FrameClock& clock) {
     const int next = 1 - current;
     glEnable(GL_RASTERIZER_DISCARD);
     updateProgram_->use();
-    glUniform1f(elapsedTimeLocation_, stepFor(clock));
-    glUniform1f(maxHeightLocation_, maxHeight_);
+    glUniform1f(updateProgram_->uniformLocation("elapsedTime"), stepFor(clock));
+    glUniform1f(updateProgram_->uniformLocation("maxHeight"), maxHeight_);
     GLUTIL_CHECKPOINT("VX3D::Fog::update");
     vao_.bind();
     moveFeedback_.bind();
@@ -141,9 +142,9 @@ void Fog::updateVisible(const glm::vec3& antPos1, const glm::vec3& antPos2, floa
     const int shown = 1 - current;
     glEnable(GL_RASTERIZER_DISCARD);
     visibleProgram_->use();
-    glUniform3f(antPos1Location_, antPos1.x, antPos1.y, antPos1.z);
-    glUniform3f(antPos2Location_, antPos2.x, antPos2.y, antPos2.z);
-    glUniform1f(rangeLocation_, range);
+    glUniform3f(visibleProgram_->uniformLocation("antPos1"), antPos1.x, antPos1.y, antPos1.z);
+    glUniform3f(visibleProgram_->uniformLocation("antPos2"), antPos2.x, antPos2.y, antPos2.z);
+    glUniform1f(visibleProgram_->uniformLocation("sichtweite"), range);
     GLUTIL_CHECKPOINT("VX3D::Fog::updateVisible");
     vao_.bind();
     visibleFeedback_.bind();
@@ -179,8 +180,8 @@ void Fog::draw(const glm::mat4& mvp) {
     glEnable(GL_PROGRAM_POINT_SIZE);
     glEnable(GL_POINT_SPRITE);
     drawProgram_->use();
-    glUniformMatrix4fv(mvpLocation_, 1, GL_FALSE, &mvp[0][0]);
-    glUniform1f(viewportHeightLocation_, static_cast<float>(viewport[3]));
+    glUniformMatrix4fv(drawProgram_->uniformLocation("mvpMatrix"), 1, GL_FALSE, &mvp[0][0]);
+    glUniform1f(drawProgram_->uniformLocation("viewportHeight"), static_cast<float>(viewport[3]));
     GLUTIL_CHECKPOINT("VX3D::Fog::draw");
 
     vao_.bind();

@@ -81,13 +81,6 @@ private:
     std::shared_ptr<GLutil::ShaderProgram> updateProgram_;
     std::shared_ptr<GLutil::ShaderProgram> visibleProgram_;
     std::shared_ptr<GLutil::ShaderProgram> drawProgram_;
-    GLint elapsedTimeLocation_ = -1;
-    GLint maxHeightLocation_ = -1;
-    GLint antPos1Location_ = -1;
-    GLint antPos2Location_ = -1;
-    GLint rangeLocation_ = -1;
-    GLint mvpLocation_ = -1;
-    GLint viewportHeightLocation_ = -1;
 };
 
 }  // namespace VX3D
