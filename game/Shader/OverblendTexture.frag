@@ -6,9 +6,10 @@
 // the ant's distance from the eye / 30 (1 at 30 units, more beyond).
 // Output: the opaque composite with the halo.
 //
-// The blurred silhouette is about one half along its outline: the halo is strongest there
-// (4 s (1 - s) peaks at s = 0.5), reaching out as far as the blur spreads, with a light tint
-// over the ant itself. Far ants are small and their blur narrow, so their halo is made stronger.
+// The glow lightens what lies beneath it (a screen blend, so the ant's own shape and shading
+// stay visible through it) and is pulled a little towards the pure player colour, so that it
+// reads as red or blue light whatever the ground's colour. Far ants are small and their blur
+// narrow (distanceRatio 1 and beyond), so their glow is made stronger than a near ant's.
 uniform sampler2D tex1;
 uniform sampler2D tex2bw;
 uniform float distanceRatio;
@@ -30,7 +31,7 @@ void main()
     vec3 glow = texelFetch(tex2bw, texel(tex2bw), 0).rgb;
     float strength = max(max(glow.r, glow.g), glow.b);
     vec3 hue = glow / max(strength, 1.0 / 255.0);
-    float halo = 4.0 * strength * (1.0 - strength) + 0.35 * strength;
-    float weight = mix(0.6, 1.0, clamp(distanceRatio, 0.0, 1.0));
-    colour = vec4(mix(base, hue, clamp(halo * weight, 0.0, 1.0)), 1.0);
+    float weight = mix(2.5, 3.5, clamp(distanceRatio, 0.0, 1.0));
+    vec3 lit = 1.0 - (1.0 - base) * (1.0 - clamp(glow * weight, 0.0, 1.0));
+    colour = vec4(mix(lit, hue, 0.35 * clamp(strength * weight, 0.0, 1.0)), 1.0);
 }
