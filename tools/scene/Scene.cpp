@@ -89,31 +89,39 @@ void Scene::addFog() {
 }
 
 void Scene::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const VX3D::FrameClock& clock) {
-    floor->drawShadow(lightViewProjection, eye);
-    for (auto& ant : ants) ant->drawShadow(lightViewProjection, eye, clock);
-    for (auto& piece : food) piece->drawShadow(lightViewProjection, eye, clock);
-    for (auto& portal : portals) portal->drawShadow(lightViewProjection, eye, clock);
+    if (shown("floor")) floor->drawShadow(lightViewProjection, eye);
+    if (shown("ants"))
+        for (auto& ant : ants) ant->drawShadow(lightViewProjection, eye, clock);
+    if (shown("food"))
+        for (auto& piece : food) piece->drawShadow(lightViewProjection, eye, clock);
+    if (shown("portals"))
+        for (auto& portal : portals) portal->drawShadow(lightViewProjection, eye, clock);
 }
 
 void Scene::drawScene(const glm::mat4& view, const glm::mat4& projection, const glm::vec3& eye,
                       const VX3D::FrameClock& clock, const VX3D::ShadowMap& shadowMap) {
     const glm::mat4 viewProjection = projection * view;
     VX3D::extractPlanes(viewProjection);
-    skybox.draw(view, projection);
-    floor->draw(viewProjection, eye, sun, shadowMap);
-    for (auto& ant : ants) ant->draw(viewProjection, eye, sun, clock, shadowMap, projection, view);
-    environment.draw(viewProjection, eye, sun, shadowMap);
-    for (auto& piece : food) piece->draw(viewProjection, eye, sun, clock, shadowMap);
-    if (fog) {
+    if (shown("sky")) skybox.draw(view, projection);
+    if (shown("floor")) floor->draw(viewProjection, eye, sun, shadowMap);
+    if (shown("ants"))
+        for (auto& ant : ants) ant->draw(viewProjection, eye, sun, clock, shadowMap, projection, view);
+    if (shown("mountains")) environment.draw(viewProjection, eye, sun, shadowMap);
+    if (shown("food"))
+        for (auto& piece : food) piece->draw(viewProjection, eye, sun, clock, shadowMap);
+    if (fog && shown("fog")) {
         fog->update(clock);
         fog->draw(viewProjection);
     }
-    sun.draw(view, projection);
+    if (shown("sun")) sun.draw(view, projection);
     // See-through last: the portals' cones, the move line, the bar.
-    for (auto& portal : portals) portal->draw(viewProjection, eye, sun, clock, shadowMap);
-    moveIndicator->draw(viewProjection);
-    const Veltrix::Position cell = referee.state.players.at(0).ants.at(0).position();
-    statusbar.draw(view, projection, antPosition(cell, initialFacing(cell, rules.fieldWidth, rules.fieldHeight)) + glm::vec3(0.0f, 0.75f, 0.0f));
+    if (shown("portals"))
+        for (auto& portal : portals) portal->draw(viewProjection, eye, sun, clock, shadowMap);
+    if (shown("marks")) {
+        moveIndicator->draw(viewProjection);
+        const Veltrix::Position cell = referee.state.players.at(0).ants.at(0).position();
+        statusbar.draw(view, projection, antPosition(cell, initialFacing(cell, rules.fieldWidth, rules.fieldHeight)) + glm::vec3(0.0f, 0.75f, 0.0f));
+    }
 }
 
 }  // namespace VX3DScene

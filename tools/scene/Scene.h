@@ -24,6 +24,8 @@
 #include <glm/glm.hpp>
 
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace VX3DScene {
@@ -49,6 +51,11 @@ struct Scene {
     // The fog of war as the game builds it, cleared around player 0's two ants (range 2.6);
     // drawn each frame after the opaque drawables, before the sun.
     void addFog();
+
+    // Parts left out of both passes, to see what each costs: "sky", "floor", "mountains",
+    // "sun", "food", "portals", "marks" (move indicator and status bar), "ants", "fog".
+    std::set<std::string> hidden;
+    bool shown(const std::string& part) const { return !hidden.contains(part); }
 
     Veltrix::RuleOptions rules;
     Veltrix::GameRandom random;
