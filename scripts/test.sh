@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: once in a normal
-# build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# build, once under AddressSanitizer and UndefinedBehaviorSanitizer; then a short fuzzing
+# run of every reader of a file a user can edit.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -22,3 +23,12 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVX_SANITIZE=ON -DVX_BUILD_BE
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE gl
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 ctest --test-dir build-asan --output-on-failure -j"$jobs" -L gl
+
+# Every reader of a file a user can edit or replace, under libFuzzer with the sanitizers:
+# its committed corpus (fuzz/corpus/, which holds the inputs of every fault found so far)
+# and then VX_FUZZ_SECONDS (default 20) of new inputs each. Clang builds it in a build
+# directory of its own.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVX_FUZZ=ON \
+  -DVX_BUILD_TESTS=OFF -DVX_BUILD_BENCHMARKS=OFF
+cmake --build build-fuzz -j"$jobs" --target fuzzers
+fuzz/run.sh build-fuzz "${VX_FUZZ_SECONDS:-20}"

@@ -2,6 +2,7 @@
 
 #include <boost/program_options.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iostream>
@@ -68,6 +69,17 @@ void validateCounts(const RuleOptions& o, const std::string& source)
         refuse(source, prefix + "fieldWidth x " + prefix + "fieldHeight",
                std::to_string(o.fieldWidth) + " x " + std::to_string(o.fieldHeight),
                "the field may have at most " + std::to_string(maxFieldCells) + " cells");
+    // Every ant starts on a cell and every portal end is a cell of its own: more of either
+    // than the field has cells cannot be placed, and the second pass would register keys for
+    // each of them first (two hundred million portals asked for gigabytes).
+    const std::int64_t cells = std::int64_t{o.fieldWidth} * o.fieldHeight;
+    if (std::int64_t{o.players} * o.antsPerPlayer > cells)
+        refuse(source, prefix + "players x " + prefix + "antsPerPlayer",
+               std::to_string(o.players) + " x " + std::to_string(o.antsPerPlayer),
+               "there are more ants than the " + std::to_string(cells) + " cells of the field");
+    if (std::int64_t{o.noOfPortals} * 2 > cells)
+        refuse(source, prefix + "noOfPortals", std::to_string(o.noOfPortals),
+               "the portal ends need more than the " + std::to_string(cells) + " cells of the field");
 }
 
 // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on
@@ -119,8 +131,12 @@ RuleOptions::RuleOptions(const std::string& path)
 
 RuleOptions::RuleOptions(std::istream& in, const std::string& path)
 {
-    // Both passes read the same text.
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // Both passes read the same text. Boost 1.74 builds its error texts by replacing
+    // placeholders such as "%value%" until none is left, so a value holding its own
+    // placeholder makes what() loop for ever; no option here takes a '%', so swapping it
+    // out changes no outcome, only how such a value is echoed in the error.
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::replace(text.begin(), text.end(), '%', '?');
     bool help = false;
     po::options_description description("Veltrix Game Options", 80, 40);
     description.add_options()

@@ -3,7 +3,10 @@
 #include <boost/filesystem/fstream.hpp>
 #include <boost/program_options.hpp>
 
+#include <algorithm>
 #include <istream>
+#include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -19,6 +22,16 @@ void requirePositive(int value, const char* key, const std::string& fileName) {
         throw std::invalid_argument("the argument ('" + std::to_string(value) + "') for option '" +
                                     key + "' is invalid: it must be at least 1 (file \"" +
                                     fileName + "\")");
+}
+
+// Boost 1.74 builds its error texts by replacing placeholders such as "%value%" until none is
+// left, so a value that holds its own placeholder makes what() loop for ever: a one-line file
+// would hang the start-up. No option of ours takes a '%', so swapping it out changes no
+// outcome, only how such a value is echoed in the error.
+std::string withoutPlaceholders(std::istream& in) {
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::replace(text.begin(), text.end(), '%', '?');
+    return text;
 }
 
 }  // namespace
@@ -43,8 +56,9 @@ ClientOptions readClientOptions(std::istream& file, const std::string& fileName)
          "tessLevel for environment");
 
     po::variables_map values;
+    std::istringstream text(withoutPlaceholders(file));
     try {
-        po::store(po::parse_config_file(file, group, true), values);
+        po::store(po::parse_config_file(text, group, true), values);
         po::notify(values);
     } catch (po::error& e) {
         // Keep the library's own text in front, so the message reads as it always did, and

@@ -100,10 +100,11 @@ std::vector<GlyphDescriptor> parseFontDescriptor(std::string_view text, std::uin
             current.chnl = integerValue(value, fileName, keyword);
             const float w = static_cast<float>(atlasWidth);
             const float h = static_cast<float>(atlasHeight);
+            // In 64 bits: a rectangle near the end of the int range must not overflow.
             current.uMin = static_cast<float>(current.x) / w;
-            current.uMax = static_cast<float>(current.x + current.width) / w;
+            current.uMax = static_cast<float>(std::int64_t{current.x} + current.width) / w;
             current.vMin = static_cast<float>(current.y) / h;
-            current.vMax = static_cast<float>(current.y + current.height) / h;
+            current.vMax = static_cast<float>(std::int64_t{current.y} + current.height) / h;
             result.push_back(current);
             break;
         }
@@ -143,8 +144,14 @@ LineBox computeLineBox(const std::map<std::int32_t, GlyphMetrics>& metrics, cons
         if (code < 0 || code > 255) {
             continue;
         }
+        const std::int64_t top = std::int64_t{g.height} + g.yOffset;
+        if (top > std::numeric_limits<std::int32_t>::max() || top < std::numeric_limits<std::int32_t>::min()) {
+            throw std::runtime_error("font metrics " + fileName + ": the glyph of code point " + std::to_string(code) +
+                                     " reaches beyond the number range (height " + std::to_string(g.height) +
+                                     ", y offset " + std::to_string(g.yOffset) + ")");
+        }
         box.bottom = std::min(box.bottom, g.yOffset);
-        box.top = std::max(box.top, g.height + g.yOffset);
+        box.top = std::max(box.top, static_cast<std::int32_t>(top));
     }
     if (box.top <= box.bottom) {
         throw std::runtime_error("font metrics " + fileName + ": no glyph of the code points 0..255 with a height");
@@ -187,7 +194,7 @@ TextGeometry layoutText(const FontTables& font, int anchor, glm::vec2 position, 
     }
 
     const float lineBottom = static_cast<float>(font.line.bottom);
-    const float lineHeight = static_cast<float>(font.line.top - font.line.bottom);
+    const float lineHeight = static_cast<float>(std::int64_t{font.line.top} - font.line.bottom);
     const float width = static_cast<float>(pen);
     const float s = size / lineHeight;
     float hx = 0;
