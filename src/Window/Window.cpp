@@ -94,14 +94,35 @@ const std::array<int, codeCount>& glfwKeysByCode() {
     return table;
 }
 
+// Game code -> GLFW key on the active layout, for the sticky-key test. Filled when the window
+// opens and again at every key event, so a layout switched while the game runs is followed
+// from the next key on.
+std::array<int, codeCount> layoutKeys;
+bool layoutKeysFilled = false;
+
+bool isPrintable(int glfwKey) {
+    const int code = codeForGlfwKey(glfwKey);
+    return code > key::space && code < key::special;
+}
+
+void fillLayoutKeys() {
+    layoutKeys = glfwKeysByCode();
+    for (int glfwKey = 0; glfwKey <= GLFW_KEY_LAST; ++glfwKey)
+        if (isPrintable(glfwKey)) layoutKeys[static_cast<std::size_t>(codeForGlfwKey(glfwKey))] = -1;
+    for (int glfwKey = 0; glfwKey <= GLFW_KEY_LAST; ++glfwKey)
+        if (isPrintable(glfwKey)) layoutKeys[static_cast<std::size_t>(codeForKey(glfwKey, 0))] = glfwKey;
+    layoutKeysFilled = true;
+}
+
 void onGlfwError(int code, const char* description) {
     std::cerr << "GLFW Error " << code << ": " << description << "\n";
 }
 
-void onGlfwKey(GLFWwindow*, int glfwKey, int, int action, int) {
+void onGlfwKey(GLFWwindow*, int glfwKey, int scancode, int action, int) {
+    fillLayoutKeys();
     // Repeats of a held key are not events of the game: a press is one press.
     if (action == GLFW_REPEAT || keyCallback == nullptr) return;
-    const int code = codeForGlfwKey(glfwKey);
+    const int code = codeForKey(glfwKey, scancode);
     if (code < 0) return;
     guarded([&] { keyCallback(code, action == GLFW_PRESS ? press : release); });
 }
@@ -156,6 +177,33 @@ int glfwKeyForCode(int code) {
     return glfwKeysByCode()[static_cast<std::size_t>(code)];
 }
 
+int codeForKeyName(const char* name) {
+    if (name == nullptr) return -1;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(name);
+    int character = -1;
+    if (bytes[0] >= 0x21 && bytes[0] < 0x7f && bytes[1] == 0) {
+        character = bytes[0];
+    } else if ((bytes[0] == 0xc2 || bytes[0] == 0xc3) && (bytes[1] & 0xc0) == 0x80 && bytes[2] == 0) {
+        // Two-byte UTF-8 below U+0100; control characters U+0080..U+009F have no key.
+        character = ((bytes[0] & 0x1f) << 6) | (bytes[1] & 0x3f);
+        if (character < 0xa0) return -1;
+    } else {
+        return -1;
+    }
+    if (character >= 'a' && character <= 'z') return character - 'a' + 'A';
+    // Latin-1's small letters à..þ sit 32 above their capitals, except the division sign.
+    if (character >= 0xe0 && character <= 0xfe && character != 0xf7) return character - 0x20;
+    return character;
+}
+
+int codeForKey(int glfwKey, int scancode) {
+    // A key this keyboard lacks (no scancode) has no name to ask for.
+    if (!isPrintable(glfwKey) || !initialised || (scancode <= 0 && glfwGetKeyScancode(glfwKey) < 0))
+        return codeForGlfwKey(glfwKey);
+    const int code = codeForKeyName(glfwGetKeyName(glfwKey, scancode));
+    return code >= 0 ? code : codeForGlfwKey(glfwKey);
+}
+
 bool initialise() {
     if (initialised) return true;
     glfwSetErrorCallback(&onGlfwError);
@@ -183,6 +231,7 @@ bool openWindow(const WindowSettings& settings) {
     glfwSetKeyCallback(theWindow, &onGlfwKey);
     glfwSetMouseButtonCallback(theWindow, &onGlfwMouseButton);
     glfwSetCursorPosCallback(theWindow, &onGlfwCursor);
+    fillLayoutKeys();
     return true;
 }
 
@@ -215,8 +264,10 @@ void setMousePositionCallback(PositionCallback callback) {
 }
 
 bool keyPressed(int code) {
-    const int glfwKey = glfwKeyForCode(code);
-    if (theWindow == nullptr || glfwKey < 0) return false;
+    if (theWindow == nullptr || code < 0 || code >= codeCount) return false;
+    if (!layoutKeysFilled) fillLayoutKeys();
+    const int glfwKey = layoutKeys[static_cast<std::size_t>(code)];
+    if (glfwKey < 0) return false;
     return glfwGetKey(theWindow, glfwKey) == GLFW_PRESS;
 }
 
@@ -254,6 +305,7 @@ void terminate() {
     theWindow = nullptr;
     if (initialised) glfwTerminate();
     initialised = false;
+    layoutKeysFilled = false;
     keyCallback = nullptr;
     mouseButtonCallback = nullptr;
     positionCallback = nullptr;

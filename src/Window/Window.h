@@ -5,7 +5,8 @@
 // processing inside the buffer swap, sticky keys and a close callback whose result decides
 // whether the window closes. This layer gives exactly those semantics, and delivers keys and
 // mouse buttons in the game's own code space 0..325: mouse buttons from 0, printable keys as
-// their upper-case character code, special keys from 256 (Escape 257, F1 258 .. F12 269,
+// the upper-case character they carry on the active keyboard layout (so the key labelled Y
+// is 'Y' on a German keyboard too), special keys from 256 (Escape 257, F1 258 .. F12 269,
 // left Shift 287, Tab 293, the last code 325 for the menu key).
 #include <functional>
 #include <string>
@@ -63,10 +64,18 @@ inline constexpr int menu = 325;
 inline constexpr int release = 0;
 inline constexpr int press = 1;
 
-// The game's code for a GLFW 3 key, or -1 for a key the game has no code for.
+// The game's code for a GLFW 3 key by its position (a printable key as its character on a US
+// keyboard), or -1 for a key the game has no code for.
 int codeForGlfwKey(int glfwKey);
-// The GLFW 3 key for a game code, or -1 when no GLFW 3 key carries it.
+// The GLFW 3 key at the US position of a game code, or -1 when no GLFW 3 key carries it.
 int glfwKeyForCode(int code);
+// The game's code for a key's character as the layout names it (UTF-8, as glfwGetKeyName
+// gives it): one Latin-1 character, upper-cased, from 33 on; -1 for anything else (no name,
+// several characters, a control character, a character beyond Latin-1).
+int codeForKeyName(const char* name);
+// The game's code for a key on the active layout: its layout character where codeForKeyName
+// gives one, else its position code. Needs the library initialised for printable keys.
+int codeForKey(int glfwKey, int scancode);
 
 struct WindowSettings {
     int width = 640;
@@ -104,7 +113,8 @@ void setMouseButtonCallback(KeyCallback callback);
 void setMousePositionCallback(PositionCallback callback);
 
 // Whether the key is down now or was pressed since the last test of it (sticky keys: a press
-// already released still counts once, and this test consumes it).
+// already released still counts once, and this test consumes it). A printable code is the
+// key that carries the character on the active layout.
 bool keyPressed(int code);
 
 // Shows the frame and then processes the pending window events, so that every input callback

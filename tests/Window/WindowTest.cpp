@@ -1,7 +1,8 @@
 // The window layer against a real X server: the translation of every GLFW 3 key into the
 // game's code space, the window it opens (4.0 compatibility context, fixed size, title), the
 // cursor report at installation, a close request that leaves the window open, sticky keys and
-// key events sent with xdotool, and a callback's exception surfacing after the event processing.
+// key events sent with xdotool, a callback's exception surfacing after the event processing,
+// and printable keys reported by their label on a German layout.
 #include "Window/Window.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #undef Bool
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 #include <stdexcept>
@@ -74,6 +76,19 @@ TEST(KeyCodes, EveryGlfwKey_HasADistinctCodeInRangeAndTranslatesBack) {
     EXPECT_EQ(translated, 119);
     EXPECT_EQ(window::glfwKeyForCode(0), -1);
     EXPECT_EQ(window::glfwKeyForCode(326), -1);
+}
+
+TEST(KeyCodes, KeyNames_AreOneLatin1CharacterUpperCased) {
+    EXPECT_EQ(window::codeForKeyName("y"), 'Y');
+    EXPECT_EQ(window::codeForKeyName("Q"), 'Q');
+    EXPECT_EQ(window::codeForKeyName(","), ',');
+    EXPECT_EQ(window::codeForKeyName("\xc3\xb6"), 0xd6);  // ö -> Ö
+    EXPECT_EQ(window::codeForKeyName("\xc3\x9f"), 0xdf);  // ß has no capital in Latin-1
+    EXPECT_EQ(window::codeForKeyName("\xc3\xb7"), 0xf7);  // the division sign stays
+    EXPECT_EQ(window::codeForKeyName("\xc2\xb4"), 0xb4);  // acute accent
+    for (const char* none : {static_cast<const char*>(nullptr), "", " ", "ab", "\x01", "\xc2\x85",
+                             "\xe2\x82\xac" /* euro sign */, "\xc3", "\xc3\xb6x"})
+        EXPECT_EQ(window::codeForKeyName(none), -1) << (none ? none : "null");
 }
 
 namespace {
@@ -239,4 +254,73 @@ TEST_F(WindowLayer, Timer_RunsForward) {
     const double first = window::time();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_GT(window::time(), first + 0.015);
+}
+
+namespace {
+
+// The layout the display had before the suite switched it, to put back.
+std::string layoutBefore = "us";
+
+std::string currentLayout() {
+    std::string layout;
+    if (FILE* query = popen("setxkbmap -query 2>/dev/null", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, query) != nullptr) {
+            const std::string text = line;
+            if (text.rfind("layout:", 0) == 0) {
+                const auto first = text.find_first_not_of(" \t", 7);
+                const auto last = text.find_last_not_of(" \t\n");
+                if (first != std::string::npos && last != std::string::npos) layout = text.substr(first, last - first + 1);
+            }
+        }
+        pclose(query);
+    }
+    return layout;
+}
+
+}  // namespace
+
+// A German keyboard: the key labelled Y sits where a US keyboard has Z. The game must see the
+// label, in the key event and in the held-key test. The layout is switched after the window
+// library has started (as a player may switch it while the game runs; the open connection also
+// keeps a resetting server from dropping the switch) and put back afterwards: the display is
+// shared with the other tests, which the display lock keeps out meanwhile.
+class KeyboardLayout : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const std::string before = currentLayout();
+        if (!before.empty()) layoutBefore = before;
+        ASSERT_TRUE(window::initialise());
+        ASSERT_EQ(std::system("setxkbmap -layout de"), 0);
+        ASSERT_TRUE(window::openWindow({320, 200, false}));
+        window::setTitle(testTitle);
+        pollUntil([] { return glfwGetWindowAttrib(window::handle(), GLFW_VISIBLE) == GLFW_TRUE; });
+    }
+    static void TearDownTestSuite() {
+        window::terminate();
+        EXPECT_EQ(std::system(("setxkbmap -layout '" + layoutBefore + "'").c_str()), 0);
+    }
+    void SetUp() override {
+        keyEvents.clear();
+        window::setKeyCallback(&recordKey);
+    }
+};
+
+TEST_F(KeyboardLayout, KeysArriveAsTheirLabel_AndHeldKeysAreFoundByIt) {
+    ASSERT_EQ(currentLayout(), "de");
+    // xdotool sends the key that carries the keysym on the active layout.
+    ASSERT_EQ(xdotool("key y z"), 0);
+    ASSERT_TRUE(pollUntil([] { return keyEvents.size() >= 4; }));
+    EXPECT_EQ(keyEvents[0], std::make_pair(static_cast<int>('Y'), window::press));
+    EXPECT_EQ(keyEvents[2], std::make_pair(static_cast<int>('Z'), window::press));
+    EXPECT_EQ(window::codeForKey(GLFW_KEY_Z, 0), 'Y');  // by position the key is US-Z
+    EXPECT_EQ(window::codeForKey(GLFW_KEY_SEMICOLON, 0), 0xd6);  // Ö
+    EXPECT_EQ(window::codeForKey(GLFW_KEY_ESCAPE, 0), window::key::escape);
+    window::keyPressed('Y');  // consume the taps' sticky presses
+    window::keyPressed('Z');
+
+    ASSERT_EQ(xdotool("keydown y"), 0);
+    EXPECT_TRUE(pollUntil([] { return window::keyPressed('Y'); }));
+    EXPECT_FALSE(window::keyPressed('Z'));
+    ASSERT_EQ(xdotool("keyup y"), 0);
 }
