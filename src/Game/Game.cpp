@@ -28,6 +28,11 @@ void refuseCount(const std::string& file, const char* key, int value) {
 
 }  // namespace
 
+std::pair<glm::vec3, glm::vec3> attackerPose(const Ant& attacker) {
+    // A zero pose would send the attacked ant towards the field's corner.
+    return attacker.plannedEnd().value_or(std::pair{attacker.position, attacker.facing});
+}
+
 void checkClientRules(const Veltrix::RuleOptions& rules, const std::string& file) {
     if (rules.players != 2) refuseCount(file, "players", rules.players);
     if (rules.antsPerPlayer != 2) refuseCount(file, "antsPerPlayer", rules.antsPerPlayer);
@@ -198,10 +203,7 @@ void Game::startAnimations(Veltrix::AntId antId, Veltrix::Direction direction, V
     }
 
     if (outcome.battleStarted) {
-        // Without a walk of the mover (it could not move) the attacked ant faces it where it is.
-        const auto planned = mover.plannedEnd();
-        const glm::vec3 attackerEnd = planned ? planned->first : mover.position;
-        const glm::vec3 attackerFacing = planned ? planned->second : mover.facing;
+        const auto [attackerEnd, attackerFacing] = attackerPose(mover);
         view(outcome.enemyPlayer)
             .ant(outcome.enemyAnt)
             .startTurnOnSpot(attackerEnd, attackerFacing, *clock_, fog_, sibling, visibilityRadius);

@@ -47,6 +47,10 @@ void checkClientRules(const Veltrix::RuleOptions& rules, const std::string& file
 // Facing sign (+1 or −1 along world x) of a new ant at cell (x, y): towards the farther edge.
 int initialFacing(Veltrix::Position cell, int fieldWidth, int fieldHeight);
 
+// Where an attacker will stand and face when its move is shown: the end of its running move
+// or portal move, else (it did not walk) where it stands now.
+std::pair<glm::vec3, glm::vec3> attackerPose(const Ant& attacker);
+
 // One player's view of the game: the camera that follows one of its ants, the floor and the
 // player's animated ants.
 class PlayerView {

@@ -378,6 +378,23 @@ TEST_F(GameTest, RulesForOtherPlayerOrAntCounts_AreRefusedNamingKeyAndValue) {
     }
 }
 
+// An attacked ant turns to where its attacker will stand: the end of the attacker's walk, or
+// where the attacker stands when it has no walk (not the world's origin).
+TEST_F(GameTest, AttackerPose_IsTheWalksEndOrWhereTheAntStands) {
+    start(writeRules("default.conf", {}), true);
+    Ant& mover = game->view(0).ant(0);
+    const glm::vec3 start = mover.position;
+    const auto [standing, facing] = attackerPose(mover);
+    EXPECT_EQ(standing, mover.position);
+    EXPECT_EQ(facing, glm::vec3(1.0f, 0.0f, 0.0f));
+    mover.startMove({1, 6}, clock, true, false, nullptr, glm::vec3(0.0f), Game::visibilityRadius);
+    const auto [end, heading] = attackerPose(mover);
+    EXPECT_EQ(end, mover.plannedEnd()->first);
+    EXPECT_NEAR(glm::length(end - cellCentre({1, 6})), 0.252f, 1e-5f);
+    const glm::vec3 towards = glm::normalize(cellCentre({1, 6}) - start);
+    EXPECT_NEAR(glm::length(heading - towards), 0.0f, 1e-5f);
+}
+
 // A new input manager reports the cursor where it is, without a movement: a right-button drag
 // in the first frame of a game must not turn the camera by the whole cursor position.
 TEST_F(GameTest, NewInputManager_StartsWithoutMouseMovement) {
