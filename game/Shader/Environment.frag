@@ -1,7 +1,8 @@
 #version 400
 // The mountain ring, fragment stage: the mountain texture ("diffuseMap", unit 1: grass at
 // the foot, rock above, snow on the crests) lit by the sun at "lightPos", with the normal
-// taken from the slope of the height map ("displacementMap", unit 0) so the relief shows
+// taken from "slopeMap" (unit 2: the smoothed slope of the height map per texture unit,
+// and the height, made by the mountains from their displacement map) so the relief shows
 // in the light, and the sun's shadow from the sampler2DShadow "shadowMap" (unit 4).
 // "viewPoint" is the eye. Outputs: the scene pass's three (SceneOutputs.md).
 in vec3 fsPosition;
@@ -9,7 +10,7 @@ in vec2 fsUV;
 in vec4 fsShadowCoord;
 flat in mat2 fsUVPerGround;
 
-uniform sampler2D displacementMap;
+uniform sampler2D slopeMap;
 uniform sampler2D diffuseMap;
 uniform sampler2DShadow shadowMap;
 uniform vec3 lightPos;
@@ -26,13 +27,6 @@ const float peak = 3.2;
 // right across it.
 vec2 dUVdx, dUVdy;
 
-// The surface's height as the evaluation stage makes it, from a smaller mipmap: the light
-// only needs the broad slopes (the texture carries the fine rock), and the averaged texels
-// hide the 8-bit steps of the map, which would show as facets.
-float height(vec2 uv) {
-    return textureLod(displacementMap, uv, 2.0).r * peak * smoothstep(0.0, 0.1, uv.y);
-}
-
 float sunlight() {
     if (fsShadowCoord.w <= 0.0) return 1.0;
     vec3 c = fsShadowCoord.xyz / fsShadowCoord.w;
@@ -46,10 +40,13 @@ void main() {
     dUVdy = dFdy(fsUV);
     dUVdx.x -= round(dUVdx.x);
     dUVdy.x -= round(dUVdy.x);
-    vec2 size = vec2(textureSize(displacementMap, 0));
-    vec2 du = vec2(4.0 / size.x, 0.0), dv = vec2(0.0, 4.0 / size.y);
-    vec2 slopeUV = vec2(height(fsUV + du) - height(fsUV - du), height(fsUV + dv) - height(fsUV - dv)) /
-                   (2.0 * vec2(du.x, dv.y));
+    // The surface is the map's height x the peak x the fall at the outer edge (as the
+    // evaluation stage makes it); its slope along u and v by the product rule.
+    vec3 map = textureGrad(slopeMap, fsUV, dUVdx, dUVdy).xyz;
+    float edge = clamp(fsUV.y / 0.1, 0.0, 1.0);
+    float fall = edge * edge * (3.0 - 2.0 * edge);
+    float fallSlope = 6.0 * edge * (1.0 - edge) / 0.1;
+    vec2 slopeUV = peak * vec2(map.x * fall, map.y * fall + map.z * fallSlope);
     // d(height)/d(x, z) = transpose(d(uv)/d(x, z)) x d(height)/d(uv)
     vec2 slope = transpose(fsUVPerGround) * slopeUV;
     vec3 n = normalize(vec3(-slope.x, 1.0, -slope.y));

@@ -1,14 +1,15 @@
 #version 400
 // The field's ground, fragment stage: grass ("textureMap", unit 1) lit by the sun at
 // "lightPos", with glints where "specularMap" (unit 2) is bright, the surface normal
-// taken from the slope of "displacementMap" (unit 0) so the relief shows in the light,
+// taken from "slopeMap" (unit 3: the slope of the displacement map per texture unit,
+// smoothed, made by the floor from the same image) so the relief shows in the light,
 // and the sun's shadow from the sampler2DShadow "shadowMap" (unit 4) by
 // a filtered depth comparison. "viewPoint" is the eye.
 // Outputs: the scene pass's three (SceneOutputs.md).
 in vec3 fsPosition;
 in vec4 fsShadowCoord;
 
-uniform sampler2D displacementMap;
+uniform sampler2D slopeMap;
 uniform sampler2D textureMap;
 uniform sampler2D specularMap;
 uniform sampler2DShadow shadowMap;
@@ -18,10 +19,6 @@ uniform vec3 viewPoint;
 layout(location = 0) out vec4 fragColor;
 layout(location = 1) out vec4 shadowMask;
 layout(location = 2) out vec4 normalColor;
-
-// From a smaller mipmap: the averaged texels hide the 8-bit steps of the map, which
-// would show as ripples in the light.
-float relief(vec2 uv) { return length(textureLod(displacementMap, uv, 1.0).rgb) / 6.0; }
 
 // Every cell shows the whole of each texture, so the texture coordinate is the ground
 // position itself (the textures repeat). Unlike the cell's own coordinates it does not
@@ -40,10 +37,8 @@ float sunlight() {
 void main() {
     vec2 uv = vec2(fsPosition.x, -fsPosition.z);
     // One texture unit spans one world unit: u along +x, v along -z.
-    const float e = 2.0 / 256.0;
-    float dhdu = (relief(uv + vec2(e, 0.0)) - relief(uv - vec2(e, 0.0))) / (2.0 * e);
-    float dhdv = (relief(uv + vec2(0.0, e)) - relief(uv - vec2(0.0, e))) / (2.0 * e);
-    vec3 n = normalize(vec3(-dhdu, 1.0, dhdv));
+    vec2 slope = texture(slopeMap, uv).xy;
+    vec3 n = normalize(vec3(-slope.x, 1.0, slope.y));
 
     vec3 toLight = normalize(lightPos - fsPosition);
     vec3 toEye = normalize(viewPoint - fsPosition);

@@ -1,5 +1,6 @@
 #include "Drawables/Environment/Environment.h"
 
+#include "Drawables/Floor/SlopeMap.h"
 #include "Drawables/ViewVolume/ViewVolume.h"
 #include "Shader/CheckPoint.h"
 #include "Shader/ShaderStore.h"
@@ -152,6 +153,14 @@ std::vector<EnvironmentPiece> makeEnvironmentPieces(int level) {
 
 Environment::Environment(int level)
     : displacement_("res/Textures/MountainDisplacement.png", 0), diffuse_("res/Textures/Mountain.png", 1) {
+    {
+        const auto& px = displacement_.pixels();
+        const int w = static_cast<int>(displacement_.width()), h = static_cast<int>(displacement_.height());
+        std::vector<float> heights(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        for (std::size_t i = 0; i < heights.size(); ++i) heights[i] = px[i * 4] / 255.0f;
+        // The ring repeats the image along itself, not across.
+        slopeMap_ = uploadSlopeMap(slopeTexels(heights, w, h, 4, false), false);
+    }
     for (EnvironmentPiece& piece : makeEnvironmentPieces(level)) {
         auto mesh = std::make_shared<GLutil::DrawableVAO>();
         mesh->mode = GL_PATCHES;
@@ -171,6 +180,7 @@ Environment::Environment(int level)
     program_->link();
     program_->setConstant("displacementMap", 0);
     program_->setConstant("diffuseMap", 1);
+    program_->setConstant("slopeMap", 2);
     program_->setConstant("shadowMap", 4);
     program_->validate();
     ShaderProgram::unuse();
@@ -182,6 +192,9 @@ void Environment::draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& su
     // at the cut ends: draw both.
     const bool culling = RenderState::cullFaceEnabled;
     if (culling) RenderState::setCullFace(false);
+    // Rock is opaque: blending its three outputs would only cost time.
+    const bool blending = RenderState::blendEnabled;
+    RenderState::setBlend(false);
     const ShaderProgram& p = *program_;
     program_->use();
     setMat4(p, "mvpMatrix", mvp);
@@ -200,6 +213,7 @@ void Environment::draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& su
     }
     displacement_.bind();
     diffuse_.bind();
+    bindSlopeMap(*slopeMap_, 2);
     piecesDrawn_ = 0;
     std::vector<bool> drawn(pieces_.size(), false);
     for (std::size_t i = 0; i < pieces_.size(); ++i) {
@@ -208,13 +222,14 @@ void Environment::draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& su
         drawn[i] = true;
         ++piecesDrawn_;
     }
-    for (GLint unit : {4, diffuse_.unit(), displacement_.unit()}) {
+    for (GLint unit : {4, 2, diffuse_.unit(), displacement_.unit()}) {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
         glBindTexture(GL_TEXTURE_2D, 0);
     }
     glActiveTexture(GL_TEXTURE0);
     ShaderProgram::unuse();
     if (culling) RenderState::setCullFace(true);
+    RenderState::setBlend(blending);
     if (RenderState::boundingBoxes)
         for (std::size_t i = 0; i < pieces_.size(); ++i)
             if (drawn[i]) pieces_[i].box->draw(mvp);

@@ -64,6 +64,7 @@ private:
 
     GLutil::Texture displacement_;
     GLutil::Texture diffuse_;
+    std::shared_ptr<GLutil::TextureHandle> slopeMap_;  // of the displacement, on unit 2
     std::vector<Piece> pieces_;
     std::shared_ptr<GLutil::ShaderProgram> program_;
     int piecesDrawn_ = 0;

@@ -1,5 +1,7 @@
 #include "Drawables/Floor/Floor.h"
 
+#include "Drawables/Floor/SlopeMap.h"
+
 #include "Shader/CheckPoint.h"
 #include "Shader/ShaderStore.h"
 #include "Veltrix3D/RenderState.h"
@@ -84,6 +86,17 @@ Floor::Floor(int width, int height)
       grass_("res/Textures/grass.png", 1),
       specular_("res/Textures/grass_spec.png", 2) {
     const FloorMesh mesh = makeFloorMesh(width, height);
+    {
+        const auto& px = displacement_.pixels();
+        const int w = static_cast<int>(displacement_.width()), h = static_cast<int>(displacement_.height());
+        std::vector<float> heights(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        for (std::size_t i = 0; i < heights.size(); ++i) {
+            const float r = px[i * 4] / 255.0f, g = px[i * 4 + 1] / 255.0f, b = px[i * 4 + 2] / 255.0f;
+            heights[i] = std::sqrt(r * r + g * g + b * b) / 6.0f;
+        }
+        // Every cell shows the whole image, so it repeats both ways.
+        slopeMap_ = uploadSlopeMap(slopeTexels(heights, w, h, 2, true), true);
+    }
     cells_.mode = GL_PATCHES;
     cells_.addBuffer(0, mesh.positions);
     cells_.addBuffer(1, mesh.colours);
@@ -100,6 +113,7 @@ Floor::Floor(int width, int height)
     program_->setConstant("shadowMap", 4);
     program_->setConstant("textureMap", 1);
     program_->setConstant("specularMap", 2);
+    program_->setConstant("slopeMap", 3);
     ShaderProgram::unuse();
     // Validation checks the sampler units against each other, so only now that they differ.
     program_->validate();
@@ -122,6 +136,9 @@ Floor::Floor(int width, int height)
 
 void Floor::draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun, const ShadowMap& shadowMap) {
     const ShaderProgram& p = *program_;
+    // The grass is opaque: blending its three outputs would only cost time.
+    const bool blending = RenderState::blendEnabled;
+    RenderState::setBlend(false);
     program_->use();
     setMat4(p, "mvpMatrix", mvp);
     setVec3(p, "viewPoint", eye);
@@ -144,13 +161,16 @@ void Floor::draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun, con
     setInt(p, "textureMap", 1);
     specular_.bind();
     setInt(p, "specularMap", 2);
+    bindSlopeMap(*slopeMap_, 3);
     cells_.draw();
     if (shadowMap) unbindUnit(4);
+    unbindUnit(3);
     unbindUnit(specular_.unit());
     unbindUnit(grass_.unit());
     unbindUnit(displacement_.unit());
     glActiveTexture(GL_TEXTURE0);
     ShaderProgram::unuse();
+    RenderState::setBlend(blending);
 
     borderProgram_->use();
     setMat4(*borderProgram_, "mvpMatrix", mvp);

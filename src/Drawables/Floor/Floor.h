@@ -62,6 +62,7 @@ private:
     GLutil::Texture displacement_;
     GLutil::Texture grass_;
     GLutil::Texture specular_;
+    std::shared_ptr<GLutil::TextureHandle> slopeMap_;  // of the displacement, on unit 3
     GLutil::DrawableVAO cells_;
     GLutil::DrawableVAO outline_;
     std::shared_ptr<GLutil::ShaderProgram> program_;

@@ -63,12 +63,16 @@ void Skybox::draw(const glm::mat4& view, const glm::mat4& projection) {
     program_->use();
     RenderState::setCullFace(false);
     RenderState::setDepthTest(false);
+    // The sky is opaque: blending its three outputs would only cost time.
+    const bool blending = RenderState::blendEnabled;
+    RenderState::setBlend(false);
     texture_.bind();
     glUniform1i(program_->uniformLocation("cubemap"), 0);
     glUniformMatrix4fv(program_->uniformLocation("mvpMatrix"), 1, GL_FALSE, glm::value_ptr(skyMatrix(view, projection)));
     cube_.draw();
     glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_.unit()));
     glBindTexture(GL_TEXTURE_2D, 0);
+    RenderState::setBlend(blending);
     RenderState::setDepthTest(true);
     RenderState::setCullFace(true);
     GLutil::ShaderProgram::unuse();
