@@ -254,7 +254,7 @@ TEST_F(FogTest, Draw_HolesStayEmpty_FogOffDrawsNothingAndKeepsTheBuffer) {
     glm::ivec3 fogged(0);  // mean over a patch of the unknown field
     for (int i = 0; i < 25; ++i) fogged += pixelAt({13.0f + float(i % 5), 0.5f, -4.5f - float(i / 5)});
     fogged /= 25;
-    EXPECT_GT(fogged.r, 100) << "the unknown field must be covered";
+    EXPECT_GT(fogged.r, 60) << "the unknown field must be fogged";
     EXPECT_NEAR(fogged.r, fogged.b, 16) << "fog is a pale grey";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
