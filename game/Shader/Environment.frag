@@ -23,8 +23,7 @@ layout(location = 2) out vec4 normalColor;
 const float peak = 3.2;
 
 // Where two pieces meet, u jumps between 1 and 0 (the texture repeats there); the
-// screen-space change of u is taken modulo 1 so the mipmap level of the colour stays
-// right across it.
+// screen-space change of u is taken modulo 1 so the mipmap level stays right across it.
 vec2 dUVdx, dUVdy;
 
 float sunlight() {
@@ -53,7 +52,14 @@ void main() {
 
     vec3 toLight = normalize(lightPos - fsPosition);
     vec3 toEye = normalize(viewPoint - fsPosition);
-    vec3 albedo = textureGrad(diffuseMap, fsUV, dUVdx, dUVdy).rgb;
+    // On the outer edge's fall, v hardly changes while the height drops: the texture would
+    // hang down it in streaks. There the colour runs from the crest (v = 0.1) back down the
+    // texture's rock as the height falls, as a mountainside would look.
+    vec2 colourUV = vec2(fsUV.x, fsUV.y >= 0.1 ? fsUV.y : 0.1 + 0.4 * (1.0 - fall));
+    vec2 dColourdx = dFdx(colourUV), dColourdy = dFdy(colourUV);
+    dColourdx.x -= round(dColourdx.x);
+    dColourdy.x -= round(dColourdy.x);
+    vec3 albedo = textureGrad(diffuseMap, colourUV, dColourdx, dColourdy).rgb;
     float lambert = max(dot(n, toLight), 0.0);
     // Snow and ice glint; rock and grass hardly.
     float snow = smoothstep(0.7, 0.9, min(albedo.r, min(albedo.g, albedo.b)));
