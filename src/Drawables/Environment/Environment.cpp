@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <stdexcept>
 #include <string>
 
@@ -77,9 +76,11 @@ EnvironmentPiece strip(float x0, float z0, bool alongX, bool mirrored, glm::ivec
 // without that part: an arm beside each field edge (3 long) and the square a, b in 0..4
 // beyond the corner. v = 1 − (distance from the field) ÷ 4 in the Chebyshev sense, so the
 // foot follows both field edges and the crest runs round the outside. u counts the way
-// from each arm's open end (7 units per texture repeat) and folds back along the diagonal,
-// so it leaves the corner on both sides as it entered; `reversed` takes 1 − u, for the
-// corners whose strips run their u the other way.
+// from each arm's open end (7 units per texture repeat), round the square rings about the
+// corner, and folds back along the diagonal a = b, so it leaves the corner on both sides as
+// it entered and the texture keeps its scale all the way round. Both are linear on either
+// side of the diagonal, along which the square's quads are cut. `reversed` takes 1 − u,
+// for the corners whose strips run their u the other way.
 EnvironmentPiece corner(glm::vec2 fieldCorner, float outX, float outZ, bool reversed, int across) {
     const int alongArm = std::max(1, static_cast<int>(std::ceil(static_cast<float>(across) * armLength / ringWidth)));
     const auto world = [&](float a, float b) {
@@ -106,10 +107,7 @@ EnvironmentPiece corner(glm::vec2 fieldCorner, float outX, float outZ, bool reve
     addGrid(piece, across, across, [&](float s, float t, glm::vec3& p, glm::vec2& uv) {
         const float a = s * ringWidth, b = t * ringWidth;
         p = world(a, b);
-        // At the field's corner itself both arms meet with u unfolded.
-        const float turn = (a == 0.0f && b == 0.0f) ? 0.0f : std::atan2(b, a) / (0.5f * std::numbers::pi_v<float>);
-        const float fold = 0.5f - std::abs(turn - 0.5f);
-        uv = texture((armLength + fold) / stripLength, std::max(a, b));
+        uv = texture((armLength + std::min(a, b)) / stripLength, std::max(a, b));
     });
     finishBox(piece);
     return piece;
