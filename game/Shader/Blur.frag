@@ -5,9 +5,10 @@
 // target the pass draws into).
 // Output: the blurred colour, alpha included.
 //
-// A 9-tap Gaussian (the middle nine binomial weights of row 12: 66 220 495 792 924 ..., scaled to
-// sum to 1) read with 5 samples: each outer sample sits between two texels at the offset where
-// linear filtering returns their weighted sum, so the filtering hardware does half the work.
+// A 5-tap Gaussian (binomial weights 1 4 6 4 1 / 16) read with 3 samples: each outer sample
+// sits between two texels at the offset where linear filtering returns their weighted sum, so
+// the filtering hardware does part of the work. The reduced target and the mipmaps it is read
+// through widen the blur further, so few taps suffice.
 uniform sampler2D textureMap;
 uniform int horizontal;
 uniform float step;
@@ -16,17 +17,16 @@ in vec2 textureCoordinate;
 
 out vec4 colour;
 
-const float offsets[3] = float[](0.0, 1.3846153846, 3.2307692308);
-const float weights[3] = float[](0.2270270270, 0.3162162162, 0.0702702703);
+const float centreWeight = 0.375;     // 6 / 16
+const float sideOffset = 1.2;         // (4 × 1 + 1 × 2) / 5 texels
+const float sideWeight = 0.3125;      // (4 + 1) / 16
 
 void main()
 {
     vec2 direction = horizontal == 1 ? vec2(step, 0.0) : vec2(0.0, step);
-    vec4 sum = texture(textureMap, textureCoordinate) * weights[0];
-    for (int i = 1; i < 3; ++i) {
-        vec2 offset = direction * offsets[i];
-        sum += (texture(textureMap, textureCoordinate + offset) +
-                texture(textureMap, textureCoordinate - offset)) * weights[i];
-    }
+    vec2 offset = direction * sideOffset;
+    vec4 sum = texture(textureMap, textureCoordinate) * centreWeight +
+               (texture(textureMap, textureCoordinate + offset) +
+                texture(textureMap, textureCoordinate - offset)) * sideWeight;
     colour = sum;
 }
