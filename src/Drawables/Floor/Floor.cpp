@@ -1,13 +1,13 @@
 #include "Drawables/Floor/Floor.h"
 
 #include "Drawables/Floor/SlopeMap.h"
-
 #include "Shader/CheckPoint.h"
 #include "Shader/ShaderStore.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>

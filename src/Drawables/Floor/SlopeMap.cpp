@@ -1,7 +1,6 @@
 #include "Drawables/Floor/SlopeMap.h"
 
 #include "Shader/CheckPoint.h"
-#include "Veltrix3D/RenderState.h"
 
 #include <GL/glew.h>
 
@@ -62,8 +61,8 @@ std::shared_ptr<GLutil::TextureHandle> uploadSlopeMap(const SlopeTexels& texels,
 void bindSlopeMap(const GLutil::TextureHandle& map, int unit) {
     glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
     glBindTexture(GL_TEXTURE_2D, map.id());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(RenderState::minFilter));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(RenderState::magFilter));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
 }  // namespace VX3D

@@ -26,7 +26,8 @@ SlopeTexels slopeTexels(const std::vector<float>& heights, int width, int height
 // A mipmapped RGBA16F texture of the texels; bind it with bindSlopeMap.
 std::shared_ptr<GLutil::TextureHandle> uploadSlopeMap(const SlopeTexels& texels, bool repeatV);
 
-// Binds the map on the unit with the render settings' filters (as GLutil::Texture does).
+// Binds the map on the unit, filtered within the nearest mipmap: the map is smooth, so the
+// blend between two mipmaps that the images get would only cost time.
 void bindSlopeMap(const GLutil::TextureHandle& map, int unit);
 
 }  // namespace VX3D
