@@ -181,6 +181,11 @@ void Floor::draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun, con
 
 void Floor::drawShadow(const glm::mat4& lightMvp, const glm::vec3& eye) {
     const ShaderProgram& p = *shadowProgram_;
+    // The sun sees the floor's back, and nothing lies below the floor to be shadowed: with
+    // culling on it fills none of the large map, which would otherwise cost more than the
+    // rest of the shadow pass together.
+    const bool culling = RenderState::cullFaceEnabled;
+    RenderState::setCullFace(true);
     shadowProgram_->use();
     setMat4(p, "mvpMatrix", lightMvp);
     setVec3(p, "viewPoint", eye);
@@ -195,6 +200,7 @@ void Floor::drawShadow(const glm::mat4& lightMvp, const glm::vec3& eye) {
     unbindUnit(displacement_.unit());
     glActiveTexture(GL_TEXTURE0);
     ShaderProgram::unuse();
+    RenderState::setCullFace(culling);
     GLUTIL_CHECKPOINT("VX3D::Floor::drawShadow");
 }
 
