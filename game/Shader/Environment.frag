@@ -22,10 +22,6 @@ layout(location = 2) out vec4 normalColor;
 
 const float peak = 3.2;
 
-// Where two pieces meet, u jumps between 1 and 0 (the texture repeats there); the
-// screen-space change of u is taken modulo 1 so the mipmap level stays right across it.
-vec2 dUVdx, dUVdy;
-
 float sunlight() {
     if (fsShadowCoord.w <= 0.0) return 1.0;
     vec3 c = fsShadowCoord.xyz / fsShadowCoord.w;
@@ -35,13 +31,9 @@ float sunlight() {
 }
 
 void main() {
-    dUVdx = dFdx(fsUV);
-    dUVdy = dFdy(fsUV);
-    dUVdx.x -= round(dUVdx.x);
-    dUVdy.x -= round(dUVdy.x);
     // The surface is the map's height x the peak x the fall at the outer edge (as the
     // evaluation stage makes it); its slope along u and v by the product rule.
-    vec3 map = textureGrad(slopeMap, fsUV, dUVdx, dUVdy).xyz;
+    vec3 map = texture(slopeMap, fsUV).xyz;
     float edge = clamp(fsUV.y / 0.1, 0.0, 1.0);
     float fall = edge * edge * (3.0 - 2.0 * edge);
     float fallSlope = 6.0 * edge * (1.0 - edge) / 0.1;
@@ -56,10 +48,7 @@ void main() {
     // hang down it in streaks. There the colour runs from the crest (v = 0.1) back down the
     // texture's rock as the height falls, as a mountainside would look.
     vec2 colourUV = vec2(fsUV.x, fsUV.y >= 0.1 ? fsUV.y : 0.1 + 0.4 * (1.0 - fall));
-    vec2 dColourdx = dFdx(colourUV), dColourdy = dFdy(colourUV);
-    dColourdx.x -= round(dColourdx.x);
-    dColourdy.x -= round(dColourdy.x);
-    vec3 albedo = textureGrad(diffuseMap, colourUV, dColourdx, dColourdy).rgb;
+    vec3 albedo = texture(diffuseMap, colourUV).rgb;
     float lambert = max(dot(n, toLight), 0.0);
     // Snow and ice glint; rock and grass hardly.
     float snow = smoothstep(0.7, 0.9, min(albedo.r, min(albedo.g, albedo.b)));
