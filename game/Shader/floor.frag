@@ -20,10 +20,8 @@ layout(location = 0) out vec4 fragColor;
 layout(location = 1) out vec4 shadowMask;
 layout(location = 2) out vec4 normalColor;
 
-// Every cell shows the whole of each texture, so the texture coordinate is the ground
-// position itself (the textures repeat). Unlike the cell's own coordinates it does not
-// jump from 1 to 0 at a cell's edge, which would pick the smallest mipmap there and draw
-// the cells' edges as lines.
+// Every cell shows the whole of each texture and the textures repeat, so the texture
+// coordinate is the ground position itself; the cells' own coordinates need not be passed on.
 
 // 1 lit, 0 in the sun's shadow; outside the map (or with a zero matrix) lit.
 float sunlight() {
