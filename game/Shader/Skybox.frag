@@ -15,9 +15,8 @@ void main() {
     // and bottom faces would pick up the opposite edge of the image along their outer rim.
     float halfTexel = 0.5 / float(textureSize(cubemap, 0).y);
     vec2 uv = vec2(fsUV.x, clamp(fsUV.y, halfTexel, 1.0 - halfTexel));
-    // The full-size image only: the coordinates jump from cell to cell at the cube's
-    // edges, and a level chosen from that jump would draw the edges as blurred lines. The
-    // sky is magnified at any window size, so the full-size image is the right one anyway.
+    // The full-size image only: the sky is magnified at any window size, so it is the right
+    // level anyway, and reading it alone is cheaper than choosing and blending levels.
     fragColor = vec4(textureLod(cubemap, uv, 0.0).rgb, 1.0);
     shadowMask = vec4(1.0);
     normalColor = vec4(0.5, 1.0, 0.5, 1.0);
