@@ -278,6 +278,7 @@ TEST_F(GameTest, StuckPlayer_MakesSilentNullMovesUntilTheEnd) {
     };
     EXPECT_TRUE(contains(humanMove(0, {-1.0f, 0.0f}), "Moving ant 0 of player 0 in direction -1,0\n"));
     EXPECT_FALSE(game->view(0).ant(0).alive);
+    EXPECT_EQ(game->lastMoveSounds, std::vector<std::string>{"sound/brz.mp3"}) << "the other ant can still move";
     EXPECT_EQ(game->currentPlayer, 1);
     EXPECT_TRUE(contains(humanMove(0, {0.0f, 0.0f}), "Moving ant 0 of player 1 in direction 0,0\n"));
 
