@@ -227,13 +227,34 @@ TEST_F(GameTest, QWhileDragging_DropsTheSelectionAndTheReleaseDoesNothing) {
     EXPECT_EQ(game->rules().movesMade(), 0);
     EXPECT_TRUE(game->inputAllowed);
 
-    // Tab drops it too (and moves the camera's focus to the other ant).
+    // Tab drops it too, and moves the camera's focus to the other ant: the eye keeps its offset.
     pressAt(antCentre(0, 0));
     ASSERT_TRUE(game->selection);
+    const glm::vec3 eye(game->view(0).camera.eye);
     input->onKeyOrButton(Game::tabKey, window::press);
     frame(0.016);
     EXPECT_FALSE(game->selection);
     EXPECT_EQ(game->view(0).focusedAnt, 1);
+    const glm::vec3 shift = game->view(0).ant(1).position - game->view(0).ant(0).position;
+    EXPECT_NEAR(glm::length(glm::vec3(game->view(0).camera.eye) - (eye + shift)), 0.0f, 1e-4f);
+}
+
+TEST_F(GameTest, RightButtonDrag_TurnsTheCameraOnlyWhileTheButtonIsHeld) {
+    start(writeRules("default.conf", {}), true);
+    Camera& camera = game->view(0).camera;
+    const glm::vec3 before(camera.eye);
+    input->onMousePosition(300, 200);
+    frame(0.016);
+    input->onKeyOrButton(Game::cameraButton, window::press);
+    input->onMousePosition(340, 200);
+    frame(0.016);
+    const glm::vec3 turned(camera.eye);
+    EXPECT_GT(glm::length(turned - before), 1.0f) << "40 pixels turn the eye by 40 degrees";
+    EXPECT_NEAR(glm::length(turned - camera.target), glm::length(before - camera.target), 1e-3f);
+    input->onKeyOrButton(Game::cameraButton, window::release);
+    input->onMousePosition(400, 200);
+    frame(0.016);
+    EXPECT_NEAR(glm::length(glm::vec3(camera.eye) - turned), 0.0f, 1e-5f);
 }
 
 TEST_F(GameTest, PressOnAnEnemyAntOrTheGround_SelectsNothing) {
