@@ -371,6 +371,17 @@ TEST_F(GameTest, ScoreLines_PlayerOneBelowPlayerZero) {
     EXPECT_NEAR(lines[1]->boxMin.x, -1.0f, 1e-5f);
 }
 
+// Between two humans player 1 is watched as closely as player 0: its events are heard.
+TEST_F(GameTest, TwoHumans_PlayerOnesDeathOffTheFieldIsHeard) {
+    start(writeRules("default.conf", {}), false);
+    dragMove(0, {0.0f, 0.0f});
+    waitForTurn();
+    ASSERT_EQ(game->viewingPlayer(), 1);
+    EXPECT_TRUE(contains(dragMove(0, {1.0f, 0.0f}), "Moving ant 0 of player 1 in direction 1,0\n"));
+    EXPECT_FALSE(game->view(1).ant(0).alive);
+    EXPECT_EQ(game->lastMoveSounds, std::vector<std::string>{"sound/brz.mp3"});
+}
+
 TEST_F(GameTest, ComputerWhoseGuardFired_MakesTheNullMoveOfAntZero) {
     start(writeRules("default.conf", {}), true);
     game->opponent()->chooseAnt = [](auto&&...) -> Veltrix::AntId { throw std::runtime_error("no choice"); };
