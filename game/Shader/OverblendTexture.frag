@@ -6,10 +6,11 @@
 // the ant's distance from the eye / 30 (1 at 30 units, more beyond).
 // Output: the opaque composite with the halo.
 //
-// The glow lightens what lies beneath it (a screen blend, so the ant's own shape and shading
-// stay visible through it) and is pulled a little towards the pure player colour, so that it
-// reads as red or blue light whatever the ground's colour. Far ants are small and their blur
-// narrow (distanceRatio 1 and beyond), so their glow is made stronger than a near ant's.
+// The halo is the rim of the blurred silhouette: where the blur is near 1 (inside a near ant's
+// body) it fades out, so the ant's own shape and shading stay visible and the light sits around
+// it. The rim lightens what lies beneath (a screen blend) and pulls it a little towards the pure
+// player colour, so it reads as red or blue light whatever the ground's colour. Far ants are small and their blur narrow
+// (distanceRatio 1 and beyond), so their rim is made stronger than a near ant's.
 uniform sampler2D tex1;
 uniform sampler2D tex2bw;
 uniform float distanceRatio;
@@ -31,7 +32,9 @@ void main()
     vec3 glow = texelFetch(tex2bw, texel(tex2bw), 0).rgb;
     float strength = max(max(glow.r, glow.g), glow.b);
     vec3 hue = glow / max(strength, 1.0 / 255.0);
-    float weight = mix(2.5, 3.5, clamp(distanceRatio, 0.0, 1.0));
-    vec3 lit = 1.0 - (1.0 - base) * (1.0 - clamp(glow * weight, 0.0, 1.0));
-    colour = vec4(mix(lit, hue, 0.35 * clamp(strength * weight, 0.0, 1.0)), 1.0);
+    float rim = clamp(4.0 * strength * (1.0 - strength), 0.0, 1.0);
+    float weight = mix(0.9, 1.4, clamp(distanceRatio, 0.0, 1.0));
+    vec3 light = clamp(hue * rim * weight, 0.0, 1.0);
+    vec3 lit = 1.0 - (1.0 - base) * (1.0 - light);
+    colour = vec4(mix(lit, hue, 0.35 * max(max(light.r, light.g), light.b)), 1.0);
 }
