@@ -10,9 +10,12 @@
 //   {"width":W,"height":H,"frames":N,"select":B,"msPerFrame":{"median":M,"p90":P},
 //    "passes":{"update":…,"shadow":…,"scene":…,"shadowBlur":…,"glow":…,"composite":…,"text":…},
 //    "primitives":K}
+//    "cpuMsPerFrame":{"median":…},"cpuPasses":{…}}
 // Pass figures are medians in milliseconds, each pass bounded by glFinish. "update" is the
 // frame's work before the render sequence (clock, texts, sounds, the controller, the clear);
-// "text" the work after it (the texts, the buffer swap with its event processing).
+// "text" the work after it (the texts, the buffer swap with its event processing). The "cpu"
+// figures are the processor time of the whole process (the renderer's threads included) over
+// the same spans: on a machine loaded by other work they move much less than the wall clock.
 #include "Shader/ShaderStore.h"
 #include "Veltrix3D/RenderFrame.h"
 #include "Veltrix3D/Session.h"
@@ -31,6 +34,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -103,8 +107,17 @@ enum Pass { update, shadow, scene, shadowBlur, glow, composite, text, passCount 
 constexpr std::array<const char*, passCount> passNames = {"update", "shadow",    "scene", "shadowBlur",
                                                           "glow",   "composite", "text"};
 
-std::array<std::vector<double>, passCount> passTimes;
+std::array<std::vector<double>, passCount> passTimes, passCpuTimes;
 Clock::time_point stamp;
+double cpuStamp = 0.0;
+
+// Processor time of the process, every thread, in milliseconds.
+double processorMilliseconds() {
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+    return ms(use.ru_utime) + ms(use.ru_stime);
+}
 
 double millisecondsSince(Clock::time_point& since) {
     glFinish();
@@ -114,11 +127,24 @@ double millisecondsSince(Clock::time_point& since) {
     return ms;
 }
 
+double cpuMillisecondsSince(double& since) {
+    const double now = processorMilliseconds();
+    const double ms = now - since;
+    since = now;
+    return ms;
+}
+
+void record(Pass pass, double wallMs) {
+    passTimes[pass].push_back(wallMs);
+    passCpuTimes[pass].push_back(cpuMillisecondsSince(cpuStamp));
+}
+
 // Each stage of the render sequence ends with the graphics work finished; the time since the
 // previous mark is the stage's.
 void onStage(VX3D::FrameStage stage) {
     static constexpr std::array<Pass, 6> passOf = {update, shadow, scene, shadowBlur, glow, composite};
-    passTimes[passOf[static_cast<std::size_t>(stage)]].push_back(millisecondsSince(stamp));
+    const Pass pass = passOf[static_cast<std::size_t>(stage)];
+    record(pass, millisecondsSince(stamp));
 }
 
 double percentile(std::vector<double> values, double p) {
@@ -146,23 +172,29 @@ void selectFirstAnt(VX3D::Session& session) {
 std::string measure(VX3D::Session& session, const Arguments& a) {
     if (a.select) selectFirstAnt(session);
     VX3D::frameStageObserver = onStage;
-    std::vector<double> frames;
+    std::vector<double> frames, cpuFrames;
     for (int i = 0; i < warmUpFrames + a.frames; ++i) {
-        if (i == warmUpFrames)
+        if (i == warmUpFrames) {
             for (auto& times : passTimes) times.clear();
+            for (auto& times : passCpuTimes) times.clear();
+        }
         glFinish();
         const Clock::time_point start = Clock::now();
         stamp = start;
+        const double cpuStart = processorMilliseconds();
+        cpuStamp = cpuStart;
         const std::size_t composites = passTimes[composite].size();
         VX3D::runFrame(session);
         const double textMs = millisecondsSince(stamp);
         // Without the render sequence (a game over) the whole frame counts as update.
-        passTimes[passTimes[composite].size() > composites ? text : update].push_back(textMs);
+        record(passTimes[composite].size() > composites ? text : update, textMs);
         Clock::time_point from = start;
         frames.push_back(millisecondsSince(from));
+        cpuFrames.push_back(processorMilliseconds() - cpuStart);
     }
     VX3D::frameStageObserver = nullptr;
     frames.erase(frames.begin(), frames.begin() + warmUpFrames);
+    cpuFrames.erase(cpuFrames.begin(), cpuFrames.begin() + warmUpFrames);
 
     std::ostringstream json;
     json << "{\"width\":" << a.width << ",\"height\":" << a.height << ",\"frames\":" << a.frames
@@ -171,6 +203,9 @@ std::string measure(VX3D::Session& session, const Arguments& a) {
          << "},\"passes\":{";
     for (int p = 0; p < passCount; ++p)
         json << (p ? "," : "") << "\"" << passNames[p] << "\":" << number(percentile(passTimes[p], 0.5));
+    json << "},\"cpuMsPerFrame\":{\"median\":" << number(percentile(cpuFrames, 0.5)) << "},\"cpuPasses\":{";
+    for (int p = 0; p < passCount; ++p)
+        json << (p ? "," : "") << "\"" << passNames[p] << "\":" << number(percentile(passCpuTimes[p], 0.5));
     json << "},\"primitives\":" << session.primitives->count() << "}";
     return json.str();
 }
