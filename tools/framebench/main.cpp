@@ -1,6 +1,6 @@
 // veltrix-framebench: how long the game's frame takes, and where the time goes.
 //
-//   veltrix-framebench [--width W] [--height H] [--frames N] [--select]
+//   veltrix-framebench [--width W] [--height H] [--frames N] [--select] [--whole]
 //
 // Run in the game's working directory with an X display. Builds the run through the game's
 // own start-up (the window at W × H, other client options from "VX3D.conf"), renders 10
@@ -11,6 +11,9 @@
 //    "passes":{"update":…,"shadow":…,"scene":…,"shadowBlur":…,"glow":…,"composite":…,"text":…},
 //    "primitives":K}
 //    "cpuMsPerFrame":{"median":…},"cpuPasses":{…}}
+// With --whole the stages are not ended one by one: only the whole frame is finished and
+// timed, as the game runs it (the renderer's threads then overlap one stage's drawing with
+// the next stage's set-up), and "passes" and "cpuPasses" are empty.
 // Pass figures are medians in milliseconds, each pass bounded by glFinish. "update" is the
 // frame's work before the render sequence (clock, texts, sounds, the controller, the clear);
 // "text" the work after it (the texts, the buffer swap with its event processing). The "cpu"
@@ -49,6 +52,7 @@ struct Arguments {
     int height = 480;
     int frames = 100;
     bool select = false;
+    bool whole = false;
 };
 
 constexpr int warmUpFrames = 10;
@@ -70,8 +74,8 @@ Arguments parse(int argc, char** argv) {
     Arguments a;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option == "--select") {
-            a.select = true;
+        if (option == "--select" || option == "--whole") {
+            (option == "--select" ? a.select : a.whole) = true;
             continue;
         }
         if (option != "--width" && option != "--height" && option != "--frames")
@@ -171,7 +175,7 @@ void selectFirstAnt(VX3D::Session& session) {
 
 std::string measure(VX3D::Session& session, const Arguments& a) {
     if (a.select) selectFirstAnt(session);
-    VX3D::frameStageObserver = onStage;
+    VX3D::frameStageObserver = a.whole ? nullptr : onStage;
     std::vector<double> frames, cpuFrames;
     for (int i = 0; i < warmUpFrames + a.frames; ++i) {
         if (i == warmUpFrames) {
@@ -185,9 +189,11 @@ std::string measure(VX3D::Session& session, const Arguments& a) {
         cpuStamp = cpuStart;
         const std::size_t composites = passTimes[composite].size();
         VX3D::runFrame(session);
-        const double textMs = millisecondsSince(stamp);
-        // Without the render sequence (a game over) the whole frame counts as update.
-        record(passTimes[composite].size() > composites ? text : update, textMs);
+        if (!a.whole) {
+            const double textMs = millisecondsSince(stamp);
+            // Without the render sequence (a game over) the whole frame counts as update.
+            record(passTimes[composite].size() > composites ? text : update, textMs);
+        }
         Clock::time_point from = start;
         frames.push_back(millisecondsSince(from));
         cpuFrames.push_back(processorMilliseconds() - cpuStart);
@@ -201,10 +207,10 @@ std::string measure(VX3D::Session& session, const Arguments& a) {
          << ",\"select\":" << (a.select ? "true" : "false") << ",\"msPerFrame\":{\"median\":"
          << number(percentile(frames, 0.5)) << ",\"p90\":" << number(percentile(frames, 0.9))
          << "},\"passes\":{";
-    for (int p = 0; p < passCount; ++p)
+    for (int p = 0; p < passCount && !a.whole; ++p)
         json << (p ? "," : "") << "\"" << passNames[p] << "\":" << number(percentile(passTimes[p], 0.5));
     json << "},\"cpuMsPerFrame\":{\"median\":" << number(percentile(cpuFrames, 0.5)) << "},\"cpuPasses\":{";
-    for (int p = 0; p < passCount; ++p)
+    for (int p = 0; p < passCount && !a.whole; ++p)
         json << (p ? "," : "") << "\"" << passNames[p] << "\":" << number(percentile(passCpuTimes[p], 0.5));
     json << "},\"primitives\":" << session.primitives->count() << "}";
     return json.str();
@@ -226,7 +232,7 @@ int main(int argc, char** argv) {
         arguments = parse(argc, argv);
     } catch (const std::invalid_argument& e) {
         std::cerr << "veltrix-framebench: " << e.what() << "\n"
-                  << "usage: veltrix-framebench [--width W] [--height H] [--frames N] [--select]\n";
+                  << "usage: veltrix-framebench [--width W] [--height H] [--frames N] [--select] [--whole]\n";
         return 2;
     }
     std::atexit(printResult);  // before any pass exists, so it runs after they are gone
