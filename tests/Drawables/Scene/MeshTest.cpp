@@ -99,8 +99,8 @@ TEST(EnvironmentPieces, SubdivisionTable) {
 }
 
 // The ring covers exactly its 28 x 21 rectangle minus the 20 x 13 field; every edge inside
-// it is shared by two pieces (or two parts of a corner) with the same end points and the same height-map coordinates
-// (u modulo the texture's repeat), so the raised surface cannot crack; the foot (v = 1)
+// it is shared by two pieces (or two parts of a corner) with the same end points and the same
+// height-map coordinates (u modulo the texture's repeat), so the raised surface cannot crack; the foot (v = 1)
 // lies on the field's border and the crest (v = 0) on the ring's outer edge.
 TEST(EnvironmentPieces, RingWithoutGapsOverlapsOrCracks_AtEveryLevel) {
     for (int level = 0; level <= 8; ++level) {
@@ -128,8 +128,10 @@ TEST(EnvironmentPieces, RingWithoutGapsOverlapsOrCracks_AtEveryLevel) {
                 const glm::vec2 a = xz(piece.positions[static_cast<std::size_t>(edge.first)]);
                 const glm::vec2 b = xz(piece.positions[static_cast<std::size_t>(edge.second)]);
                 if (onRingBorder(a) && onRingBorder(b) && (a.x == b.x || a.y == b.y) && onRingBorder(0.5f * (a + b))) continue;
-                auto key = std::minmax(std::make_pair(a.x, a.y), std::make_pair(b.x, b.y));
-                const bool swapped = key.first != std::make_pair(a.x, a.y);
+                // By value: std::minmax of two temporaries would hand back dangling references.
+                const std::pair<float, float> pa{a.x, a.y}, pb{b.x, b.y};
+                const auto key = std::make_pair(std::min(pa, pb), std::max(pa, pb));
+                const bool swapped = key.first != pa;
                 glm::vec2 uvA = piece.uvs[static_cast<std::size_t>(edge.first)], uvB = piece.uvs[static_cast<std::size_t>(edge.second)];
                 if (swapped) std::swap(uvA, uvB);
                 border[key].push_back({k, uvA, uvB});
