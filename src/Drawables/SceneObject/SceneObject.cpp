@@ -1,6 +1,7 @@
 #include "Drawables/SceneObject/SceneObject.h"
 
 #include "Shader/CheckPoint.h"
+#include "Veltrix3D/RenderState.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
@@ -229,6 +230,26 @@ glm::mat4 SceneObject::currentLocal(double now) {
     return localTransform;
 }
 
+namespace {
+
+// Models always draw filled, also in wireframe mode. Mesa's software rasteriser, drawing these
+// tessellated, multi-output meshes as outlines (polygon mode GL_LINE), reads stray vertices
+// (streaks across the whole frame) and overwrites its own heap, so the game crashed minutes
+// after the wireframe key was used. The floor and the mountains still show their wire meshes.
+void drawFilled(const DrawableVAO& mesh, bool asTriangles) {
+    GLint modes[2] = {GL_FILL, GL_FILL};
+    if (VX3D::RenderState::wireframe) glGetIntegerv(GL_POLYGON_MODE, modes);
+    const bool outlined = modes[0] != GL_FILL;
+    if (outlined) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    if (asTriangles)
+        mesh.drawTriangles();
+    else
+        mesh.draw();
+    if (outlined) glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(modes[0]));
+}
+
+}  // namespace
+
 void SceneObject::draw(const glm::mat4& viewProjection, const glm::mat4& parent, const glm::vec3& eye,
                        bool transparent, const SceneLight& light, const VX3D::FrameClock& clock,
                        ShaderProgram& program, const std::shared_ptr<TextureHandle>& shadowMap) {
@@ -260,7 +281,7 @@ void SceneObject::draw(const glm::mat4& viewProjection, const glm::mat4& parent,
             glBindTexture(GL_TEXTURE_2D, shadowMap->id());
             setInt(program, "shadowMap", 4);
         }
-        mesh->draw();
+        drawFilled(*mesh, false);
         if (shadowMap) unbindUnit(4);
         if (texture.loaded()) unbindUnit(texture.unit());
         glActiveTexture(GL_TEXTURE0);
@@ -276,7 +297,7 @@ void SceneObject::drawColored(const glm::mat4& viewProjection, const glm::mat4& 
     if (hasMesh && mesh) {
         setMat4(program, "mvpMatrix", viewProjection * model);
         setVec4(program, "color", colour);
-        mesh->drawTriangles();
+        drawFilled(*mesh, true);
         GLUTIL_CHECKPOINT("GLutil::drawableObjects::SceneObject::drawColored");
     }
     for (SceneObject& c : children) c.drawColored(viewProjection, model, clock, colour, program);
@@ -296,7 +317,7 @@ void SceneObject::drawShadow(const glm::mat4& viewProjection, const glm::mat4& p
             texture.bind();
             setInt(program, "textureMap", 0);
         }
-        mesh->draw();
+        drawFilled(*mesh, false);
         if (texture.loaded()) {
             unbindUnit(texture.unit());
             glActiveTexture(GL_TEXTURE0);

@@ -164,9 +164,15 @@ TEST(HelpEndToEnd, F1ShowsHelpF3TogglesWireframeEscapeEnds)
     Game game;
     const std::string window = game.window();
     ASSERT_FALSE(window.empty()) << game.stderrText();
-    std::this_thread::sleep_for(2s);  // a few beats, so the frame-rate line is up
-
-    const Shot plain = screenshot(window, "text_e2e_without_help.png");
+    // The whole scene is built before the first frame; under the sanitizers that and the first
+    // beats can take many seconds, so look until the frame-rate line is up.
+    ASSERT_TRUE(game.waitForOutput("INIT SHADER PROG ObjectShader"));
+    Shot plain = screenshot(window, "text_e2e_without_help.png");
+    for (auto until = std::chrono::steady_clock::now() + 60s;
+         plain.textPixels(400, 0, 640, 40) <= 40 && std::chrono::steady_clock::now() < until;) {
+        std::this_thread::sleep_for(500ms);
+        plain = screenshot(window, "text_e2e_without_help.png");
+    }
     ASSERT_EQ(plain.width, 640u);
     ASSERT_EQ(plain.height, 480u);
     EXPECT_GT(plain.textPixels(400, 0, 640, 40), 40) << "the frame-rate line belongs in the top-right corner";
