@@ -34,8 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string last;
     std::size_t count = 0;
     while (std::getline(lines, line)) {
-        VXFuzz::require(line.rfind("{\"event\":\"", 0) == 0 && line.back() == '}', "not a JSON event line: " + line);
-        if (count == 0) VXFuzz::require(line.rfind("{\"event\":\"start\"", 0) == 0, "the first line is not start");
+        VXFuzz::require(line.rfind("{\"event\":\"", 0) == 0 && line.back() == '}',
+                        "not a JSON event line: " + line);
+        if (count == 0)
+            VXFuzz::require(line.rfind("{\"event\":\"start\"", 0) == 0,
+                            "the first line is not start");
         last = line;
         ++count;
     }

@@ -39,9 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     VX3D::FontTables font;
     try {
-        for (const VX3D::GlyphDescriptor& d : VX3D::parseFontDescriptor(descriptor, 512, 512, "font.fnt")) {
-            VXFuzz::require(std::isfinite(d.uMin) && std::isfinite(d.uMax) && std::isfinite(d.vMin) &&
-                                std::isfinite(d.vMax),
+        for (const VX3D::GlyphDescriptor& d :
+             VX3D::parseFontDescriptor(descriptor, 512, 512, "font.fnt")) {
+            VXFuzz::require(std::isfinite(d.uMin) && std::isfinite(d.uMax) &&
+                                std::isfinite(d.vMin) && std::isfinite(d.vMax),
                             "a glyph rectangle that is not finite");
             font.descriptors.emplace(d.id, d);
         }
@@ -60,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     try {
         const VX3D::TextGeometry geometry = VX3D::layoutText(font, 4, {0.0f, 0.0f}, 0.1f, line);
-        VXFuzz::require(geometry.positions.size() == geometry.texCoords.size() && geometry.positions.size() % 6 == 0,
+        VXFuzz::require(geometry.positions.size() == geometry.texCoords.size() &&
+                            geometry.positions.size() % 6 == 0,
                         "positions and texture coordinates out of step");
     } catch (const std::logic_error&) {
     } catch (const utf8::exception&) {

@@ -13,15 +13,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
         const GLutil::PngImage image = GLutil::decodePng(data, size, "res/Textures/fuzz.png");
-        VXFuzz::require(image.width >= 1 && image.height >= 1 && image.width <= GLutil::maxPngSide &&
+        VXFuzz::require(image.width >= 1 && image.height >= 1 &&
+                            image.width <= GLutil::maxPngSide &&
                             image.height <= GLutil::maxPngSide &&
                             std::uint64_t{image.width} * image.height <= GLutil::maxPngPixels,
                         "an image outside the texture limits was accepted");
         VXFuzz::require(image.pixels.size() == std::size_t{image.width} * image.height * 4,
                         "the pixels do not fill the image");
     } catch (const std::logic_error& e) {
-        VXFuzz::require(std::string(e.what()).rfind("decoding png res/Textures/fuzz.png gave error: ", 0) == 0,
-                        std::string("the error does not name the file: ") + e.what());
+        VXFuzz::require(
+            std::string(e.what()).rfind("decoding png res/Textures/fuzz.png gave error: ", 0) == 0,
+            std::string("the error does not name the file: ") + e.what());
     }
     return 0;
 }

@@ -17,8 +17,7 @@ using namespace Veltrix;
 
 namespace {
 
-const RuleOptions& rules()
-{
+const RuleOptions& rules() {
     static const RuleOptions options(std::string(VX_GAME_DIR) + "/VX.conf");
     return options;
 }
@@ -31,8 +30,7 @@ struct Position {
     Direction direction;
 };
 
-const std::vector<Position>& positions()
-{
+const std::vector<Position>& positions() {
     static const std::vector<Position> all = [] {
         std::vector<Position> result;
         GameRandom random(42);
@@ -51,8 +49,7 @@ const std::vector<Position>& positions()
     return all;
 }
 
-void RefereeMove(benchmark::State& state)
-{
+void RefereeMove(benchmark::State& state) {
     const auto& all = positions();
     GameRandom random(1);
     std::size_t i = 0;
@@ -67,15 +64,15 @@ void RefereeMove(benchmark::State& state)
 }
 BENCHMARK(RefereeMove);
 
-void ChooseMove(benchmark::State& state)
-{
+void ChooseMove(benchmark::State& state) {
     const auto& all = positions();
     GameRandom random(1);
     VX3D::AIData data(rules());
     std::size_t i = 0;
     for (auto _ : state) {
         const Referee& referee = all[i].referee;
-        benchmark::DoNotOptimize(VX3D::chooseMove(referee.currentPlayer(), data, referee, random, rules()));
+        benchmark::DoNotOptimize(
+            VX3D::chooseMove(referee.currentPlayer(), data, referee, random, rules()));
         i = (i + 1) % all.size();
     }
 }
@@ -83,8 +80,7 @@ BENCHMARK(ChooseMove);
 
 // One refresh of the current player's view, as the referee makes after every
 // move. A few states only, so that they stay in the cache as one game's does.
-void ViewRefresh(benchmark::State& state)
-{
+void ViewRefresh(benchmark::State& state) {
     std::vector<Referee> referees;
     for (std::size_t i = 0; i < positions().size(); i += 61)
         referees.push_back(positions()[i].referee);
@@ -98,8 +94,7 @@ void ViewRefresh(benchmark::State& state)
 }
 BENCHMARK(ViewRefresh);
 
-void SelfPlayGame(benchmark::State& state)
-{
+void SelfPlayGame(benchmark::State& state) {
     GameRandom random(42);
     std::int64_t moves = 0;
     for (auto _ : state) {
@@ -107,11 +102,13 @@ void SelfPlayGame(benchmark::State& state)
         moves += referee.movesMade();
         benchmark::DoNotOptimize(referee.state.players);
     }
-    state.counters["moves/game"] = benchmark::Counter(static_cast<double>(moves) / state.iterations());
-    state.counters["games/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["moves/game"] =
+        benchmark::Counter(static_cast<double>(moves) / state.iterations());
+    state.counters["games/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(SelfPlayGame)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

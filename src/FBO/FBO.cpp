@@ -47,7 +47,8 @@ RBHandle::~RBHandle() {
     }
 }
 
-FBO::FBO(GLint width, GLint height, bool mipmaps) : width_(width), height_(height), mipmaps_(mipmaps) {}
+FBO::FBO(GLint width, GLint height, bool mipmaps)
+    : width_(width), height_(height), mipmaps_(mipmaps) {}
 
 void FBO::attatchDepthBuffer() {
     glBindFramebuffer(GL_FRAMEBUFFER, handle_.id());
@@ -64,12 +65,14 @@ void FBO::attatchTexture(GLint internalFormat, GLenum format, GLenum attachment)
     auto texture = std::make_shared<TextureHandle>();
     textures_.push_back(texture);
     glBindTexture(GL_TEXTURE_2D, texture->id());
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width_, height_, 0, format, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, width_, height_, 0, format, GL_UNSIGNED_BYTE,
+                 nullptr);
     glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, GL_TEXTURE_2D, texture->id(), 0);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(VX3D::RenderState::magFilter));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
+                    static_cast<GLint>(VX3D::RenderState::magFilter));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
                     mipmaps_ ? static_cast<GLint>(VX3D::RenderState::minFilter) : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_REF_TO_TEXTURE);

@@ -27,7 +27,9 @@ float angleBetween(const glm::vec3& a, const glm::vec3& b) {
     return std::acos(std::clamp(glm::dot(a, b), -1.0f, 1.0f)) * radiansToDegrees;
 }
 
-bool degenerate(const glm::vec3& v) { return glm::dot(v, v) < 1e-12f; }
+bool degenerate(const glm::vec3& v) {
+    return glm::dot(v, v) < 1e-12f;
+}
 
 }  // namespace
 
@@ -59,7 +61,8 @@ void Camera::aimAt(const glm::vec3& point) {
     pitch = angleBetween(dir, h);
 }
 
-void Camera::handleInput(const FrameClock& clock, glm::ivec2 mouseDelta, const KeyDown& keyDown, bool rightButtonDown) {
+void Camera::handleInput(const FrameClock& clock, glm::ivec2 mouseDelta, const KeyDown& keyDown,
+                         bool rightButtonDown) {
     const auto step = static_cast<float>((clock.current - clock.previous) * 4.0);
     const float turn = 8.0f * step;
     const float horizontal = RenderState::invertCameraHorizontal ? -1.0f : 1.0f;
@@ -106,8 +109,9 @@ void Camera::follow() {
     const glm::vec3 dir = v / d;
     const glm::vec3 up(0.0f, 1.0f, 0.0f);
     // Straight above the target any heading will do.
-    const glm::vec3 horizontal =
-        degenerate(glm::vec3(v.x, 0.0f, v.z)) ? glm::vec3(0.0f, 0.0f, 1.0f) : glm::normalize(glm::vec3(v.x, 0.0f, v.z));
+    const glm::vec3 horizontal = degenerate(glm::vec3(v.x, 0.0f, v.z))
+                                     ? glm::vec3(0.0f, 0.0f, 1.0f)
+                                     : glm::normalize(glm::vec3(v.x, 0.0f, v.z));
 
     float elevation = angleBetween(horizontal, dir);
     // Level with the target the cross product vanishes; the axis that raises the eye is

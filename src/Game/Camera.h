@@ -37,7 +37,8 @@ public:
     void aimAt(const glm::vec3& point);
     // Applies one frame of keys and right-button drag; rebuilds when anything was pressed
     // or while following.
-    void handleInput(const FrameClock& clock, glm::ivec2 mouseDelta, const KeyDown& keyDown, bool rightButtonDown);
+    void handleInput(const FrameClock& clock, glm::ivec2 mouseDelta, const KeyDown& keyDown,
+                     bool rightButtonDown);
     // Follow mode: moves the eye around the target and aims at it; then the view matrix.
     void rebuild();
 

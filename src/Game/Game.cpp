@@ -11,8 +11,8 @@
 namespace VX3D {
 namespace {
 
-constexpr const char* portalTextureFiles[] = {"res/Textures/EnergyG.png", "res/Textures/EnergyM.png",
-                                              "res/Textures/EnergyT.png"};
+constexpr const char* portalTextureFiles[] = {
+    "res/Textures/EnergyG.png", "res/Textures/EnergyM.png", "res/Textures/EnergyT.png"};
 
 // Screen texts: "AI moves" centred, the score lines at the top-left corner.
 constexpr int aiMovesAnchor = 4;
@@ -22,7 +22,8 @@ constexpr float scoreSize = 1.0f / 12.0f;
 constexpr double scoreDuration = 5.0;
 
 void refuseCount(const std::string& file, const char* key, int value) {
-    throw std::logic_error("rules file " + file + ": Problem.Veltrix." + key + " = " + std::to_string(value) +
+    throw std::logic_error("rules file " + file + ": Problem.Veltrix." + key + " = " +
+                           std::to_string(value) +
                            " is invalid: the game plays two players with two ants each");
 }
 
@@ -38,9 +39,10 @@ void checkClientRules(const Veltrix::RuleOptions& rules, const std::string& file
     if (rules.antsPerPlayer != 2) refuseCount(file, "antsPerPlayer", rules.antsPerPlayer);
 }
 
-Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* sun, Environment* environment,
-           Skybox* skybox, Fog* fog, FrameClock* clock, const glm::mat4& projection, Veltrix::GameRandom* random,
-           bool aiOpponent, int movesPerAnt, const std::string& rulesFile)
+Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* sun,
+           Environment* environment, Skybox* skybox, Fog* fog, FrameClock* clock,
+           const glm::mat4& projection, Veltrix::GameRandom* random, bool aiOpponent,
+           int movesPerAnt, const std::string& rulesFile)
     : input_(input),
       sounds_(sounds),
       text_(text),
@@ -52,17 +54,21 @@ Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* su
       random_(random),
       projection_(projection),
       options_(rulesFile),
-      referee((checkClientRules(options_, rulesFile), Veltrix::makePlayerId(0, options_)), options_, *random) {
+      referee((checkClientRules(options_, rulesFile), Veltrix::makePlayerId(0, options_)), options_,
+              *random) {
     currentPlayer = referee.startingPlayer;
     keyRegistrations_[0] = KeyActionRegistration(
-        input_, input_->registerKeyAction(InputManager::pressAction, selectButton, [this] { selectAnt(); },
-                                          "Select Ant"));
-    keyRegistrations_[1] = KeyActionRegistration(
-        input_, input_->registerKeyAction(InputManager::releaseAction, selectButton,
+        input_,
+        input_->registerKeyAction(
+            InputManager::pressAction, selectButton, [this] { selectAnt(); }, "Select Ant"));
+    keyRegistrations_[1] =
+        KeyActionRegistration(input_, input_->registerKeyAction(
+                                          InputManager::releaseAction, selectButton,
                                           [this] { moveSelectedAnt(); }, "Move Selected Ant"));
     keyRegistrations_[2] = KeyActionRegistration(
-        input_, input_->registerKeyAction(InputManager::pressAction, unselectKey, [this] { unselectAnt(); },
-                                          "Unselect Ant"));
+        input_,
+        input_->registerKeyAction(
+            InputManager::pressAction, unselectKey, [this] { unselectAnt(); }, "Unselect Ant"));
     mouseRegistration_ = MouseMovementRegistration(
         input_, input_->registerMouseMovement([this](glm::ivec2) { updateMoveIndicator(); },
                                               "Mouse Movement for Move Indicator"));
@@ -78,8 +84,9 @@ Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* su
     const float pairs = static_cast<float>(options_.noOfPortals);
     for (const auto& [entry, exit] : referee.state.portalEntries) {
         const float shade = pairs > 0.0f ? static_cast<float>(k) / pairs : 0.0f;
-        portals.emplace(entry, std::make_unique<Portal>(entry, exit, glm::vec4(0.5f, shade, shade, 1.0f),
-                                                        portalTextures_[static_cast<std::size_t>(k % 3)]));
+        portals.emplace(entry,
+                        std::make_unique<Portal>(entry, exit, glm::vec4(0.5f, shade, shade, 1.0f),
+                                                 portalTextures_[static_cast<std::size_t>(k % 3)]));
         ++k;
     }
 
@@ -124,7 +131,8 @@ void Game::finishShownMove() {
             executeMove();
         } else if (!referee.state.players.at(currentPlayer).canStillMove()) {
             // Nothing of this player can move: its turn passes with the null move of ant 0.
-            const Veltrix::Position cell = referee.state.players.at(currentPlayer).ants.at(0).position();
+            const Veltrix::Position cell =
+                referee.state.players.at(currentPlayer).ants.at(0).position();
             selection = std::make_shared<MoveIndicator>(0, cell, glm::vec4(cellCentre(cell), 1.0f));
             executeMove();
         }
@@ -161,10 +169,11 @@ void Game::executeMove() {
 
     selection.reset();
     for (auto& [id, a] : view(currentPlayer).ants) a->clearPickMarkers();
-    std::cout << "Moving ant " << antId << " of player " << currentPlayer << " in direction " << direction.dx
-              << "," << direction.dy << std::endl;
+    std::cout << "Moving ant " << antId << " of player " << currentPlayer << " in direction "
+              << direction.dx << "," << direction.dy << std::endl;
 
-    const Veltrix::Position oldCell = referee.state.players.at(currentPlayer).ants.at(antId).position();
+    const Veltrix::Position oldCell =
+        referee.state.players.at(currentPlayer).ants.at(antId).position();
     const Veltrix::MoveOutcome outcome = referee.move(currentPlayer, antId, direction, *random_);
     referee.state.updateView(currentPlayer, options_, referee.movesMade() < options_.players);
 
@@ -182,8 +191,8 @@ void Game::executeMove() {
     showScoreLine(currentPlayer);
 }
 
-void Game::startAnimations(Veltrix::AntId antId, Veltrix::Direction direction, Veltrix::Position oldCell,
-                           const Veltrix::MoveOutcome& outcome) {
+void Game::startAnimations(Veltrix::AntId antId, Veltrix::Direction direction,
+                           Veltrix::Position oldCell, const Veltrix::MoveOutcome& outcome) {
     PlayerView& movers = view(currentPlayer);
     Ant& mover = movers.ant(antId);
     // The fog follows the moving ant together with its sibling.
@@ -194,12 +203,13 @@ void Game::startAnimations(Veltrix::AntId antId, Veltrix::Direction direction, V
     if (outcome.couldNotMove) {
         // nothing moved
     } else if (outcome.teleported) {
-        mover.startPortalMove(oldCell + direction, cell, *clock_, outcome.battleStarted, outcome.lostAtOnce, fog_,
-                              sibling, visibilityRadius);
+        mover.startPortalMove(oldCell + direction, cell, *clock_, outcome.battleStarted,
+                              outcome.lostAtOnce, fog_, sibling, visibilityRadius);
     } else if (moved.fighting && !outcome.battleStarted) {
         // joined a battle under way: it stays where the fight is
     } else if (direction != Veltrix::Direction{0, 0}) {
-        mover.startMove(cell, *clock_, outcome.battleStarted, outcome.lostAtOnce, fog_, sibling, visibilityRadius);
+        mover.startMove(cell, *clock_, outcome.battleStarted, outcome.lostAtOnce, fog_, sibling,
+                        visibilityRadius);
     }
 
     if (outcome.battleStarted) {
@@ -256,8 +266,8 @@ void Game::testEndOfGame() {
 }
 
 void Game::showScoreLine(Veltrix::PlayerId player) {
-    const std::string line =
-        "Player " + std::to_string(player) + " Score: " + std::to_string(referee.state.players.at(player).score);
+    const std::string line = "Player " + std::to_string(player) +
+                             " Score: " + std::to_string(referee.state.players.at(player).score);
     text_->addText(scoreAnchor, {-1.0f, 1.0f - static_cast<float>(player) / 10.0f}, scoreSize, line,
                    scoreDuration);
 }
@@ -295,7 +305,9 @@ glm::mat4 Game::viewProjection(Veltrix::PlayerId player) const {
     return projection_ * views.at(player)->camera.view;
 }
 
-glm::mat4 Game::currentViewMatrix() const { return views.at(currentPlayer)->camera.view; }
+glm::mat4 Game::currentViewMatrix() const {
+    return views.at(currentPlayer)->camera.view;
+}
 
 void Game::drawScene(const FrameClock& clock) {
     const Veltrix::PlayerId viewer = viewingPlayer();
@@ -306,7 +318,8 @@ void Game::drawScene(const FrameClock& clock) {
     const glm::vec3 eye(seen.camera.eye);
 
     seen.floor->draw(vp, eye, *sun_, shadowMap);
-    for (auto& [id, a] : seen.ants) a->draw(vp, eye, *sun_, clock, shadowMap, projection_, seen.camera.view);
+    for (auto& [id, a] : seen.ants)
+        a->draw(vp, eye, *sun_, clock, shadowMap, projection_, seen.camera.view);
     environment_->draw(vp, eye, *sun_, shadowMap);
     for (auto& [player, other] : views) {
         if (player == viewer) continue;

@@ -55,8 +55,8 @@ std::pair<glm::vec3, glm::vec3> attackerPose(const Ant& attacker);
 // player's animated ants.
 class PlayerView {
 public:
-    PlayerView(Veltrix::PlayerId player, const Veltrix::RuleOptions& options, const Veltrix::GameState& state,
-               int movesPerAnt);
+    PlayerView(Veltrix::PlayerId player, const Veltrix::RuleOptions& options,
+               const Veltrix::GameState& state, int movesPerAnt);
     PlayerView(const PlayerView&) = delete;
     PlayerView& operator=(const PlayerView&) = delete;
 
@@ -86,9 +86,10 @@ public:
     static constexpr double doneMoveDuration = 0.2;  // the last move of a player who is done
     static constexpr float visibilityRadius = 2.6f;
 
-    Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* sun, Environment* environment,
-         Skybox* skybox, Fog* fog, FrameClock* clock, const glm::mat4& projection, Veltrix::GameRandom* random,
-         bool aiOpponent, int movesPerAnt, const std::string& rulesFile = "VX.conf");
+    Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* sun,
+         Environment* environment, Skybox* skybox, Fog* fog, FrameClock* clock,
+         const glm::mat4& projection, Veltrix::GameRandom* random, bool aiOpponent, int movesPerAnt,
+         const std::string& rulesFile = "VX.conf");
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
@@ -175,8 +176,8 @@ private:
     void updateFogVisibility();
     void periodicFogUpdate();
     void finishShownMove();
-    void startAnimations(Veltrix::AntId antId, Veltrix::Direction direction, Veltrix::Position oldCell,
-                         const Veltrix::MoveOutcome& outcome);
+    void startAnimations(Veltrix::AntId antId, Veltrix::Direction direction,
+                         Veltrix::Position oldCell, const Veltrix::MoveOutcome& outcome);
     void playOutcome(Veltrix::AntId antId, const Veltrix::MoveOutcome& outcome, bool playerDone);
     void testEndOfGame();
     void showScoreLine(Veltrix::PlayerId player);

@@ -29,7 +29,8 @@ void Game::selectAnt() {
     for (auto& [id, a] : view(currentPlayer).ants) {
         if (!a->hitTest(ray.origin, ray.direction)) continue;
         std::cout << "Selecting Ant " << id << " of player " << currentPlayer << std::endl;
-        const Veltrix::Position cell = referee.state.players.at(currentPlayer).ants.at(id).position();
+        const Veltrix::Position cell =
+            referee.state.players.at(currentPlayer).ants.at(id).position();
         const glm::vec4 ground = groundUnderCursor(vp).value_or(glm::vec4(cellCentre(cell), 1.0f));
         selection = std::make_shared<MoveIndicator>(id, cell, ground);
     }
@@ -38,11 +39,16 @@ void Game::selectAnt() {
 void Game::updateMoveIndicator() {
     if (!selection) return;
     // Above the horizon the indicator keeps its last good end.
-    if (const auto ground = groundUnderCursor(viewProjection(currentPlayer))) selection->setTarget(*ground);
+    if (const auto ground = groundUnderCursor(viewProjection(currentPlayer)))
+        selection->setTarget(*ground);
 }
 
-void Game::moveSelectedAnt() { executeMove(); }
+void Game::moveSelectedAnt() {
+    executeMove();
+}
 
-void Game::unselectAnt() { selection.reset(); }
+void Game::unselectAnt() {
+    selection.reset();
+}
 
 }  // namespace VX3D

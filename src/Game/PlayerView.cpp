@@ -29,8 +29,9 @@ PlayerView::PlayerView(Veltrix::PlayerId player, const Veltrix::RuleOptions& rul
     const auto& playerState = state.players.at(player);
     for (Veltrix::AntId a = 0; a < antCount; ++a) {
         const Veltrix::Position cell = playerState.ants.at(a).position();
-        ants.emplace(a, std::make_unique<Ant>(cell, initialFacing(cell, rules.fieldWidth, rules.fieldHeight),
-                                              playerColour(player), floor, movesPerAnt, player));
+        ants.emplace(
+            a, std::make_unique<Ant>(cell, initialFacing(cell, rules.fieldWidth, rules.fieldHeight),
+                                     playerColour(player), floor, movesPerAnt, player));
     }
     // Behind ant 0, looking along its facing.
     const Ant& first = ant(0);
@@ -50,8 +51,9 @@ void PlayerView::update(const FrameClock& clock, const InputManager& input, bool
     }
     camera.target = ant(focusedAnt).position + glm::vec3(0.0f, 0.4f, 0.0f);
     camera.following = true;
-    camera.handleInput(clock, input.frameMouseMovement(), [](int code) { return window::keyPressed(code); },
-                       input.isDown(Game::cameraButton));
+    camera.handleInput(
+        clock, input.frameMouseMovement(), [](int code) { return window::keyPressed(code); },
+        input.isDown(Game::cameraButton));
 }
 
 }  // namespace VX3D

@@ -12,18 +12,26 @@ std::string locationText(const char* file, const char* function, int line) {
     if (const auto pos = shown.rfind("/src/"); pos != std::string_view::npos) {
         shown.remove_prefix(pos + 1);
     }
-    return "File " + std::string(shown) + " in Function " + function + " at Line " + std::to_string(line);
+    return "File " + std::string(shown) + " in Function " + function + " at Line " +
+           std::to_string(line);
 }
 
 std::string errorName(GLenum error) {
     switch (error) {
-        case GL_INVALID_ENUM: return "GL_INVALID_ENUM";
-        case GL_INVALID_VALUE: return "GL_INVALID_VALUE";
-        case GL_INVALID_OPERATION: return "GL_INVALID_OPERATION";
-        case GL_INVALID_FRAMEBUFFER_OPERATION: return "GL_INVALID_FRAMEBUFFER_OPERATION";
-        case GL_OUT_OF_MEMORY: return "GL_OUT_OF_MEMORY";
-        case GL_STACK_UNDERFLOW: return "GL_STACK_UNDERFLOW";
-        case GL_STACK_OVERFLOW: return "GL_STACK_OVERFLOW";
+        case GL_INVALID_ENUM:
+            return "GL_INVALID_ENUM";
+        case GL_INVALID_VALUE:
+            return "GL_INVALID_VALUE";
+        case GL_INVALID_OPERATION:
+            return "GL_INVALID_OPERATION";
+        case GL_INVALID_FRAMEBUFFER_OPERATION:
+            return "GL_INVALID_FRAMEBUFFER_OPERATION";
+        case GL_OUT_OF_MEMORY:
+            return "GL_OUT_OF_MEMORY";
+        case GL_STACK_UNDERFLOW:
+            return "GL_STACK_UNDERFLOW";
+        case GL_STACK_OVERFLOW:
+            return "GL_STACK_OVERFLOW";
         default: {
             std::ostringstream out;
             out << "0x" << std::hex << error;

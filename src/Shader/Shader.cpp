@@ -70,7 +70,8 @@ void Shader::reload() {
         Shader trial(path_);
         fresh = trial.source_;
     } catch (const std::logic_error& e) {
-        std::cerr << "Reload of " << path_ << " failed because:\n" << e.what() << "\nKeeping old shader\n";
+        std::cerr << "Reload of " << path_ << " failed because:\n"
+                  << e.what() << "\nKeeping old shader\n";
         return;
     }
     std::cout << "Reloading Shader " << path_ << "\n";

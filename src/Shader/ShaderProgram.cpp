@@ -125,8 +125,9 @@ void ShaderProgram::setConstant(const std::string& uniform, GLint value) {
     use();
     glUniform1i(location, value);
     GLUTIL_CHECKPOINT("GLutil::ShaderProgram::setConstant");
-    const auto known = std::find_if(constants_.begin(), constants_.end(),
-                                    [&uniform](const auto& constant) { return constant.first == uniform; });
+    const auto known =
+        std::find_if(constants_.begin(), constants_.end(),
+                     [&uniform](const auto& constant) { return constant.first == uniform; });
     if (known != constants_.end()) {
         known->second = value;
     } else {
@@ -145,11 +146,17 @@ std::set<ShaderProgram*>& programs() {
 
 }  // namespace
 
-void add(ShaderProgram* program) { programs().insert(program); }
+void add(ShaderProgram* program) {
+    programs().insert(program);
+}
 
-void remove(ShaderProgram* program) { programs().erase(program); }
+void remove(ShaderProgram* program) {
+    programs().erase(program);
+}
 
-std::size_t count() { return programs().size(); }
+std::size_t count() {
+    return programs().size();
+}
 
 void reloadAll() {
     // A copy, so a program created or destroyed by a caller's handler cannot

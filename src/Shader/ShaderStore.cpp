@@ -31,6 +31,8 @@ void purge() {
     store.clear();
 }
 
-std::size_t size() { return shaders().size(); }
+std::size_t size() {
+    return shaders().size();
+}
 
 }  // namespace GLutil::ShaderStore

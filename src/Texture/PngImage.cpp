@@ -29,7 +29,8 @@ PngImage decodePng(const unsigned char* data, std::size_t size, const std::strin
     PngImage image;
     unsigned width = 0;
     unsigned height = 0;
-    if (const unsigned error = lodepng_inspect(&width, &height, &state, data, size)) refuse(name, error);
+    if (const unsigned error = lodepng_inspect(&width, &height, &state, data, size))
+        refuse(name, error);
     if (width > maxPngSide || height > maxPngSide || std::uint64_t{width} * height > maxPngPixels) {
         refuse(name, "the image is " + std::to_string(width) + " x " + std::to_string(height) +
                          " pixels, more than a texture may have (" + std::to_string(maxPngSide) +
@@ -38,9 +39,10 @@ PngImage decodePng(const unsigned char* data, std::size_t size, const std::strin
     // The decompressed rows of this image at 16 bits per channel with the filter bytes of all
     // seven interlace passes: a stream that inflates beyond this is refused instead of filling
     // memory.
-    state.decoder.zlibsettings.max_output_size =
-        static_cast<std::size_t>(std::uint64_t{width} * height * 8 + std::uint64_t{height} * 4 + 64);
-    if (const unsigned error = lodepng::decode(image.pixels, width, height, state, data, size)) refuse(name, error);
+    state.decoder.zlibsettings.max_output_size = static_cast<std::size_t>(
+        std::uint64_t{width} * height * 8 + std::uint64_t{height} * 4 + 64);
+    if (const unsigned error = lodepng::decode(image.pixels, width, height, state, data, size))
+        refuse(name, error);
     image.width = width;
     image.height = height;
     return image;

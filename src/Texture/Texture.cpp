@@ -18,9 +18,10 @@ Texture::Texture(const std::string& path, GLint unit)
     pixels_ = std::make_shared<const std::vector<unsigned char>>(std::move(image.pixels));
     const std::vector<unsigned char>& pixels = *pixels_;
     if (pixels.size() > 4) {
-        std::cout << "Image Information " << path_ << ": width: " << width_ << " height: " << height_
-                  << " first pixel: " << std::hex << unsigned(pixels[0]) << unsigned(pixels[1])
-                  << unsigned(pixels[2]) << unsigned(pixels[3]) << std::dec << "\n";
+        std::cout << "Image Information " << path_ << ": width: " << width_
+                  << " height: " << height_ << " first pixel: " << std::hex << unsigned(pixels[0])
+                  << unsigned(pixels[1]) << unsigned(pixels[2]) << unsigned(pixels[3]) << std::dec
+                  << "\n";
     }
     generateTexture(pixels);
     loaded_ = true;
@@ -33,8 +34,8 @@ const std::vector<unsigned char>& Texture::noPixels() {
 
 void Texture::generateTexture(const std::vector<unsigned char>& pixels) {
     if (pixels.size() < std::size_t(width_) * height_ * 4) {
-        throw std::logic_error("generateTexture of " + path_ + ": fewer pixels than " + std::to_string(width_) +
-                               " x " + std::to_string(height_));
+        throw std::logic_error("generateTexture of " + path_ + ": fewer pixels than " +
+                               std::to_string(width_) + " x " + std::to_string(height_));
     }
     if (!handle_) {
         handle_ = std::make_shared<TextureHandle>();
@@ -45,8 +46,8 @@ void Texture::generateTexture(const std::vector<unsigned char>& pixels) {
     glBindTexture(GL_TEXTURE_2D, handle_->id());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, pixels.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width_),
+                 static_cast<GLsizei>(height_), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -62,8 +63,10 @@ void Texture::bind() const {
     glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit_));
     glBindTexture(GL_TEXTURE_2D, id());
     if (handle_) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(VX3D::RenderState::magFilter));
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(VX3D::RenderState::minFilter));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
+                        static_cast<GLint>(VX3D::RenderState::magFilter));
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                        static_cast<GLint>(VX3D::RenderState::minFilter));
     }
     GLUTIL_CHECKPOINT("GLutil::Texture::bind");
 }

@@ -51,7 +51,8 @@ void TransformFeedback::end() const {
     GLUTIL_CHECKPOINT("GLutil::TransformFeedback::end");
 }
 
-void TransformFeedback::transformFeedbackVaryings(ShaderProgram& program, const std::string& varying) {
+void TransformFeedback::transformFeedbackVaryings(ShaderProgram& program,
+                                                  const std::string& varying) {
     const GLchar* names[] = {varying.c_str()};
     glTransformFeedbackVaryings(program.id(), 1, names, GL_SEPARATE_ATTRIBS);
     GLUTIL_CHECKPOINT("GLutil::TransformFeedback::transformFeedbackVaryings");

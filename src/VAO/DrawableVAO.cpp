@@ -23,9 +23,13 @@ void DrawableVAO::addBufferOf(GLint slot, const std::vector<T>& values, Usage...
     VAO::unbind();
 }
 
-void DrawableVAO::addBuffer(GLint slot, const std::vector<glm::vec2>& values) { addBufferOf(slot, values); }
+void DrawableVAO::addBuffer(GLint slot, const std::vector<glm::vec2>& values) {
+    addBufferOf(slot, values);
+}
 
-void DrawableVAO::addBuffer(GLint slot, const std::vector<glm::vec3>& values) { addBufferOf(slot, values); }
+void DrawableVAO::addBuffer(GLint slot, const std::vector<glm::vec3>& values) {
+    addBufferOf(slot, values);
+}
 
 void DrawableVAO::addBuffer(GLint slot, const std::vector<glm::vec4>& values, GLenum usage) {
     addBufferOf(slot, values, usage);
@@ -40,11 +44,17 @@ void DrawableVAO::setIndicesOf(const std::vector<T>& indices, GLenum type) {
     indexType_ = type;
 }
 
-void DrawableVAO::setIndices(const std::vector<std::uint8_t>& indices) { setIndicesOf(indices, GL_UNSIGNED_BYTE); }
+void DrawableVAO::setIndices(const std::vector<std::uint8_t>& indices) {
+    setIndicesOf(indices, GL_UNSIGNED_BYTE);
+}
 
-void DrawableVAO::setIndices(const std::vector<std::uint16_t>& indices) { setIndicesOf(indices, GL_UNSIGNED_SHORT); }
+void DrawableVAO::setIndices(const std::vector<std::uint16_t>& indices) {
+    setIndicesOf(indices, GL_UNSIGNED_SHORT);
+}
 
-void DrawableVAO::setIndices(const std::vector<std::uint32_t>& indices) { setIndicesOf(indices, GL_UNSIGNED_INT); }
+void DrawableVAO::setIndices(const std::vector<std::uint32_t>& indices) {
+    setIndicesOf(indices, GL_UNSIGNED_INT);
+}
 
 void DrawableVAO::drawWith(GLenum primitive) const {
     if (indices_) {

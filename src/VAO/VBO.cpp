@@ -48,8 +48,8 @@ void VBO::initBuffer(GLsizeiptr size, const void* data, GLenum usage) {
 namespace {
 
 template <typename T>
-std::shared_ptr<VBO> attributeBuffer(GLuint slot, const std::vector<T>& values, GLint components, GLenum type,
-                                     GLenum usage) {
+std::shared_ptr<VBO> attributeBuffer(GLuint slot, const std::vector<T>& values, GLint components,
+                                     GLenum type, GLenum usage) {
     auto buffer = std::make_shared<VBO>(GL_ARRAY_BUFFER);
     buffer->initBuffer(static_cast<GLsizeiptr>(values.size() * sizeof(T)), values.data(), usage);
     glVertexAttribPointer(slot, components, type, GL_FALSE, 0, nullptr);
@@ -61,7 +61,8 @@ std::shared_ptr<VBO> attributeBuffer(GLuint slot, const std::vector<T>& values, 
 template <typename T>
 std::shared_ptr<VBO> elementBuffer(const std::vector<T>& indices) {
     auto buffer = std::make_shared<VBO>(GL_ELEMENT_ARRAY_BUFFER);
-    buffer->initBuffer(static_cast<GLsizeiptr>(indices.size() * sizeof(T)), indices.data(), GL_STATIC_DRAW);
+    buffer->initBuffer(static_cast<GLsizeiptr>(indices.size() * sizeof(T)), indices.data(),
+                       GL_STATIC_DRAW);
     return buffer;
 }
 
@@ -75,7 +76,8 @@ std::shared_ptr<VBO> VBO::connectToShader(GLuint slot, const std::vector<glm::ve
     return attributeBuffer(slot, values, 3, GL_FLOAT, GL_STATIC_DRAW);
 }
 
-std::shared_ptr<VBO> VBO::connectToShader(GLuint slot, const std::vector<glm::vec4>& values, GLenum usage) {
+std::shared_ptr<VBO> VBO::connectToShader(GLuint slot, const std::vector<glm::vec4>& values,
+                                          GLenum usage) {
     return attributeBuffer(slot, values, 4, GL_FLOAT, usage);
 }
 
@@ -83,10 +85,16 @@ std::shared_ptr<VBO> VBO::connectToShader(GLuint slot, const std::vector<std::ui
     return attributeBuffer(slot, values, 1, GL_UNSIGNED_INT, GL_DYNAMIC_COPY);
 }
 
-std::shared_ptr<VBO> VBO::createIndexBuffer(const std::vector<std::uint8_t>& indices) { return elementBuffer(indices); }
+std::shared_ptr<VBO> VBO::createIndexBuffer(const std::vector<std::uint8_t>& indices) {
+    return elementBuffer(indices);
+}
 
-std::shared_ptr<VBO> VBO::createIndexBuffer(const std::vector<std::uint16_t>& indices) { return elementBuffer(indices); }
+std::shared_ptr<VBO> VBO::createIndexBuffer(const std::vector<std::uint16_t>& indices) {
+    return elementBuffer(indices);
+}
 
-std::shared_ptr<VBO> VBO::createIndexBuffer(const std::vector<std::uint32_t>& indices) { return elementBuffer(indices); }
+std::shared_ptr<VBO> VBO::createIndexBuffer(const std::vector<std::uint32_t>& indices) {
+    return elementBuffer(indices);
+}
 
 }  // namespace GLutil

@@ -45,10 +45,12 @@ public:
     static std::shared_ptr<VBO> connectToShader(GLuint slot, const std::vector<glm::vec2>& values);
     static std::shared_ptr<VBO> connectToShader(GLuint slot, const std::vector<glm::vec3>& values);
     // 4-component values with the caller's usage (GL_DYNAMIC_COPY for data rewritten often).
-    static std::shared_ptr<VBO> connectToShader(GLuint slot, const std::vector<glm::vec4>& values, GLenum usage);
+    static std::shared_ptr<VBO> connectToShader(GLuint slot, const std::vector<glm::vec4>& values,
+                                                GLenum usage);
     // Unsigned integers read by the shader as one float each (the fog's visibility),
     // GL_DYNAMIC_COPY.
-    static std::shared_ptr<VBO> connectToShader(GLuint slot, const std::vector<std::uint32_t>& values);
+    static std::shared_ptr<VBO> connectToShader(GLuint slot,
+                                                const std::vector<std::uint32_t>& values);
 
     // Element buffers, GL_STATIC_DRAW. Bind the vertex array that is to record them first.
     static std::shared_ptr<VBO> createIndexBuffer(const std::vector<std::uint8_t>& indices);

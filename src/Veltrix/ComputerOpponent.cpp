@@ -20,37 +20,35 @@ constexpr Position homeTarget{17, 1};
 
 const double notFoodScore = std::sin(std::cos(1.0) - 1.0);
 
-[[noreturn]] void throwBadSubscript() { throw std::out_of_range("invalid vector<T> subscript"); }
+[[noreturn]] void throwBadSubscript() {
+    throw std::out_of_range("invalid vector<T> subscript");
+}
 
-bool inTable(Position p) { return p.x >= 0 && p.y >= 0 && p.x < RingTable::width && p.y < RingTable::height; }
+bool inTable(Position p) {
+    return p.x >= 0 && p.y >= 0 && p.x < RingTable::width && p.y < RingTable::height;
+}
 
 template <class Grid>
-bool coversTable(const Grid& grid)
-{
-    if (grid.size() < static_cast<std::size_t>(RingTable::height))
-        return false;
+bool coversTable(const Grid& grid) {
+    if (grid.size() < static_cast<std::size_t>(RingTable::height)) return false;
     for (std::size_t y = 0; y < static_cast<std::size_t>(RingTable::height); ++y)
-        if (grid[y].size() < static_cast<std::size_t>(RingTable::width))
-            return false;
+        if (grid[y].size() < static_cast<std::size_t>(RingTable::width)) return false;
     return true;
 }
 
 template <class Grid>
-const auto& checkedCell(const Grid& grid, Position c)
-{
-    if (c.y < 0 || static_cast<std::size_t>(c.y) >= grid.size())
-        throwBadSubscript();
+const auto& checkedCell(const Grid& grid, Position c) {
+    if (c.y < 0 || static_cast<std::size_t>(c.y) >= grid.size()) throwBadSubscript();
     const auto& row = grid[static_cast<std::size_t>(c.y)];
-    if (c.x < 0 || static_cast<std::size_t>(c.x) >= row.size())
-        throwBadSubscript();
+    if (c.x < 0 || static_cast<std::size_t>(c.x) >= row.size()) throwBadSubscript();
     return row[static_cast<std::size_t>(c.x)];
 }
 
 // The common walk of nearestScore and nearestUnseen: the (skip + 1)-th matching
 // cell in ring order from distance `from`, or the last match, or start.
 template <class Grid, class Match>
-Position ringWalk(const Grid& grid, Position start, std::int32_t from, std::int32_t skip, Match match)
-{
+Position ringWalk(const Grid& grid, Position start, std::int32_t from, std::int32_t skip,
+                  Match match) {
     const RingTable& table = RingTable::instance();
     const std::vector<Position>& order = table.order(start);
     std::int32_t n = std::max(skip, 0);
@@ -60,12 +58,11 @@ Position ringWalk(const Grid& grid, Position start, std::int32_t from, std::int3
     const bool checked = !coversTable(grid);
     for (std::size_t i = table.ringBegin(start, from); i < order.size(); ++i) {
         const Position c = order[i];
-        const auto& cell = checked ? checkedCell(grid, c)
-                                   : grid[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)];
-        if (!match(cell))
-            continue;
-        if (n == 0)
-            return c;
+        const auto& cell = checked
+                               ? checkedCell(grid, c)
+                               : grid[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)];
+        if (!match(cell)) continue;
+        if (n == 0) return c;
         result = c;
         --n;
     }
@@ -77,30 +74,27 @@ Position ringWalk(const Grid& grid, Position start, std::int32_t from, std::int3
 constexpr std::int32_t columnBits = 16;
 static_assert(RingTable::height <= columnBits && RingTable::width * columnBits <= 5 * 64);
 
-
-Position cellOfBit(std::int32_t index) { return {index / columnBits, index % columnBits}; }
+Position cellOfBit(std::int32_t index) {
+    return {index / columnBits, index % columnBits};
+}
 
 // How many cells of `bits` are also in `mask`.
-inline std::int32_t countCommon(const CellBits& bits, const CellBits& mask)
-{
+inline std::int32_t countCommon(const CellBits& bits, const CellBits& mask) {
     std::int32_t n = 0;
-    for (std::size_t w = 0; w < bits.size(); ++w)
-        n += std::popcount(bits[w] & mask[w]);
+    for (std::size_t w = 0; w < bits.size(); ++w) n += std::popcount(bits[w] & mask[w]);
     return n;
 }
 
 // The cell of the (rest + 1)-th set bit of ring & match; callers make sure
 // more than rest are set, else the last word's lowest bit stands in.
-inline Position selectCommon(const CellBits& ring, const CellBits& match, std::int32_t rest)
-{
+inline Position selectCommon(const CellBits& ring, const CellBits& match, std::int32_t rest) {
     std::size_t w = 0;
     std::uint64_t hits = ring[0] & match[0];
     for (; w + 1 < ring.size() && rest >= std::popcount(hits); hits = ring[w] & match[w]) {
         rest -= std::popcount(hits);
         ++w;
     }
-    for (; rest > 0 && hits != 0; --rest)
-        hits &= hits - 1;
+    for (; rest > 0 && hits != 0; --rest) hits &= hits - 1;
     return cellOfBit(static_cast<std::int32_t>(w * 64) + std::countr_zero(hits));
 }
 
@@ -116,34 +110,29 @@ inline Position selectCommon(const CellBits& ring, const CellBits& match, std::i
 __attribute__((target_clones("popcnt", "default")))
 #endif
 Position
-walkSet(const CellBits& match, Position start, std::int32_t from, std::int32_t skip)
-{
+walkSet(const CellBits& match, Position start, std::int32_t from, std::int32_t skip) {
     const RingTable& table = RingTable::instance();
     const CellBits* square = table.squares(start);
     const std::int32_t farthest = table.maxDistance(start);
     constexpr std::int32_t ringsCounted = 4;
-    if (from > farthest)
-        return start; // no ring that far out
+    if (from > farthest) return start;  // no ring that far out
     from = std::max(from, 0);
-    const std::int32_t wanted = std::max(skip, 0); // matches to pass over
-    std::int32_t passed = 0;                       // matches in rings from .. d - 1
-    std::int32_t lastRing = -1;                    // the farthest of them with a match
+    const std::int32_t wanted = std::max(skip, 0);  // matches to pass over
+    std::int32_t passed = 0;                        // matches in rings from .. d - 1
+    std::int32_t lastRing = -1;                     // the farthest of them with a match
     std::int32_t d = from;
     for (; d <= farthest && d < from + ringsCounted; ++d) {
         const CellBits& ring = table.ringBits(start, d);
         const std::int32_t here = countCommon(match, ring);
-        if (wanted < passed + here)
-            return selectCommon(ring, match, wanted - passed);
-        if (here > 0)
-            lastRing = d;
+        if (wanted < passed + here) return selectCommon(ring, match, wanted - passed);
+        if (here > 0) lastRing = d;
         passed += here;
     }
-    const std::int32_t inner = countCommon(match, square[d - 1]); // square[-1] is empty
+    const std::int32_t inner = countCommon(match, square[d - 1]);  // square[-1] is empty
     const std::int32_t outer = d <= farthest ? countCommon(match, square[farthest]) - inner : 0;
     if (outer <= 0) {
         // Fewer matches than skipped: the last one, or start without any.
-        if (lastRing < 0)
-            return start;
+        if (lastRing < 0) return start;
         const CellBits& ring = table.ringBits(start, lastRing);
         return selectCommon(ring, match, countCommon(match, ring) - 1);
     }
@@ -161,26 +150,24 @@ walkSet(const CellBits& match, Position start, std::int32_t from, std::int32_t s
     return selectCommon(table.ringBits(start, lo), match, k - countCommon(match, square[lo - 1]));
 }
 
-void setBit(CellBits& bits, Position c)
-{
+void setBit(CellBits& bits, Position c) {
     const auto i = static_cast<std::size_t>(c.x * columnBits + c.y);
     bits[i / 64] |= std::uint64_t{1} << (i % 64);
 }
 
 // The cache may stand in for the walks only for the grids it was made from.
-bool cacheServes(const AIData& data, const Player& player)
-{
+bool cacheServes(const AIData& data, const Player& player) {
     return data.walkCache.valid && data.walkCache.player == &player;
 }
 
-Position nearestScoring(const AIData& data, const Player& player, Position start, std::int32_t skip)
-{
+Position nearestScoring(const AIData& data, const Player& player, Position start,
+                        std::int32_t skip) {
     return cacheServes(data, player) ? walkSet(data.walkCache.scoring, start, 1, skip)
                                      : nearestScore(data.score, start, 0.0, skip);
 }
 
-Position nearestUnseenCell(const AIData& data, const Player& player, Position start, std::int32_t skip)
-{
+Position nearestUnseenCell(const AIData& data, const Player& player, Position start,
+                           std::int32_t skip) {
     return cacheServes(data, player) ? walkSet(data.walkCache.unseen, start, 0, skip)
                                      : nearestUnseen(player, start, skip);
 }
@@ -188,8 +175,7 @@ Position nearestUnseenCell(const AIData& data, const Player& player, Position st
 // Runs one step of chooseMove; an error inside is reported on standard output
 // and the step keeps its start value.
 template <class Step>
-void guarded(Step step)
-{
+void guarded(Step step) {
     try {
         step();
     } catch (const std::exception& e) {
@@ -197,10 +183,9 @@ void guarded(Step step)
     }
 }
 
-} // namespace
+}  // namespace
 
-DirectionSet directionBit(Direction d)
-{
+DirectionSet directionBit(Direction d) {
     if (d.dx == 0 && d.dy == -1) return 1;
     if (d.dx == 1 && d.dy == -1) return 2;
     if (d.dx == 1 && d.dy == 0) return 4;
@@ -212,25 +197,34 @@ DirectionSet directionBit(Direction d)
     return 0;
 }
 
-Direction bitDirection(DirectionSet bit)
-{
+Direction bitDirection(DirectionSet bit) {
     switch (bit) {
-    case 1: return {0, -1};
-    case 2: return {1, -1};
-    case 4: return {1, 0};
-    case 8: return {1, 1};
-    case 16: return {0, 1};
-    case 32: return {-1, 1};
-    case 64: return {-1, 0};
-    case 128: return {-1, -1};
-    default: return {0, 0};
+        case 1:
+            return {0, -1};
+        case 2:
+            return {1, -1};
+        case 4:
+            return {1, 0};
+        case 8:
+            return {1, 1};
+        case 16:
+            return {0, 1};
+        case 32:
+            return {-1, 1};
+        case 64:
+            return {-1, 0};
+        case 128:
+            return {-1, -1};
+        default:
+            return {0, 0};
     }
 }
 
-std::int32_t chebyshev(Position a, Position b) { return std::max(std::abs(a.x - b.x), std::abs(a.y - b.y)); }
+std::int32_t chebyshev(Position a, Position b) {
+    return std::max(std::abs(a.x - b.x), std::abs(a.y - b.y));
+}
 
-Position stepWithinField(Position cell, Direction direction)
-{
+Position stepWithinField(Position cell, Direction direction) {
     const Position to = cell + direction;
     return inTable(to) ? to : cell;
 }
@@ -243,12 +237,11 @@ struct Neighbour {
     std::int32_t dy;
     DirectionSet bit;
 };
-constexpr Neighbour neighbours[] = {{0, -1, 1},  {1, -1, 2},  {1, 0, 4},  {1, 1, 8},
+constexpr Neighbour neighbours[] = {{0, -1, 1}, {1, -1, 2},  {1, 0, 4},   {1, 1, 8},
                                     {0, 1, 16}, {-1, 1, 32}, {-1, 0, 64}, {-1, -1, 128}};
 
 template <class Keep>
-DirectionSet directionsWhere(Position from, Position target, Keep keep)
-{
+DirectionSet directionsWhere(Position from, Position target, Keep keep) {
     const std::int32_t now = chebyshev(from, target);
     DirectionSet mask = 0;
     // Evaluated for all eight without branching: which ones hold depends on
@@ -256,83 +249,77 @@ DirectionSet directionsWhere(Position from, Position target, Keep keep)
     for (const Neighbour& n : neighbours) {
         const Position to{from.x + n.dx, from.y + n.dy};
         // A step off the table stays where it is, which is never a move.
-        const bool onTable = (static_cast<std::uint32_t>(to.x) < static_cast<std::uint32_t>(RingTable::width)) &
-                             (static_cast<std::uint32_t>(to.y) < static_cast<std::uint32_t>(RingTable::height));
+        const bool onTable =
+            (static_cast<std::uint32_t>(to.x) < static_cast<std::uint32_t>(RingTable::width)) &
+            (static_cast<std::uint32_t>(to.y) < static_cast<std::uint32_t>(RingTable::height));
         const bool held = keep(chebyshev(to, target), now);
         mask |= static_cast<DirectionSet>(n.bit * static_cast<unsigned>(onTable & held));
     }
     return mask;
 }
 
-} // namespace
+}  // namespace
 
-DirectionSet dirsCloser(Position from, Position target)
-{
-    return directionsWhere(from, target, [](std::int32_t after, std::int32_t now) { return after < now; });
+DirectionSet dirsCloser(Position from, Position target) {
+    return directionsWhere(from, target,
+                           [](std::int32_t after, std::int32_t now) { return after < now; });
 }
 
-DirectionSet dirsKeep(Position from, Position target)
-{
-    return directionsWhere(from, target, [](std::int32_t after, std::int32_t now) { return after == now; });
+DirectionSet dirsKeep(Position from, Position target) {
+    return directionsWhere(from, target,
+                           [](std::int32_t after, std::int32_t now) { return after == now; });
 }
 
-Position nearestInSet(const CellBits& match, Position start, std::int32_t from, std::int32_t skip)
-{
+Position nearestInSet(const CellBits& match, Position start, std::int32_t from, std::int32_t skip) {
     return walkSet(match, start, from, skip);
 }
 
-Position nearestScore(const ScoreGrid& grid, Position start, double threshold, std::int32_t skip)
-{
+Position nearestScore(const ScoreGrid& grid, Position start, double threshold, std::int32_t skip) {
     return ringWalk(grid, start, 1, skip, [threshold](double v) { return v >= threshold; });
 }
 
-Position nearestUnseen(const Player& player, Position start, std::int32_t skip)
-{
-    return ringWalk(player.knowledge, start, 0, skip, [](const CellKnowledge& k) { return !k.seen; });
+Position nearestUnseen(const Player& player, Position start, std::int32_t skip) {
+    return ringWalk(player.knowledge, start, 0, skip,
+                    [](const CellKnowledge& k) { return !k.seen; });
 }
 
-Direction pickDirection(DirectionSet mask, GameRandom& random)
-{
-    if (std::popcount(mask) <= 1)
-        return bitDirection(mask);
+Direction pickDirection(DirectionSet mask, GameRandom& random) {
+    if (std::popcount(mask) <= 1) return bitDirection(mask);
     DirectionSet choice = 0;
     int seen = 0;
     for (int b = 0; b < 8; ++b) {
         const auto bit = static_cast<DirectionSet>(1u << b);
-        if ((mask & bit) == 0)
-            continue;
+        if ((mask & bit) == 0) continue;
         ++seen;
-        if (seen == 1 || random.bernoulli(1.0 / seen))
-            choice = bit;
+        if (seen == 1 || random.bernoulli(1.0 / seen)) choice = bit;
     }
     return bitDirection(choice);
 }
 
 // ---------------------------------------------------------------- the stock rules
 
-double defaultCellScore(const CellKnowledge& cell) { return cell.food ? 0.0 : notFoodScore; }
+double defaultCellScore(const CellKnowledge& cell) {
+    return cell.food ? 0.0 : notFoodScore;
+}
 
 DirectionSet defaultFirstAntDirections(const Ant& ownAnt0, const Player& player, const AIData& data,
-                                       const Ant& ownAnt1)
-{
+                                       const Ant& ownAnt1) {
     const Position t1 = nearestScoring(data, player, homeTarget, 0);
     const Position t2 = nearestUnseenCell(data, player, t1, 1);
     const Position t3 = nearestScoring(data, player, t2, ownAnt1.x);
     return dirsCloser(ownAnt0.position(), t3);
 }
 
-DirectionSet defaultSecondAntDirections(const Ant& ownAnt1, const Player& player, const AIData& data,
-                                        const Ant& /*ownAnt0*/)
-{
+DirectionSet defaultSecondAntDirections(const Ant& ownAnt1, const Player& player,
+                                        const AIData& data, const Ant& /*ownAnt0*/) {
     const Position u = nearestUnseenCell(data, player, homeTarget, 0);
     const Position v = nearestUnseenCell(data, player, homeTarget, ownAnt1.y);
     const Position t = nearestScoring(data, player, v, u.x);
     return dirsCloser(ownAnt1.position(), t);
 }
 
-AntId defaultChooseAnt(const Ant& ownAnt0, const Ant& ownAnt1, const SeenAnt& enemyAnt0, const SeenAnt& enemyAnt1,
-                       DirectionSet& mask0, DirectionSet& mask1)
-{
+AntId defaultChooseAnt(const Ant& ownAnt0, const Ant& ownAnt1, const SeenAnt& enemyAnt0,
+                       const SeenAnt& enemyAnt1, DirectionSet& mask0, DirectionSet& mask1) {
     const Position a0 = ownAnt0.position();
     const Position a1 = ownAnt1.position();
     const Position A = enemyAnt0.position();
@@ -361,24 +348,21 @@ AntId defaultChooseAnt(const Ant& ownAnt0, const Ant& ownAnt1, const SeenAnt& en
         mask0 = dirsKeep(a0, A);
         choice = 0;
     }
-    if (move0 && !move1)
-        return 0;
-    if (!move0)
-        return 1;
+    if (move0 && !move1) return 0;
+    if (!move0) return 1;
     return choice;
 }
 
 AIData::AIData(const RuleOptions& options)
     : score(static_cast<std::size_t>(std::max(options.fieldHeight, 0)),
             std::vector<double>(static_cast<std::size_t>(std::max(options.fieldWidth, 0)), 0.0)),
-      cellScore(&defaultCellScore), firstAntDirections(&defaultFirstAntDirections),
-      secondAntDirections(&defaultSecondAntDirections), chooseAnt(&defaultChooseAnt)
-{
-}
+      cellScore(&defaultCellScore),
+      firstAntDirections(&defaultFirstAntDirections),
+      secondAntDirections(&defaultSecondAntDirections),
+      chooseAnt(&defaultChooseAnt) {}
 
-std::pair<AntId, Direction> chooseMove(PlayerId aiPlayer, AIData& data, const Referee& referee, GameRandom& random,
-                                       const RuleOptions& options)
-{
+std::pair<AntId, Direction> chooseMove(PlayerId aiPlayer, AIData& data, const Referee& referee,
+                                       GameRandom& random, const RuleOptions& options) {
     const Player& player = referee.state.players.at(aiPlayer);
 
     // The walk cache must never outlive this call, however it is left.
@@ -389,10 +373,11 @@ std::pair<AntId, Direction> chooseMove(PlayerId aiPlayer, AIData& data, const Re
 
     // On the table's own field size the score grid and the knowledge grid cover
     // exactly the table, so the cache can describe them cell for cell.
-    const bool tableField = options.fieldWidth == RingTable::width && options.fieldHeight == RingTable::height &&
-                            coversTable(player.knowledge) && coversTable(data.score) &&
-                            player.knowledge.size() == static_cast<std::size_t>(RingTable::height) &&
-                            data.score.size() == static_cast<std::size_t>(RingTable::height);
+    const bool tableField =
+        options.fieldWidth == RingTable::width && options.fieldHeight == RingTable::height &&
+        coversTable(player.knowledge) && coversTable(data.score) &&
+        player.knowledge.size() == static_cast<std::size_t>(RingTable::height) &&
+        data.score.size() == static_cast<std::size_t>(RingTable::height);
     using CellRule = double (*)(const CellKnowledge&);
     const CellRule* rule = data.cellScore.target<CellRule>();
     WalkCache cache;
@@ -411,7 +396,7 @@ std::pair<AntId, Direction> chooseMove(PlayerId aiPlayer, AIData& data, const Re
         // before the row's shift.
         // The score is stored as its bit pattern, masked to 0.0 on food cells.
         const std::uint64_t other = std::bit_cast<std::uint64_t>(notFoodScore);
-        constexpr std::uint64_t lowBits = 0x0001000100010001u; // bit 0 of each column's 16
+        constexpr std::uint64_t lowBits = 0x0001000100010001u;  // bit 0 of each column's 16
         std::uint64_t seen[5] = {};
         for (std::size_t y = 0; y < static_cast<std::size_t>(RingTable::height); ++y) {
             const CellKnowledge* row = rows[y];
@@ -430,9 +415,8 @@ std::pair<AntId, Direction> chooseMove(PlayerId aiPlayer, AIData& data, const Re
                 seen[w] |= (four & lowBits) << y;
             }
         }
-        constexpr std::uint64_t tableRows = 0x1FFF1FFF1FFF1FFFu; // rows 0..12 of each column
-        for (std::size_t w = 0; w < 5; ++w)
-            cache.unseen[w] = ~seen[w] & tableRows;
+        constexpr std::uint64_t tableRows = 0x1FFF1FFF1FFF1FFFu;  // rows 0..12 of each column
+        for (std::size_t w = 0; w < 5; ++w) cache.unseen[w] = ~seen[w] & tableRows;
     } else {
         for (std::int32_t x = 0; x < options.fieldWidth; ++x)
             for (std::int32_t y = 0; y < options.fieldHeight; ++y)
@@ -447,10 +431,8 @@ std::pair<AntId, Direction> chooseMove(PlayerId aiPlayer, AIData& data, const Re
                 for (std::int32_t x = 0; x < RingTable::width; ++x) {
                     const auto yi = static_cast<std::size_t>(y);
                     const auto xi = static_cast<std::size_t>(x);
-                    if (data.score[yi][xi] >= 0.0)
-                        setBit(cache.scoring, {x, y});
-                    if (!player.knowledge[yi][xi].seen)
-                        setBit(cache.unseen, {x, y});
+                    if (data.score[yi][xi] >= 0.0) setBit(cache.scoring, {x, y});
+                    if (!player.knowledge[yi][xi].seen) setBit(cache.unseen, {x, y});
                 }
     }
     if (tableField) {
@@ -482,14 +464,12 @@ std::pair<AntId, Direction> chooseMove(PlayerId aiPlayer, AIData& data, const Re
 
 // ---------------------------------------------------------------- ring table
 
-const RingTable& RingTable::instance()
-{
+const RingTable& RingTable::instance() {
     static const RingTable table;
     return table;
 }
 
-RingTable::RingTable()
-{
+RingTable::RingTable() {
     std::cerr << "WARNING: using hardcoded field sizes\n";
     const std::size_t cells = static_cast<std::size_t>(width * height);
     orders_.resize(cells);
@@ -504,7 +484,8 @@ RingTable::RingTable()
             for (std::int32_t x = 0; x < width; ++x)
                 for (std::int32_t y = 0; y < height; ++y)
                     keys[static_cast<std::size_t>(x * height + y)] =
-                        chebyshev({x, y}, start) * static_cast<std::int32_t>(cells) + x * height + y;
+                        chebyshev({x, y}, start) * static_cast<std::int32_t>(cells) + x * height +
+                        y;
             std::sort(keys.begin(), keys.end());
             auto& order = orders_[s];
             auto& starts = ringStarts_[s];
@@ -528,45 +509,37 @@ RingTable::RingTable()
         CellBits within{};
         for (std::size_t d = 0; d < static_cast<std::size_t>(maxRings); ++d) {
             const CellBits& ring = ringBits_[s * maxRings + d];
-            for (std::size_t w = 0; w < within.size(); ++w)
-                within[w] |= ring[w];
+            for (std::size_t w = 0; w < within.size(); ++w) within[w] |= ring[w];
             squareBits_[s * (maxRings + 1) + d + 1] = within;
         }
         farthest_[s] = static_cast<std::int32_t>(ringStarts_[s].size()) - 2;
     }
 }
 
-const CellBits* RingTable::squares(Position start) const
-{
-    if (!inTable(start))
-        throwMissingKey();
+const CellBits* RingTable::squares(Position start) const {
+    if (!inTable(start)) throwMissingKey();
     return &squareBits_[static_cast<std::size_t>(start.x * height + start.y) * (maxRings + 1) + 1];
 }
 
-const CellBits& RingTable::ringBits(Position start, std::int32_t d) const
-{
+const CellBits& RingTable::ringBits(Position start, std::int32_t d) const {
     // Callers walk d up to maxDistance(start), which already checked start.
-    return ringBits_.at(static_cast<std::size_t>(start.x * height + start.y) * maxRings + static_cast<std::size_t>(d));
+    return ringBits_.at(static_cast<std::size_t>(start.x * height + start.y) * maxRings +
+                        static_cast<std::size_t>(d));
 }
 
-const std::vector<Position>& RingTable::order(Position start) const
-{
-    if (!inTable(start))
-        throwMissingKey();
+const std::vector<Position>& RingTable::order(Position start) const {
+    if (!inTable(start)) throwMissingKey();
     return orders_[static_cast<std::size_t>(start.x * height + start.y)];
 }
 
-std::size_t RingTable::ringBegin(Position start, std::int32_t d) const
-{
+std::size_t RingTable::ringBegin(Position start, std::int32_t d) const {
     const auto& starts = ringStarts_.at(static_cast<std::size_t>(start.x * height + start.y));
-    if (d < 0)
-        return 0;
+    if (d < 0) return 0;
     return starts[std::min(static_cast<std::size_t>(d), starts.size() - 1)];
 }
 
-std::int32_t RingTable::maxDistance(Position start) const
-{
+std::int32_t RingTable::maxDistance(Position start) const {
     return farthest_.at(static_cast<std::size_t>(start.x * height + start.y));
 }
 
-} // namespace VX3D
+}  // namespace VX3D

@@ -21,17 +21,17 @@ class GameRandom;
 
 namespace VX3D {
 
-using Veltrix::Position;
 using Veltrix::Direction;
+using Veltrix::Position;
 
 // One bit per neighbour direction: 1 (0,-1), 2 (1,-1), 4 (1,0), 8 (1,1),
 // 16 (0,1), 32 (-1,1), 64 (-1,0), 128 (-1,-1). The empty set stands for (0, 0).
 using DirectionSet = std::uint8_t;
 
-DirectionSet directionBit(Direction d); // 0 for (0, 0) and non-unit directions
-Direction bitDirection(DirectionSet singleBit); // (0, 0) for 0
+DirectionSet directionBit(Direction d);          // 0 for (0, 0) and non-unit directions
+Direction bitDirection(DirectionSet singleBit);  // (0, 0) for 0
 
-using ScoreGrid = std::vector<std::vector<double>>; // [y][x]
+using ScoreGrid = std::vector<std::vector<double>>;  // [y][x]
 
 // A set of cells of the 20 x 13 table, one bit per cell at index x * 16 + y, so
 // that ascending bit order is the x-then-y order the ring walks use.
@@ -41,8 +41,8 @@ using CellBits = std::array<std::uint64_t, 5>;
 // stock rules can walk the rings a whole ring at a time instead of cell by cell.
 // Valid only during the chooseMove call that filled it, for that player.
 struct WalkCache {
-    CellBits scoring{};               // score >= 0.0
-    CellBits unseen{};                // knowledge says never seen
+    CellBits scoring{};  // score >= 0.0
+    CellBits unseen{};   // knowledge says never seen
     const Veltrix::Player* player = nullptr;
     bool valid = false;
 };
@@ -53,16 +53,16 @@ struct AIData {
     // The opponent's rules live in slots so that a variant can be tried without
     // touching chooseMove; they are only ever called through these.
     std::function<double(const Veltrix::CellKnowledge&)> cellScore;
-    std::function<DirectionSet(const Veltrix::Ant& ownAnt0, const Veltrix::Player& player, const AIData& data,
-                               const Veltrix::Ant& ownAnt1)>
+    std::function<DirectionSet(const Veltrix::Ant& ownAnt0, const Veltrix::Player& player,
+                               const AIData& data, const Veltrix::Ant& ownAnt1)>
         firstAntDirections;
-    std::function<DirectionSet(const Veltrix::Ant& ownAnt1, const Veltrix::Player& player, const AIData& data,
-                               const Veltrix::Ant& ownAnt0)>
+    std::function<DirectionSet(const Veltrix::Ant& ownAnt1, const Veltrix::Player& player,
+                               const AIData& data, const Veltrix::Ant& ownAnt0)>
         secondAntDirections;
     // May replace either mask; returns the ant to move (0 or 1).
-    std::function<Veltrix::AntId(const Veltrix::Ant& ownAnt0, const Veltrix::Ant& ownAnt1,
-                                 const Veltrix::SeenAnt& enemyAnt0, const Veltrix::SeenAnt& enemyAnt1,
-                                 DirectionSet& mask0, DirectionSet& mask1)>
+    std::function<Veltrix::AntId(
+        const Veltrix::Ant& ownAnt0, const Veltrix::Ant& ownAnt1, const Veltrix::SeenAnt& enemyAnt0,
+        const Veltrix::SeenAnt& enemyAnt1, DirectionSet& mask0, DirectionSet& mask1)>
         chooseAnt;
 
     // Derived from score and the player's knowledge; see WalkCache.
@@ -78,13 +78,15 @@ DirectionSet defaultFirstAntDirections(const Veltrix::Ant& ownAnt0, const Veltri
 DirectionSet defaultSecondAntDirections(const Veltrix::Ant& ownAnt1, const Veltrix::Player& player,
                                         const AIData& data, const Veltrix::Ant& ownAnt0);
 Veltrix::AntId defaultChooseAnt(const Veltrix::Ant& ownAnt0, const Veltrix::Ant& ownAnt1,
-                                const Veltrix::SeenAnt& enemyAnt0, const Veltrix::SeenAnt& enemyAnt1,
-                                DirectionSet& mask0, DirectionSet& mask1);
+                                const Veltrix::SeenAnt& enemyAnt0,
+                                const Veltrix::SeenAnt& enemyAnt1, DirectionSet& mask0,
+                                DirectionSet& mask1);
 
 // The ant and direction the computer plays for aiPlayer. The ant is -1 when the
 // choice itself failed (its guard caught an error); callers then make a null move.
 std::pair<Veltrix::AntId, Direction> chooseMove(Veltrix::PlayerId aiPlayer, AIData& data,
-                                                const Veltrix::Referee& referee, Veltrix::GameRandom& random,
+                                                const Veltrix::Referee& referee,
+                                                Veltrix::GameRandom& random,
                                                 const Veltrix::RuleOptions& options);
 
 // cell + direction when that is on the (20 x 13) field, else cell.
@@ -135,15 +137,15 @@ public:
     // entry -1 is the empty set. A start outside the table raises std::out_of_range.
     const CellBits* squares(Position start) const;
 
-    static constexpr std::int32_t maxRings = 20; // distances 0..19 on a 20 x 13 field
+    static constexpr std::int32_t maxRings = 20;  // distances 0..19 on a 20 x 13 field
 
 private:
     RingTable();
-    std::vector<std::vector<Position>> orders_;          // per start index x * height + y
-    std::vector<std::vector<std::uint16_t>> ringStarts_; // per start, per distance, plus end
-    std::vector<CellBits> ringBits_;                     // per start, maxRings entries
-    std::vector<CellBits> squareBits_;                   // per start, maxRings + 1 entries
-    std::vector<std::int32_t> farthest_;                 // per start, its maxDistance
+    std::vector<std::vector<Position>> orders_;           // per start index x * height + y
+    std::vector<std::vector<std::uint16_t>> ringStarts_;  // per start, per distance, plus end
+    std::vector<CellBits> ringBits_;                      // per start, maxRings entries
+    std::vector<CellBits> squareBits_;                    // per start, maxRings + 1 entries
+    std::vector<std::int32_t> farthest_;                  // per start, its maxDistance
 };
 
-} // namespace VX3D
+}  // namespace VX3D

@@ -4,25 +4,20 @@
 
 namespace Veltrix {
 
-bool isGameOver(const Referee& referee)
-{
+bool isGameOver(const Referee& referee) {
     const RuleOptions& o = referee.options;
     const GameState& s = referee.state;
     const std::int64_t moveLimit = std::int64_t{o.movesPerAnt} * o.players * o.antsPerPlayer;
-    if (referee.movesMade() >= moveLimit)
-        return true;
-    if (s.isOver())
-        return true;
+    if (referee.movesMade() >= moveLimit) return true;
+    if (s.isOver()) return true;
     for (const auto& [id, player] : s.players)
-        if (player.score > o.foodPieces / 2)
-            return true;
+        if (player.score > o.foodPieces / 2) return true;
 
     if (s.players.size() == 2) {
         // A stuck player that is behind can no longer catch up.
         for (PlayerId i = 0; i < 2; ++i) {
             const Player& stuck = s.players.at(i);
-            if (!stuck.canStillMove() && stuck.score < s.players.at(1 - i).score)
-                return true;
+            if (!stuck.canStillMove() && stuck.score < s.players.at(1 - i).score) return true;
         }
     } else if (s.players.size() > 2) {
         // The same idea for more players: the result is settled when only one
@@ -30,23 +25,19 @@ bool isGameOver(const Referee& referee)
         const Player* mover = nullptr;
         for (const auto& [id, player] : s.players) {
             if (player.canStillMove()) {
-                if (mover != nullptr)
-                    return false;
+                if (mover != nullptr) return false;
                 mover = &player;
             }
         }
-        if (mover == nullptr)
-            return true;
+        if (mover == nullptr) return true;
         for (const auto& [id, player] : s.players)
-            if (&player != mover && player.score >= mover->score)
-                return false;
+            if (&player != mover && player.score >= mover->score) return false;
         return true;
     }
     return false;
 }
 
-PlayerId gameWinner(const GameState& state)
-{
+PlayerId gameWinner(const GameState& state) {
     PlayerId best = -1;
     std::int32_t bestScore = 0;
     bool shared = false;
@@ -62,4 +53,4 @@ PlayerId gameWinner(const GameState& state)
     return shared ? -1 : best;
 }
 
-} // namespace Veltrix
+}  // namespace Veltrix

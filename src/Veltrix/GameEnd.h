@@ -18,4 +18,4 @@ bool isGameOver(const Referee& referee);
 // The player with the highest score, or -1 when the highest score is shared (a draw).
 PlayerId gameWinner(const GameState& state);
 
-} // namespace Veltrix
+}  // namespace Veltrix

@@ -6,27 +6,21 @@
 namespace Veltrix {
 
 GameRandom::GameRandom(std::uint32_t seed)
-    : integerEngine_(seed), seed_(seed), realEngine_(seed), realSeed_(seed)
-{
-}
+    : integerEngine_(seed), seed_(seed), realEngine_(seed), realSeed_(seed) {}
 
-std::uint32_t GameRandom::next()
-{
+std::uint32_t GameRandom::next() {
     ++drawCount_;
     return static_cast<std::uint32_t>(integerEngine_());
 }
 
-std::int32_t GameRandom::uniformInt(std::int32_t lo, std::int32_t hi)
-{
+std::int32_t GameRandom::uniformInt(std::int32_t lo, std::int32_t hi) {
     // Unsigned arithmetic: the range of two int32 values may exceed INT32_MAX.
     const std::uint32_t range = static_cast<std::uint32_t>(hi) - static_cast<std::uint32_t>(lo);
-    if (range == 0)
-        return lo;
+    if (range == 0) return lo;
     if (range == 0xFFFFFFFFu)
         return static_cast<std::int32_t>(static_cast<std::uint32_t>(lo) + next());
     std::uint32_t bucket = 0xFFFFFFFFu / (range + 1);
-    if (0xFFFFFFFFu % (range + 1) == range)
-        ++bucket;
+    if (0xFFFFFFFFu % (range + 1) == range) ++bucket;
     std::uint32_t r;
     do {
         r = next() / bucket;
@@ -34,16 +28,13 @@ std::int32_t GameRandom::uniformInt(std::int32_t lo, std::int32_t hi)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(lo) + r);
 }
 
-double GameRandom::real()
-{
+double GameRandom::real() {
     ++realDrawCount_;
     return realEngine_();
 }
 
-bool GameRandom::bernoulli(double p)
-{
-    if (p == 0.0)
-        return false;
+bool GameRandom::bernoulli(double p) {
+    if (p == 0.0) return false;
     double u;
     do {
         u = real();
@@ -51,4 +42,4 @@ bool GameRandom::bernoulli(double p)
     return std::floor(u * 4294967296.0) <= p * 4294967295.0;
 }
 
-} // namespace Veltrix
+}  // namespace Veltrix

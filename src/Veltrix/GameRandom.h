@@ -44,4 +44,4 @@ private:
     std::uint32_t realDrawCount_ = 0;
 };
 
-} // namespace Veltrix
+}  // namespace Veltrix

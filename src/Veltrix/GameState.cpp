@@ -14,15 +14,13 @@ namespace Veltrix {
 
 namespace {
 
-bool onField(Position p, std::int32_t width, std::int32_t height)
-{
+bool onField(Position p, std::int32_t width, std::int32_t height) {
     return p.x >= 0 && p.y >= 0 && p.x < width && p.y < height;
 }
 
 // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on
 // "literal" + std::string temporaries.
-std::string cellText(Position p)
-{
+std::string cellText(Position p) {
     std::string text = "(";
     text += std::to_string(p.x);
     text += ", ";
@@ -31,18 +29,15 @@ std::string cellText(Position p)
     return text;
 }
 
-} // namespace
+}  // namespace
 
-void checkPosition(Position p, std::int32_t width, std::int32_t height)
-{
-    if (!onField(p, width, height))
-        throw InvalidPosition("wrong coordinate");
+void checkPosition(Position p, std::int32_t width, std::int32_t height) {
+    if (!onField(p, width, height)) throw InvalidPosition("wrong coordinate");
 }
 
 // ---------------------------------------------------------------- Ant
 
-void Ant::step(MoveOutcome& outcome, Direction direction, const RuleOptions& options)
-{
+void Ant::step(MoveOutcome& outcome, Direction direction, const RuleOptions& options) {
     outcome.leftField = outcome.foodEaten = outcome.battleStarted = outcome.lostAtOnce = false;
     outcome.joinedBattle = outcome.battleDecided = outcome.exhausted = outcome.couldNotMove = false;
     outcome.teleported = false;
@@ -75,20 +70,19 @@ void Ant::step(MoveOutcome& outcome, Direction direction, const RuleOptions& opt
 
 // ---------------------------------------------------------------- Battle
 
-void Battle::join(PlayerId player, AntId ant, const RuleOptions& options)
-{
+void Battle::join(PlayerId player, AntId ant, const RuleOptions& options) {
     auto& side = participants[player];
     side.insert(ant);
-    if (participants.at(leader).size() < side.size())
-        leader = player;
+    if (participants.at(leader).size() < side.size()) leader = player;
     if (participants.at(leader).size() == static_cast<std::size_t>(options.antsPerPlayer))
         decided = true;
 }
 
-std::pair<PlayerId, OrderedSet<AntId>> Battle::winner() const { return {leader, participants.at(leader)}; }
+std::pair<PlayerId, OrderedSet<AntId>> Battle::winner() const {
+    return {leader, participants.at(leader)};
+}
 
-OrderedMap<PlayerId, OrderedSet<AntId>> Battle::losers() const
-{
+OrderedMap<PlayerId, OrderedSet<AntId>> Battle::losers() const {
     OrderedMap<PlayerId, OrderedSet<AntId>> result = participants;
     result.erase(leader);
     return result;
@@ -98,8 +92,7 @@ OrderedMap<PlayerId, OrderedSet<AntId>> Battle::losers() const
 
 Player::Player(PlayerId id, const RuleOptions& options)
     : knowledge(static_cast<std::size_t>(options.fieldHeight),
-                std::vector<CellKnowledge>(static_cast<std::size_t>(options.fieldWidth)))
-{
+                std::vector<CellKnowledge>(static_cast<std::size_t>(options.fieldWidth))) {
     const auto& starts = options.startPositions.at(static_cast<std::size_t>(id));
     ants.reserve(static_cast<std::size_t>(options.antsPerPlayer));
     for (std::int32_t j = 0; j < options.antsPerPlayer; ++j) {
@@ -114,15 +107,16 @@ Player::Player(PlayerId id, const RuleOptions& options)
     updateVisible(options);
 }
 
-void Player::moveAnt(MoveOutcome& outcome, AntId antId, Direction direction, const RuleOptions& options)
-{
+void Player::moveAnt(MoveOutcome& outcome, AntId antId, Direction direction,
+                     const RuleOptions& options) {
     Ant& ant = ants.at(antId);
     ant.step(outcome, direction, options);
 
     // Food and portals as the player knows them: the grid was refreshed at the
     // start of this turn, and with a visibility radius of at least 1 the cell a
     // unit step enters was visible then.
-    const CellKnowledge& cell = knowledge[static_cast<std::size_t>(ant.y)][static_cast<std::size_t>(ant.x)];
+    const CellKnowledge& cell =
+        knowledge[static_cast<std::size_t>(ant.y)][static_cast<std::size_t>(ant.x)];
     if (cell.food) {
         score += 1;
         outcome.foodEaten = true;
@@ -132,8 +126,7 @@ void Player::moveAnt(MoveOutcome& outcome, AntId antId, Direction direction, con
         bool blocked = false;
         for (const auto& [enemy, sightings] : seenEnemies)
             for (const auto& [id, seen] : sightings)
-                if (seen.x == ant.x && seen.y == ant.y)
-                    blocked = true;
+                if (seen.x == ant.x && seen.y == ant.y) blocked = true;
         if (!blocked) {
             ant.x = cell.portalExit.x;
             ant.y = cell.portalExit.y;
@@ -144,8 +137,7 @@ void Player::moveAnt(MoveOutcome& outcome, AntId antId, Direction direction, con
     moveCount += 1;
 }
 
-void Player::updateVisible(const RuleOptions& options)
-{
+void Player::updateVisible(const RuleOptions& options) {
     // The union of the ants' squares, produced column by column in (x, y) order
     // straight into the set's sorted storage, without searching or sorting cells.
     auto cells = visible.extract_sequence();
@@ -163,12 +155,12 @@ void Player::updateVisible(const RuleOptions& options)
         for (const auto& [id, ant] : ants) {
             const Square q{std::max(0, ant.x - r), std::min(options.fieldWidth - 1, ant.x + r),
                            std::max(0, ant.y - r), std::min(options.fieldHeight - 1, ant.y + r)};
-            if (q.left > q.right || q.top > q.bottom)
-                continue;
+            if (q.left > q.right || q.top > q.bottom) continue;
             squares.push_back(q);
             firstColumn = std::min(firstColumn, q.left);
             lastColumn = std::max(lastColumn, q.right);
-            bound += static_cast<std::size_t>(q.right - q.left + 1) * static_cast<std::size_t>(q.bottom - q.top + 1);
+            bound += static_cast<std::size_t>(q.right - q.left + 1) *
+                     static_cast<std::size_t>(q.bottom - q.top + 1);
         }
         cells.resize(bound, boost::container::default_init);
         Position* out = cells.data();
@@ -176,18 +168,15 @@ void Player::updateVisible(const RuleOptions& options)
         for (std::int32_t i = firstColumn; i <= lastColumn; ++i) {
             runs.clear();
             for (const Square& q : squares)
-                if (i >= q.left && i <= q.right)
-                    runs.emplace_back(q.top, q.bottom);
+                if (i >= q.left && i <= q.right) runs.emplace_back(q.top, q.bottom);
             if (runs.size() == 2) {
-                if (runs[1] < runs[0])
-                    std::swap(runs[0], runs[1]);
+                if (runs[1] < runs[0]) std::swap(runs[0], runs[1]);
             } else if (runs.size() > 2) {
                 std::sort(runs.begin(), runs.end());
             }
-            std::int32_t next = 0; // first row of this column not yet added
+            std::int32_t next = 0;  // first row of this column not yet added
             for (const auto& [lo, hi] : runs) {
-                for (std::int32_t j = std::max(lo, next); j <= hi; ++j)
-                    *out++ = Position{i, j};
+                for (std::int32_t j = std::max(lo, next); j <= hi; ++j) *out++ = Position{i, j};
                 next = std::max(next, hi + 1);
             }
         }
@@ -197,17 +186,14 @@ void Player::updateVisible(const RuleOptions& options)
 }
 
 void Player::updateKnowledge(const VisibleFood& visibleFood, const SeenAnts& seenAnts,
-                             const VisiblePortals& visiblePortals)
-{
+                             const VisiblePortals& visiblePortals) {
     // visibleFood and visiblePortals are ordered subsets of visible: one merged walk.
     auto food = visibleFood.begin();
     auto portal = visiblePortals.begin();
     for (const Position c : visible) {
         CellKnowledge& k = knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)];
-        while (food != visibleFood.end() && *food < c)
-            ++food;
-        while (portal != visiblePortals.end() && portal->first < c)
-            ++portal;
+        while (food != visibleFood.end() && *food < c) ++food;
+        while (portal != visiblePortals.end() && portal->first < c) ++portal;
         k.seen = true;
         k.food = food != visibleFood.end() && *food == c;
         k.portal = portal != visiblePortals.end() && portal->first == c;
@@ -221,25 +207,23 @@ void Player::updateKnowledge(const VisibleFood& visibleFood, const SeenAnts& see
     }
 }
 
-bool Player::canStillMove() const
-{
+bool Player::canStillMove() const {
     for (const auto& [id, ant] : ants)
-        if (!ant.dead && ant.movesLeft != 0)
-            return true;
+        if (!ant.dead && ant.movesLeft != 0) return true;
     return false;
 }
 
 // ---------------------------------------------------------------- GameState
 
-GameState::GameState(const RuleOptions& options, GameRandom& random)
-{
+GameState::GameState(const RuleOptions& options, GameRandom& random) {
     players.reserve(static_cast<std::size_t>(std::max(options.players, 0)));
     for (std::int32_t i = 0; i < options.players; ++i) {
         const PlayerId id = makePlayerId(i, options);
         players.emplace_hint(players.end(), id, Player(id, options));
     }
-    const std::size_t portals = std::min({static_cast<std::size_t>(std::max(options.noOfPortals, 0)),
-                                          options.portalLeft.size(), options.portalRight.size()});
+    const std::size_t portals =
+        std::min({static_cast<std::size_t>(std::max(options.noOfPortals, 0)),
+                  options.portalLeft.size(), options.portalRight.size()});
     for (std::size_t i = 0; i < portals; ++i) {
         portalEntries[options.portalLeft[i]] = options.portalRight[i];
         portalExits[options.portalRight[i]] = options.portalLeft[i];
@@ -248,18 +232,14 @@ GameState::GameState(const RuleOptions& options, GameRandom& random)
     placeFood(options.fieldWidth / 2, options, random);
 }
 
-void GameState::placeFood(std::int32_t xOffset, const RuleOptions& options, GameRandom& random)
-{
+void GameState::placeFood(std::int32_t xOffset, const RuleOptions& options, GameRandom& random) {
     const std::int32_t count = options.foodPieces / 2;
     const std::int32_t columns = options.fieldWidth / 2;
     OrderedSet<Position> forbidden;
     for (const auto& ants : options.startPositions)
-        for (const Position p : ants)
-            forbidden.insert(p);
-    for (const Position p : options.portalRight)
-        forbidden.insert(p);
-    for (const Position p : options.portalLeft)
-        forbidden.insert(p);
+        for (const Position p : ants) forbidden.insert(p);
+    for (const Position p : options.portalRight) forbidden.insert(p);
+    for (const Position p : options.portalLeft) forbidden.insert(p);
 
     // Drawing until `count` new cells are found never ends when the half has
     // fewer free cells than that, so count them first.
@@ -267,14 +247,13 @@ void GameState::placeFood(std::int32_t xOffset, const RuleOptions& options, Game
         return p.x >= xOffset && p.x < xOffset + columns && p.y >= 0 && p.y < options.fieldHeight;
     };
     std::int64_t free = std::int64_t{columns} * std::max(options.fieldHeight, 0);
-    for (const Position p : forbidden)
-        free -= inHalf(p) ? 1 : 0;
-    for (const auto& [p, present] : food)
-        free -= inHalf(p) && !forbidden.contains(p) ? 1 : 0;
+    for (const Position p : forbidden) free -= inHalf(p) ? 1 : 0;
+    for (const auto& [p, present] : food) free -= inHalf(p) && !forbidden.contains(p) ? 1 : 0;
     if (count > 0 && free < count) {
         const char* half = xOffset == 0 ? "left" : "right";
-        throw std::logic_error("cannot place " + std::to_string(count) + " food pieces in the " + half +
-                               " half of the field: it has only " + std::to_string(free) + " free cells");
+        throw std::logic_error("cannot place " + std::to_string(count) + " food pieces in the " +
+                               half + " half of the field: it has only " + std::to_string(free) +
+                               " free cells");
     }
 
     std::int32_t placed = 0;
@@ -282,16 +261,13 @@ void GameState::placeFood(std::int32_t xOffset, const RuleOptions& options, Game
         const std::int32_t y = random.uniformInt(0, options.fieldHeight - 1);
         const std::int32_t x = xOffset + random.uniformInt(0, columns - 1);
         const Position p{x, y};
-        if (forbidden.contains(p))
-            continue;
-        if (food.insert_or_assign(p, true).second)
-            ++placed;
+        if (forbidden.contains(p)) continue;
+        if (food.insert_or_assign(p, true).second) ++placed;
     }
 }
 
-MoveOutcome GameState::applyMove(PlayerId playerId, AntId antId, Direction direction, const RuleOptions& options,
-                                 std::int32_t moveNumber)
-{
+MoveOutcome GameState::applyMove(PlayerId playerId, AntId antId, Direction direction,
+                                 const RuleOptions& options, std::int32_t moveNumber) {
     MoveOutcome outcome;
     Player& player = players.at(playerId);
     player.moveAnt(outcome, antId, direction, options);
@@ -299,8 +275,7 @@ MoveOutcome GameState::applyMove(PlayerId playerId, AntId antId, Direction direc
 
     if (!(direction == Direction{0, 0}) || outcome.teleported) {
         const Position p = ant.position();
-        if (auto f = food.find(p); f != food.end())
-            f->second = false;
+        if (auto f = food.find(p); f != food.end()) f->second = false;
         if (!ant.fighting && !ant.dead) {
             if (auto b = battles.find(p); b != battles.end()) {
                 b->second.join(playerId, antId, options);
@@ -310,8 +285,7 @@ MoveOutcome GameState::applyMove(PlayerId playerId, AntId antId, Direction direc
                 std::int32_t largest = 0;
                 PlayerId strongest = -1;
                 for (const auto& [q, other] : players) {
-                    if (q == playerId)
-                        continue;
+                    if (q == playerId) continue;
                     std::int32_t n = 0;
                     for (const auto& [id, enemy] : other.ants)
                         n += (!enemy.dead && enemy.x == p.x && enemy.y == p.y) ? 1 : 0;
@@ -352,12 +326,10 @@ MoveOutcome GameState::applyMove(PlayerId playerId, AntId antId, Direction direc
     // At most one battle is decided per move: the first due one in cell order.
     for (auto b = battles.begin(); b != battles.end(); ++b) {
         const Battle& battle = b->second;
-        if (!battle.decided && battle.endMove > moveNumber)
-            continue;
+        if (!battle.decided && battle.endMove > moveNumber) continue;
         auto [winner, winnerAnts] = battle.winner();
         Player& victor = players.at(winner);
-        for (const AntId id : winnerAnts)
-            victor.ants.at(id).fighting = false;
+        for (const AntId id : winnerAnts) victor.ants.at(id).fighting = false;
         auto losers = battle.losers();
         for (const auto& [loser, ids] : losers) {
             Player& beaten = players.at(loser);
@@ -378,8 +350,7 @@ MoveOutcome GameState::applyMove(PlayerId playerId, AntId antId, Direction direc
     return outcome;
 }
 
-void GameState::shufflePortals(GameRandom& random)
-{
+void GameState::shufflePortals(GameRandom& random) {
     const std::size_t n = portalEntries.size();
     boost::container::small_vector<Position, 16> exits;
     boost::container::small_vector<std::size_t, 16> idx;
@@ -388,7 +359,8 @@ void GameState::shufflePortals(GameRandom& random)
         exits.push_back(exit);
     }
     for (std::size_t j = 2; j < n; ++j) {
-        const auto k = static_cast<std::size_t>(random.uniformInt(0, static_cast<std::int32_t>(j) - 1));
+        const auto k =
+            static_cast<std::size_t>(random.uniformInt(0, static_cast<std::int32_t>(j) - 1));
         std::swap(idx[j], idx[k]);
     }
     // The entries keep their keys, so only their exits are rewritten; the
@@ -404,8 +376,7 @@ void GameState::shufflePortals(GameRandom& random)
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     portalExits.clear();
     for (std::size_t i = 0; i < reverse.size(); ++i) {
-        if (i + 1 < reverse.size() && reverse[i + 1].first == reverse[i].first)
-            continue;
+        if (i + 1 < reverse.size() && reverse[i + 1].first == reverse[i].first) continue;
         portalExits.emplace_hint(portalExits.end(), reverse[i].first, reverse[i].second);
     }
 }
@@ -422,10 +393,9 @@ public:
     // Also writes every visible cell into the player's knowledge as seen now
     // with nothing on it, in the same walk over the cells.
     VisibleColumns(const Player& player, std::vector<std::vector<CellKnowledge>>& knowledge)
-        : visible_(player.visible)
-    {
+        : visible_(player.visible) {
         if (visible_.empty()) {
-            masks_.assign(1, 0); // nothing in view, and contains() may still look
+            masks_.assign(1, 0);  // nothing in view, and contains() may still look
             return;
         }
         first_ = visible_.begin()->x;
@@ -440,8 +410,8 @@ public:
         std::uint64_t mask = 0;
         for (const Position c : visible_) {
             // One 16-byte store; assigning member by member makes four.
-            std::memcpy(&knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)], &unseenNow,
-                        sizeof unseenNow);
+            std::memcpy(&knowledge[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)],
+                        &unseenNow, sizeof unseenNow);
             if (c.x != column) {
                 masks_[static_cast<std::size_t>(column - first_)] = mask;
                 column = c.x;
@@ -458,10 +428,8 @@ public:
     std::int32_t firstColumn() const { return first_; }
     std::int32_t lastColumn() const { return last_; }
 
-    bool contains(Position c) const
-    {
-        if (searched_)
-            return c.x >= first_ && c.x <= last_ && visible_.contains(c);
+    bool contains(Position c) const {
+        if (searched_) return c.x >= first_ && c.x <= last_ && visible_.contains(c);
         // Selects instead of branches: whether a food piece or portal end is in
         // view is different on every call.
         const auto column = static_cast<std::uint32_t>(c.x - first_);
@@ -481,25 +449,20 @@ private:
 
 // updateSightings for a given test of what the player sees.
 template <class Sees>
-void recordSightings(OrderedMap<PlayerId, Player>& players, PlayerId playerId, const RuleOptions& options,
-                     bool firstRound, const Sees& sees)
-{
+void recordSightings(OrderedMap<PlayerId, Player>& players, PlayerId playerId,
+                     const RuleOptions& options, bool firstRound, const Sees& sees) {
     Player& player = players.at(playerId);
     for (const auto& [q, other] : players) {
-        if (q == playerId)
-            continue;
+        if (q == playerId) continue;
         OrderedMap<AntId, SeenAnt>* sightings = nullptr;
         // Ants 0 .. antsPerPlayer - 1 in id order; a player missing one is the
         // map lookup's error, as with at().
         auto next = other.ants.begin();
         for (AntId id = 0; id < options.antsPerPlayer; ++id, ++next) {
-            if (next == other.ants.end() || next->first != id)
-                throwMissingKey();
+            if (next == other.ants.end() || next->first != id) throwMissingKey();
             const Ant& a = next->second;
-            if (!firstRound && !sees(a.position()))
-                continue;
-            if (sightings == nullptr)
-                sightings = &player.seenEnemies[q];
+            if (!firstRound && !sees(a.position())) continue;
+            if (sightings == nullptr) sightings = &player.seenEnemies[q];
             SeenAnt& s = (*sightings)[id];
             s.id = id;
             s.x = a.x;
@@ -514,10 +477,9 @@ void recordSightings(OrderedMap<PlayerId, Player>& players, PlayerId playerId, c
     }
 }
 
-} // namespace
+}  // namespace
 
-void GameState::updateView(PlayerId playerId, const RuleOptions& options, bool firstRound)
-{
+void GameState::updateView(PlayerId playerId, const RuleOptions& options, bool firstRound) {
     Player& player = players.at(playerId);
 
     // This is updateKnowledge(visibleFood, seenAnts, visiblePortals) with the
@@ -531,8 +493,7 @@ void GameState::updateView(PlayerId playerId, const RuleOptions& options, bool f
     // Food is ordered by column: only the columns in view are looked at.
     for (auto f = food.lower_bound(Position{sees.firstColumn(), INT32_MIN});
          f != food.end() && f->first.x <= sees.lastColumn(); ++f)
-        if (f->second && sees.contains(f->first))
-            cell(f->first).food = true;
+        if (f->second && sees.contains(f->first)) cell(f->first).food = true;
     // An end in both maps is read as an entry, as a lookup of the entries first would.
     for (const auto& [c, other] : portalExits)
         if (sees.contains(c)) {
@@ -544,31 +505,30 @@ void GameState::updateView(PlayerId playerId, const RuleOptions& options, bool f
             cell(c).portal = true;
             cell(c).portalExit = other;
         }
-    recordSightings(players, playerId, options, firstRound, [&](Position c) { return sees.contains(c); });
+    recordSightings(players, playerId, options, firstRound,
+                    [&](Position c) { return sees.contains(c); });
 }
 
-void GameState::updateSightings(PlayerId playerId, const RuleOptions& options, bool firstRound)
-{
+void GameState::updateSightings(PlayerId playerId, const RuleOptions& options, bool firstRound) {
     const OrderedSet<Position>& visible = players.at(playerId).visible;
-    recordSightings(players, playerId, options, firstRound, [&](Position c) { return visible.contains(c); });
+    recordSightings(players, playerId, options, firstRound,
+                    [&](Position c) { return visible.contains(c); });
 }
 
-bool GameState::isOver() const
-{
+bool GameState::isOver() const {
     if (std::none_of(food.begin(), food.end(), [](const auto& piece) { return piece.second; }))
         return true;
     for (const auto& [id, player] : players)
-        if (player.canStillMove())
-            return false;
+        if (player.canStillMove()) return false;
     return true;
 }
 
-std::string GameState::firstInconsistency(const RuleOptions& options) const
-{
+std::string GameState::firstInconsistency(const RuleOptions& options) const {
     const std::int32_t w = options.fieldWidth;
     const std::int32_t h = options.fieldHeight;
     if (players.size() != static_cast<std::size_t>(options.players))
-        return "there are " + std::to_string(players.size()) + " players, not " + std::to_string(options.players);
+        return "there are " + std::to_string(players.size()) + " players, not " +
+               std::to_string(options.players);
     std::int32_t scores = 0;
     for (const auto& [pid, player] : players) {
         const std::string who = "player " + std::to_string(pid);
@@ -576,19 +536,21 @@ std::string GameState::firstInconsistency(const RuleOptions& options) const
         if (player.ants.size() != static_cast<std::size_t>(options.antsPerPlayer))
             return who + " has " + std::to_string(player.ants.size()) + " ants";
         if (player.knowledge.size() != static_cast<std::size_t>(h))
-            return who + "'s knowledge grid has " + std::to_string(player.knowledge.size()) + " rows";
+            return who + "'s knowledge grid has " + std::to_string(player.knowledge.size()) +
+                   " rows";
         for (const auto& row : player.knowledge)
             if (row.size() != static_cast<std::size_t>(w))
-                return who + "'s knowledge grid has a row of " + std::to_string(row.size()) + " cells";
+                return who + "'s knowledge grid has a row of " + std::to_string(row.size()) +
+                       " cells";
         for (const auto& [aid, ant] : player.ants) {
             const std::string which = who + " ant " + std::to_string(aid);
             if (!onField(ant.position(), w, h))
                 return which + " is off the field at " + cellText(ant.position());
             if ((ant.killed || ant.leftField) && !ant.dead)
                 return which + " is killed or left the field but is not dead";
-            if (ant.dead && ant.fighting)
-                return which + " is dead but fighting";
-            if (options.movesPerAnt >= 0 && (ant.movesLeft < 0 || ant.movesLeft > options.movesPerAnt))
+            if (ant.dead && ant.fighting) return which + " is dead but fighting";
+            if (options.movesPerAnt >= 0 &&
+                (ant.movesLeft < 0 || ant.movesLeft > options.movesPerAnt))
                 return which + " has " + std::to_string(ant.movesLeft) + " moves left";
             if (ant.fighting) {
                 auto b = battles.find(ant.position());
@@ -603,26 +565,24 @@ std::string GameState::firstInconsistency(const RuleOptions& options) const
         recomputed.updateVisible(options);
         if (recomputed.visible != player.visible)
             return who + "'s visible cells are not those its ants see";
-        if (player.seenEnemies.contains(pid))
-            return who + " has sightings of its own ants";
+        if (player.seenEnemies.contains(pid)) return who + " has sightings of its own ants";
     }
     for (const auto& [cell, battle] : battles) {
         const std::string where = "the battle at " + cellText(cell);
-        if (battle.participants.size() < 2)
-            return where + " has fewer than two sides";
+        if (battle.participants.size() < 2) return where + " has fewer than two sides";
         if (!battle.participants.contains(battle.leader))
             return where + " has a leader without ants in it";
         for (const auto& [pid, ids] : battle.participants) {
             if (ids.size() > battle.participants.at(battle.leader).size())
                 return where + " has a side larger than its leader's";
             auto p = players.find(pid);
-            if (p == players.end())
-                return where + " has an unknown player " + std::to_string(pid);
+            if (p == players.end()) return where + " has an unknown player " + std::to_string(pid);
             for (const AntId id : ids) {
                 auto a = p->second.ants.find(id);
-                if (a == p->second.ants.end() || !a->second.fighting || a->second.position() != cell)
-                    return where + " lists player " + std::to_string(pid) + " ant " + std::to_string(id) +
-                           ", which is not fighting there";
+                if (a == p->second.ants.end() || !a->second.fighting ||
+                    a->second.position() != cell)
+                    return where + " lists player " + std::to_string(pid) + " ant " +
+                           std::to_string(id) + ", which is not fighting there";
             }
         }
     }
@@ -631,22 +591,23 @@ std::string GameState::firstInconsistency(const RuleOptions& options) const
     for (const auto& [entry, exit] : portalEntries) {
         auto back = portalExits.find(exit);
         if (back == portalExits.end() || back->second != entry)
-            return "the portal pair " + cellText(entry) + " -> " + cellText(exit) + " has no mirror";
+            return "the portal pair " + cellText(entry) + " -> " + cellText(exit) +
+                   " has no mirror";
         if (!onField(entry, w, h) || !onField(exit, w, h))
-            return "the portal pair " + cellText(entry) + " -> " + cellText(exit) + " is off the field";
+            return "the portal pair " + cellText(entry) + " -> " + cellText(exit) +
+                   " is off the field";
     }
     std::int32_t eaten = 0;
     for (const auto& [cell, present] : food) {
-        if (!onField(cell, w, h))
-            return "food lies off the field at " + cellText(cell);
+        if (!onField(cell, w, h)) return "food lies off the field at " + cellText(cell);
         if (portalEntries.contains(cell) || portalExits.contains(cell))
             return "food lies on a portal end at " + cellText(cell);
         eaten += present ? 0 : 1;
     }
     if (scores > eaten)
-        return "the scores add up to " + std::to_string(scores) + " but only " + std::to_string(eaten) +
-               " pieces were eaten";
+        return "the scores add up to " + std::to_string(scores) + " but only " +
+               std::to_string(eaten) + " pieces were eaten";
     return {};
 }
 
-} // namespace Veltrix
+}  // namespace Veltrix

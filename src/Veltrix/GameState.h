@@ -30,20 +30,20 @@ void checkPosition(Position p, std::int32_t width, std::int32_t height);
 
 // What one move did. Every move starts from a cleared outcome (Ant::step).
 struct MoveOutcome {
-    bool leftField = false;     // stepped off the field and died
-    bool foodEaten = false;     // the player's score went up by one
-    bool battleStarted = false; // stepped onto exactly one enemy ant
-    bool lostAtOnce = false;    // stepped onto two or more ants of one enemy player
-    bool joinedBattle = false;  // stepped onto a battle under way
-    bool battleDecided = false; // some battle on the field was decided in this move
-    bool exhausted = false;     // used its last move and died
-    bool couldNotMove = false;  // dead, fighting or out of moves: nothing moved
-    bool teleported = false;    // carried through a portal
-    std::int32_t enemyPlayer = -1; // with battleStarted
-    std::int32_t enemyAnt = -1;    // with battleStarted
-    std::int32_t winner = -1;      // with battleDecided
-    OrderedSet<AntId> winnerAnts;               // with battleDecided
-    OrderedMap<PlayerId, OrderedSet<AntId>> losers; // with battleDecided; all now dead
+    bool leftField = false;         // stepped off the field and died
+    bool foodEaten = false;         // the player's score went up by one
+    bool battleStarted = false;     // stepped onto exactly one enemy ant
+    bool lostAtOnce = false;        // stepped onto two or more ants of one enemy player
+    bool joinedBattle = false;      // stepped onto a battle under way
+    bool battleDecided = false;     // some battle on the field was decided in this move
+    bool exhausted = false;         // used its last move and died
+    bool couldNotMove = false;      // dead, fighting or out of moves: nothing moved
+    bool teleported = false;        // carried through a portal
+    std::int32_t enemyPlayer = -1;  // with battleStarted
+    std::int32_t enemyAnt = -1;     // with battleStarted
+    std::int32_t winner = -1;       // with battleDecided
+    OrderedSet<AntId> winnerAnts;   // with battleDecided
+    OrderedMap<PlayerId, OrderedSet<AntId>> losers;  // with battleDecided; all now dead
 };
 
 struct Ant {
@@ -52,8 +52,9 @@ struct Ant {
     std::int32_t movesLeft = 0;
     bool dead = false;
     bool fighting = false;
-    bool killed = false;    // died in a fight (dead is set too)
-    bool leftField = false; // tried to step off (dead is set too); x, y is the cell it tried to leave
+    bool killed = false;  // died in a fight (dead is set too)
+    bool leftField =
+        false;  // tried to step off (dead is set too); x, y is the cell it tried to leave
 
     Position position() const { return {x, y}; }
     // Not dead, not fighting, moves left: a move given to it would move it.
@@ -65,10 +66,10 @@ struct Ant {
 };
 
 struct Battle {
-    std::int32_t endMove = 0; // move number at which the battle is due
-    bool decided = false;     // the leader has all its ants here: due at once
+    std::int32_t endMove = 0;  // move number at which the battle is due
+    bool decided = false;      // the leader has all its ants here: due at once
     OrderedMap<PlayerId, OrderedSet<AntId>> participants;
-    PlayerId leader = 0;      // most ants in the fight; the starter on equal counts
+    PlayerId leader = 0;  // most ants in the fight; the starter on equal counts
 
     void join(PlayerId player, AntId ant, const RuleOptions& options);
     std::pair<PlayerId, OrderedSet<AntId>> winner() const;
@@ -102,16 +103,17 @@ struct SeenAnt {
 // Temporaries of a view refresh, kept inline so a refresh does not allocate.
 using VisibleFood = OrderedSet<Position, boost::container::small_vector<Position, 64>>;
 using VisiblePortals =
-    OrderedMap<Position, Position, boost::container::small_vector<std::pair<Position, Position>, 16>>;
+    OrderedMap<Position, Position,
+               boost::container::small_vector<std::pair<Position, Position>, 16>>;
 // (owner player, the enemy ant's data) in player, then ant id order.
 using SeenAnts = boost::container::small_vector<std::pair<PlayerId, SeenAnt>, 8>;
 
 class Player {
 public:
-    OrderedMap<AntId, Ant> ants;          // all ants, dead ones included, never removed
-    OrderedSet<Position> visible;         // cells the ants see now
-    std::vector<std::vector<CellKnowledge>> knowledge; // [y][x]
-    OrderedMap<PlayerId, OrderedMap<AntId, SeenAnt>> seenEnemies; // last sightings, never removed
+    OrderedMap<AntId, Ant> ants;   // all ants, dead ones included, never removed
+    OrderedSet<Position> visible;  // cells the ants see now
+    std::vector<std::vector<CellKnowledge>> knowledge;             // [y][x]
+    OrderedMap<PlayerId, OrderedMap<AntId, SeenAnt>> seenEnemies;  // last sightings, never removed
     std::int32_t moveCount = 0;
     std::int32_t score = 0;
 
@@ -134,11 +136,11 @@ public:
 
 class GameState {
 public:
-    OrderedMap<Position, bool> food;          // true while present; eaten entries stay, false
+    OrderedMap<Position, bool> food;  // true while present; eaten entries stay, false
     OrderedMap<PlayerId, Player> players;
-    OrderedMap<Position, Battle> battles;      // at most one per cell
-    OrderedMap<Position, Position> portalEntries; // left end -> right end
-    OrderedMap<Position, Position> portalExits;   // right end -> left end
+    OrderedMap<Position, Battle> battles;          // at most one per cell
+    OrderedMap<Position, Position> portalEntries;  // left end -> right end
+    OrderedMap<Position, Position> portalExits;    // right end -> left end
 
     GameState() = default;
     // Set-up of a new game: players, portal pairs as configured, food in both halves.
@@ -149,8 +151,8 @@ public:
     void placeFood(std::int32_t xOffset, const RuleOptions& options, GameRandom& random);
 
     // The rules of one move in their order: step, food, fights, one battle decision.
-    MoveOutcome applyMove(PlayerId player, AntId ant, Direction direction, const RuleOptions& options,
-                          std::int32_t moveNumber);
+    MoveOutcome applyMove(PlayerId player, AntId ant, Direction direction,
+                          const RuleOptions& options, std::int32_t moveNumber);
 
     // Re-pairs the portal ends; the ends stay, only which entry leads where changes.
     void shufflePortals(GameRandom& random);
@@ -172,4 +174,4 @@ public:
     std::string firstInconsistency(const RuleOptions& options) const;
 };
 
-} // namespace Veltrix
+}  // namespace Veltrix

@@ -20,10 +20,10 @@ struct MoveRecord {
 
 class Referee {
 public:
-    RuleOptions options;       // own copy
+    RuleOptions options;  // own copy
     GameState state;
     PlayerId startingPlayer = 0;
-    std::deque<MoveRecord> history; // its length is the number of moves made
+    std::deque<MoveRecord> history;  // its length is the number of moves made
 
     // Set-up (food draws), one portal shuffle, then the starting player's view
     // with every enemy ant shown.
@@ -39,4 +39,4 @@ public:
     MoveOutcome move(PlayerId player, AntId ant, Direction direction, GameRandom& random);
 };
 
-} // namespace Veltrix
+}  // namespace Veltrix

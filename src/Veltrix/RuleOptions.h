@@ -52,4 +52,4 @@ struct RuleOptions {
 PlayerId makePlayerId(std::int32_t i, const RuleOptions& options);
 AntId makeAntId(std::int32_t j, const RuleOptions& options);
 
-} // namespace Veltrix
+}  // namespace Veltrix

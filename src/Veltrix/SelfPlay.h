@@ -14,8 +14,7 @@
 namespace VX3D {
 
 // One opponent's data per player, as the controller keeps one per computer player.
-inline std::vector<AIData> makeOpponents(const Veltrix::RuleOptions& options)
-{
+inline std::vector<AIData> makeOpponents(const Veltrix::RuleOptions& options) {
     return std::vector<AIData>(static_cast<std::size_t>(options.players), AIData(options));
 }
 
@@ -24,25 +23,23 @@ inline std::vector<AIData> makeOpponents(const Veltrix::RuleOptions& options)
 // player; so does a choice whose guard fired (ant -1).
 inline std::pair<Veltrix::AntId, Direction> computerMove(std::vector<AIData>& opponents,
                                                          const Veltrix::Referee& referee,
-                                                         Veltrix::GameRandom& random)
-{
+                                                         Veltrix::GameRandom& random) {
     const Veltrix::PlayerId player = referee.currentPlayer();
-    if (!referee.state.players.at(player).canStillMove())
-        return {0, Direction{0, 0}};
-    auto choice = chooseMove(player, opponents.at(static_cast<std::size_t>(player)), referee, random,
-                             referee.options);
-    if (choice.first < 0)
-        return {0, Direction{0, 0}};
+    if (!referee.state.players.at(player).canStillMove()) return {0, Direction{0, 0}};
+    auto choice = chooseMove(player, opponents.at(static_cast<std::size_t>(player)), referee,
+                             random, referee.options);
+    if (choice.first < 0) return {0, Direction{0, 0}};
     return choice;
 }
 
 // Makes one move the way the controller does: the referee's move, then the
 // mover's own view refreshed.
-inline Veltrix::MoveOutcome makeMove(Veltrix::Referee& referee, Veltrix::PlayerId player, Veltrix::AntId ant,
-                                     Direction direction, Veltrix::GameRandom& random)
-{
+inline Veltrix::MoveOutcome makeMove(Veltrix::Referee& referee, Veltrix::PlayerId player,
+                                     Veltrix::AntId ant, Direction direction,
+                                     Veltrix::GameRandom& random) {
     Veltrix::MoveOutcome outcome = referee.move(player, ant, direction, random);
-    referee.state.updateView(player, referee.options, referee.movesMade() < referee.options.players);
+    referee.state.updateView(player, referee.options,
+                             referee.movesMade() < referee.options.players);
     return outcome;
 }
 
@@ -50,8 +47,8 @@ inline Veltrix::MoveOutcome makeMove(Veltrix::Referee& referee, Veltrix::PlayerI
 // generator until the end-of-game rule holds. onMove(referee, player, ant,
 // direction, outcome) sees every move after it was made.
 template <class OnMove>
-Veltrix::Referee playComputerGame(const Veltrix::RuleOptions& options, Veltrix::GameRandom& random, OnMove&& onMove)
-{
+Veltrix::Referee playComputerGame(const Veltrix::RuleOptions& options, Veltrix::GameRandom& random,
+                                  OnMove&& onMove) {
     Veltrix::Referee referee(0, options, random);
     std::vector<AIData> opponents = makeOpponents(options);
     while (!Veltrix::isGameOver(referee)) {
@@ -63,9 +60,9 @@ Veltrix::Referee playComputerGame(const Veltrix::RuleOptions& options, Veltrix::
     return referee;
 }
 
-inline Veltrix::Referee playComputerGame(const Veltrix::RuleOptions& options, Veltrix::GameRandom& random)
-{
+inline Veltrix::Referee playComputerGame(const Veltrix::RuleOptions& options,
+                                         Veltrix::GameRandom& random) {
     return playComputerGame(options, random, [](const auto&...) {});
 }
 
-} // namespace VX3D
+}  // namespace VX3D

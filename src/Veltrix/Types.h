@@ -30,7 +30,9 @@ struct Position {
     // plain integer compares.
     friend constexpr bool operator==(Position a, Position b) { return a.x == b.x && a.y == b.y; }
     friend constexpr bool operator!=(Position a, Position b) { return !(a == b); }
-    friend constexpr bool operator<(Position a, Position b) { return a.x != b.x ? a.x < b.x : a.y < b.y; }
+    friend constexpr bool operator<(Position a, Position b) {
+        return a.x != b.x ? a.x < b.x : a.y < b.y;
+    }
     friend constexpr bool operator>(Position a, Position b) { return b < a; }
     friend constexpr bool operator<=(Position a, Position b) { return !(b < a); }
     friend constexpr bool operator>=(Position a, Position b) { return !(a < b); }
@@ -44,15 +46,17 @@ struct Direction {
     friend constexpr bool operator==(const Direction&, const Direction&) = default;
 };
 
-constexpr Position operator+(Position p, Direction d) { return {p.x + d.dx, p.y + d.dy}; }
+constexpr Position operator+(Position p, Direction d) {
+    return {p.x + d.dx, p.y + d.dy};
+}
 
 // Raised by every failed key lookup of the engine's maps. The text is fixed here
 // so that it reads the same whatever standard library the game is built with.
 [[noreturn]] void throwMissingKey();
 
 // An ordered map whose at() raises std::out_of_range("invalid map<K, T> key").
-// Storage (an allocator or a sequence type) may be swapped for a small inline vector where a map is a short-lived
-// temporary on a hot path.
+// Storage (an allocator or a sequence type) may be swapped for a small inline vector where a map is
+// a short-lived temporary on a hot path.
 template <class K, class V, class Storage = boost::container::new_allocator<std::pair<K, V>>>
 class OrderedMap : public boost::container::flat_map<K, V, std::less<K>, Storage> {
     using Base = boost::container::flat_map<K, V, std::less<K>, Storage>;
@@ -60,18 +64,14 @@ class OrderedMap : public boost::container::flat_map<K, V, std::less<K>, Storage
 public:
     using Base::Base;
 
-    V& at(const K& key)
-    {
+    V& at(const K& key) {
         auto it = this->find(key);
-        if (it == this->end())
-            throwMissingKey();
+        if (it == this->end()) throwMissingKey();
         return it->second;
     }
-    const V& at(const K& key) const
-    {
+    const V& at(const K& key) const {
         auto it = this->find(key);
-        if (it == this->end())
-            throwMissingKey();
+        if (it == this->end()) throwMissingKey();
         return it->second;
     }
 };
@@ -83,4 +83,4 @@ using OrderedSet = boost::container::flat_set<K, std::less<K>, Storage>;
 using PlayerId = std::int32_t;
 using AntId = std::int32_t;
 
-} // namespace Veltrix
+}  // namespace Veltrix

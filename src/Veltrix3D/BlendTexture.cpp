@@ -21,14 +21,15 @@ BlendPass makeBlendPass(int width, int height) {
 
 }  // namespace
 
-std::shared_ptr<GLutil::TextureHandle> blendTexture(const std::shared_ptr<GLutil::TextureHandle>& texture1,
-                                                    const std::shared_ptr<GLutil::TextureHandle>& texture2,
-                                                    int width, int height) {
+std::shared_ptr<GLutil::TextureHandle> blendTexture(
+    const std::shared_ptr<GLutil::TextureHandle>& texture1,
+    const std::shared_ptr<GLutil::TextureHandle>& texture2, int width, int height) {
     // Made at the first call and kept until the process ends (see shadowblurTexture).
     static BlendPass pass = makeBlendPass(width, height);
     GLUTIL_CHECKPOINT("VX3D::blendTexture");
     pass.program->use();
-    return pass::composite("VX3D::blendTexture", *pass.program, *pass.quad, *pass.target, texture1, texture2);
+    return pass::composite("VX3D::blendTexture", *pass.program, *pass.quad, *pass.target, texture1,
+                           texture2);
 }
 
 }  // namespace VX3D

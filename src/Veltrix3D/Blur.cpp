@@ -11,11 +11,12 @@ Blur::Blur(const char* operation, int width, int height, float factor)
       program_(pass::makeProgram("BlurShader", "Blur")),
       quad_(pass::makeScreenQuad()),
       reduced_(pass::makeColourTarget(static_cast<int>(static_cast<float>(width) / factor),
-                                      static_cast<int>(static_cast<float>(height) / factor), false, false)),
+                                      static_cast<int>(static_cast<float>(height) / factor), false,
+                                      false)),
       full_(pass::makeColourTarget(width, height, false, false)) {}
 
-std::shared_ptr<GLutil::TextureHandle> Blur::operator()(const std::shared_ptr<GLutil::TextureHandle>& texture,
-                                                        int width, int height, float factor) {
+std::shared_ptr<GLutil::TextureHandle> Blur::operator()(
+    const std::shared_ptr<GLutil::TextureHandle>& texture, int width, int height, float factor) {
     GLUTIL_CHECKPOINT(operation_);
     pass::QuadStates states;
     program_->use();
@@ -48,14 +49,14 @@ std::shared_ptr<GLutil::TextureHandle> Blur::operator()(const std::shared_ptr<GL
 // process ends. Made inside the static's initialisation (as drawTextureOnScreen's pass), so a
 // failing shader file leaves it unmade and the next call raises the error again.
 
-std::shared_ptr<GLutil::TextureHandle> shadowblurTexture(const std::shared_ptr<GLutil::TextureHandle>& texture,
-                                                         int width, int height, float factor) {
+std::shared_ptr<GLutil::TextureHandle> shadowblurTexture(
+    const std::shared_ptr<GLutil::TextureHandle>& texture, int width, int height, float factor) {
     static Blur blur("VX3D::shadowblurTexture", width, height, factor);
     return blur(texture, width, height, factor);
 }
 
-std::shared_ptr<GLutil::TextureHandle> glowblurTexture(const std::shared_ptr<GLutil::TextureHandle>& texture,
-                                                       int width, int height, float factor) {
+std::shared_ptr<GLutil::TextureHandle> glowblurTexture(
+    const std::shared_ptr<GLutil::TextureHandle>& texture, int width, int height, float factor) {
     static Blur blur("VX3D::glowblurTexture", width, height, factor);
     return blur(texture, width, height, factor);
 }

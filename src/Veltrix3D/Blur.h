@@ -21,8 +21,8 @@ public:
     // trunc(height / factor), B width × height.
     Blur(const char* operation, int width, int height, float factor);
 
-    std::shared_ptr<GLutil::TextureHandle> operator()(const std::shared_ptr<GLutil::TextureHandle>& texture,
-                                                      int width, int height, float factor);
+    std::shared_ptr<GLutil::TextureHandle> operator()(
+        const std::shared_ptr<GLutil::TextureHandle>& texture, int width, int height, float factor);
 
     const GLutil::FBO& reducedTarget() const { return *reduced_; }
     const GLutil::FBO& fullTarget() const { return *full_; }

@@ -18,7 +18,8 @@ std::unique_ptr<GLutil::DrawableVAO> makeScreenQuad() {
     return quad;
 }
 
-std::shared_ptr<GLutil::ShaderProgram> makeProgram(const std::string& name, const std::string& file) {
+std::shared_ptr<GLutil::ShaderProgram> makeProgram(const std::string& name,
+                                                   const std::string& file) {
     auto program = std::make_shared<GLutil::ShaderProgram>(name);
     program->attatch(GLutil::ShaderStore::getShader("Shader/" + file + ".vert"));
     program->attatch(GLutil::ShaderStore::getShader("Shader/" + file + ".frag"));
@@ -51,7 +52,9 @@ void bindTexture(int unit, const std::shared_ptr<GLutil::TextureHandle>& texture
 }
 
 QuadStates::QuadStates()
-    : blend_(RenderState::blendEnabled), cullFace_(RenderState::cullFaceEnabled), depthTest_(RenderState::depthTestEnabled) {
+    : blend_(RenderState::blendEnabled),
+      cullFace_(RenderState::cullFaceEnabled),
+      depthTest_(RenderState::depthTestEnabled) {
     RenderState::setBlend(false);
     RenderState::setCullFace(false);
     RenderState::setDepthTest(false);
@@ -63,10 +66,10 @@ QuadStates::~QuadStates() {
     RenderState::setDepthTest(depthTest_);
 }
 
-std::shared_ptr<GLutil::TextureHandle> composite(const char* operation, GLutil::ShaderProgram& program,
-                                                 const GLutil::DrawableVAO& quad, GLutil::FBO& target,
-                                                 const std::shared_ptr<GLutil::TextureHandle>& texture1,
-                                                 const std::shared_ptr<GLutil::TextureHandle>& texture2) {
+std::shared_ptr<GLutil::TextureHandle> composite(
+    const char* operation, GLutil::ShaderProgram& program, const GLutil::DrawableVAO& quad,
+    GLutil::FBO& target, const std::shared_ptr<GLutil::TextureHandle>& texture1,
+    const std::shared_ptr<GLutil::TextureHandle>& texture2) {
     bindTexture(0, texture1);
     glUniform1i(program.uniformLocation("tex1"), 0);
     bindTexture(1, texture2);

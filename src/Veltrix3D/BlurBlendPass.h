@@ -19,7 +19,8 @@ std::unique_ptr<GLutil::DrawableVAO> makeScreenQuad();
 
 // The program `name` from "Shader/<file>.vert" and "Shader/<file>.frag", with "vertex" at
 // slot 0 and "uv" at slot 1: linked, validated, used once and left unused.
-std::shared_ptr<GLutil::ShaderProgram> makeProgram(const std::string& name, const std::string& file);
+std::shared_ptr<GLutil::ShaderProgram> makeProgram(const std::string& name,
+                                                   const std::string& file);
 
 // A width × height target with one GL_RGBA8 colour texture at attachment 0, and with
 // withDepth a depth buffer attached after it.
@@ -51,9 +52,9 @@ private:
 // Draws texture1 ("tex1", unit 0) and texture2 ("tex2bw", unit 1) through the program, which
 // the caller has in use, into the target; finishes the target (its mipmaps when it has them),
 // unbinds both units and unuses the program. Returns the target's texture.
-std::shared_ptr<GLutil::TextureHandle> composite(const char* operation, GLutil::ShaderProgram& program,
-                                                 const GLutil::DrawableVAO& quad, GLutil::FBO& target,
-                                                 const std::shared_ptr<GLutil::TextureHandle>& texture1,
-                                                 const std::shared_ptr<GLutil::TextureHandle>& texture2);
+std::shared_ptr<GLutil::TextureHandle> composite(
+    const char* operation, GLutil::ShaderProgram& program, const GLutil::DrawableVAO& quad,
+    GLutil::FBO& target, const std::shared_ptr<GLutil::TextureHandle>& texture1,
+    const std::shared_ptr<GLutil::TextureHandle>& texture2);
 
 }  // namespace VX3D::pass

@@ -45,15 +45,15 @@ ClientOptions readClientOptions(const std::string& fileName) {
 ClientOptions readClientOptions(std::istream& file, const std::string& fileName) {
     ClientOptions options;
     po::options_description group("Veltrix Game Options");
-    group.add_options()
-        ("width", po::value<int>(&options.width)->default_value(640), "resolution width")
-        ("height", po::value<int>(&options.height)->default_value(480), "resolution height")
-        ("fullscreen", po::value<bool>(&options.fullscreen)->default_value(false), "fullscreen mode")
-        ("aiopponent", po::value<bool>(&options.aiopponent)->default_value(true),
-         "use ai opponent as 2nd player")
-        ("seed", po::value<int>(&options.seed)->default_value(42), "seed for game")
-        ("envTessLevel", po::value<int>(&options.envTessLevel)->default_value(0),
-         "tessLevel for environment");
+    group.add_options()("width", po::value<int>(&options.width)->default_value(640),
+                        "resolution width")(
+        "height", po::value<int>(&options.height)->default_value(480), "resolution height")(
+        "fullscreen", po::value<bool>(&options.fullscreen)->default_value(false),
+        "fullscreen mode")("aiopponent", po::value<bool>(&options.aiopponent)->default_value(true),
+                           "use ai opponent as 2nd player")(
+        "seed", po::value<int>(&options.seed)->default_value(42), "seed for game")(
+        "envTessLevel", po::value<int>(&options.envTessLevel)->default_value(0),
+        "tessLevel for environment");
 
     po::variables_map values;
     std::istringstream text(withoutPlaceholders(file));

@@ -5,12 +5,18 @@
 
 namespace VX3D {
 
-const std::array<GLenum, 6> RenderState::minFilters = {
-    GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR_MIPMAP_NEAREST, GL_NEAREST_MIPMAP_LINEAR,
-    GL_NEAREST_MIPMAP_NEAREST, GL_LINEAR, GL_NEAREST};
-const std::array<std::string, 6> RenderState::minFilterNames = {
-    "GL_LINEAR_MIPMAP_LINEAR", "GL_LINEAR_MIPMAP_NEAREST", "GL_NEAREST_MIPMAP_LINEAR",
-    "GL_NEAREST_MIPMAP_NEAREST", "GL_LINEAR", "GL_NEAREST"};
+const std::array<GLenum, 6> RenderState::minFilters = {GL_LINEAR_MIPMAP_LINEAR,
+                                                       GL_LINEAR_MIPMAP_NEAREST,
+                                                       GL_NEAREST_MIPMAP_LINEAR,
+                                                       GL_NEAREST_MIPMAP_NEAREST,
+                                                       GL_LINEAR,
+                                                       GL_NEAREST};
+const std::array<std::string, 6> RenderState::minFilterNames = {"GL_LINEAR_MIPMAP_LINEAR",
+                                                                "GL_LINEAR_MIPMAP_NEAREST",
+                                                                "GL_NEAREST_MIPMAP_LINEAR",
+                                                                "GL_NEAREST_MIPMAP_NEAREST",
+                                                                "GL_LINEAR",
+                                                                "GL_NEAREST"};
 const std::array<GLenum, 2> RenderState::magFilters = {GL_LINEAR, GL_NEAREST};
 const std::array<std::string, 2> RenderState::magFilterNames = {"GL_LINEAR", "GL_NEAREST"};
 const std::array<float, 2> RenderState::tessLevels = {30.0f, 15.0f};
@@ -18,7 +24,9 @@ const std::array<float, 2> RenderState::tessAttenuations = {0.2f, 1.0f};
 
 namespace {
 
-const char* onOff(bool value) { return value ? "on" : "off"; }
+const char* onOff(bool value) {
+    return value ? "on" : "off";
+}
 
 // Flips a setting and prints prefix + its new state.
 void flip(bool& setting, const char* prefix) {
@@ -61,9 +69,9 @@ void RenderState::registerDebugKeys(InputManager& inputManager) {
     };
     for (std::size_t i = 0; i < keyRegistrations_.size(); ++i) {
         const DebugKey& key = keys[i];
-        auto token = inputManager.registerKeyAction(InputManager::pressAction, key.code,
-                                                    [this, action = key.action] { (this->*action)(); },
-                                                    key.description);
+        auto token = inputManager.registerKeyAction(
+            InputManager::pressAction, key.code, [this, action = key.action] { (this->*action)(); },
+            key.description);
         keyRegistrations_[i] = KeyActionRegistration(&inputManager, std::move(token));
     }
 }
@@ -75,11 +83,17 @@ void RenderState::setWireframe(bool value) {
     graphics.polygonMode(GL_FRONT_AND_BACK, value ? GL_LINE : GL_FILL);
 }
 
-void RenderState::toggleWireframe() { setWireframe(!wireframe); }
+void RenderState::toggleWireframe() {
+    setWireframe(!wireframe);
+}
 
-void RenderState::toggleBoundingBoxes() { flip(boundingBoxes, "Boundingbox Mode turned "); }
+void RenderState::toggleBoundingBoxes() {
+    flip(boundingBoxes, "Boundingbox Mode turned ");
+}
 
-void RenderState::toggleTessellation() { flip(tessellation, "Tesselation turned "); }
+void RenderState::toggleTessellation() {
+    flip(tessellation, "Tesselation turned ");
+}
 
 void RenderState::switchTessLevel() {
     const float entry = tessLevels[advance<tessLevels.size()>(tessLevelIndex)];
@@ -95,7 +109,9 @@ void RenderState::switchTessAttenuation() {
     std::cout << "TesselationAttenuation switched to " << entry << std::endl;
 }
 
-void RenderState::toggleFog() { flip(fog, "Fog turned "); }
+void RenderState::toggleFog() {
+    flip(fog, "Fog turned ");
+}
 
 void RenderState::switchMinFilter() {
     const std::size_t position = advance<minFilters.size()>(minFilterIndex);
@@ -115,9 +131,13 @@ void RenderState::switchMagFilter() {
     std::cout << "MagFilter switched to " << magFilterNames[position] << " Mode." << std::endl;
 }
 
-void RenderState::toggleFrustumCulling() { flip(frustumCulling, "Frustrum Culling turned "); }
+void RenderState::toggleFrustumCulling() {
+    flip(frustumCulling, "Frustrum Culling turned ");
+}
 
-void RenderState::toggleShowFPS() { flip(showFPS, "FPS drawing turned "); }
+void RenderState::toggleShowFPS() {
+    flip(showFPS, "FPS drawing turned ");
+}
 
 void RenderState::toggleVertexArrayDebug() {
     flip(vertexArrayDebug, "Vertex Array drawing turned ");
@@ -129,14 +149,20 @@ void RenderState::toggleTransparency() {
     // blending reaches the graphics library again.
     if (transparency != blendEnabled) {
         blendEnabled = transparency;
-        if (transparency) graphics.enable(GL_BLEND);
-        else graphics.disable(GL_BLEND);
+        if (transparency)
+            graphics.enable(GL_BLEND);
+        else
+            graphics.disable(GL_BLEND);
     }
 }
 
-void RenderState::toggleShowHelp() { flip(showHelp, "Using Help Display: "); }
+void RenderState::toggleShowHelp() {
+    flip(showHelp, "Using Help Display: ");
+}
 
-void RenderState::toggleCheatView() { flip(cheatView, "Cheat view turned "); }
+void RenderState::toggleCheatView() {
+    flip(cheatView, "Cheat view turned ");
+}
 
 void RenderState::toggleInvertCameraVertical() {
     flip(invertCameraVertical, "Cam vertical inversion turned ");

@@ -22,16 +22,17 @@ OverblendPass makeOverblendPass(int width, int height) {
 
 }  // namespace
 
-std::shared_ptr<GLutil::TextureHandle> overblendTexture(const std::shared_ptr<GLutil::TextureHandle>& texture1,
-                                                        const std::shared_ptr<GLutil::TextureHandle>& texture2,
-                                                        int width, int height, float distanceRatio) {
+std::shared_ptr<GLutil::TextureHandle> overblendTexture(
+    const std::shared_ptr<GLutil::TextureHandle>& texture1,
+    const std::shared_ptr<GLutil::TextureHandle>& texture2, int width, int height,
+    float distanceRatio) {
     // Made at the first call and kept until the process ends (see shadowblurTexture).
     static OverblendPass pass = makeOverblendPass(width, height);
     GLUTIL_CHECKPOINT("VX3D::overblendTexture");
     pass.program->use();
     glUniform1f(pass.program->uniformLocation("distanceRatio"), distanceRatio);
-    return pass::composite("VX3D::overblendTexture", *pass.program, *pass.quad, *pass.target, texture1,
-                           texture2);
+    return pass::composite("VX3D::overblendTexture", *pass.program, *pass.quad, *pass.target,
+                           texture1, texture2);
 }
 
 }  // namespace VX3D

@@ -16,22 +16,23 @@ void drawTextureOnScreen(const std::shared_ptr<GLutil::TextureHandle>& texture);
 // factor, then along y at full size, samples one reduced texel apart. The reduced target keeps
 // the size of the first call; later factors change only the step. The shadow mask and the
 // selection glow each have their own instance ("BlurShader" programs and targets).
-std::shared_ptr<GLutil::TextureHandle> shadowblurTexture(const std::shared_ptr<GLutil::TextureHandle>& texture,
-                                                         int width, int height, float factor);
-std::shared_ptr<GLutil::TextureHandle> glowblurTexture(const std::shared_ptr<GLutil::TextureHandle>& texture,
-                                                       int width, int height, float factor);
+std::shared_ptr<GLutil::TextureHandle> shadowblurTexture(
+    const std::shared_ptr<GLutil::TextureHandle>& texture, int width, int height, float factor);
+std::shared_ptr<GLutil::TextureHandle> glowblurTexture(
+    const std::shared_ptr<GLutil::TextureHandle>& texture, int width, int height, float factor);
 
 // The scene colour (texture1) darkened where the blurred shadow mask (texture2: white lit,
 // black in shadow) says, with "BlendTextureShader", into a target with mipmaps.
-std::shared_ptr<GLutil::TextureHandle> blendTexture(const std::shared_ptr<GLutil::TextureHandle>& texture1,
-                                                    const std::shared_ptr<GLutil::TextureHandle>& texture2,
-                                                    int width, int height);
+std::shared_ptr<GLutil::TextureHandle> blendTexture(
+    const std::shared_ptr<GLutil::TextureHandle>& texture1,
+    const std::shared_ptr<GLutil::TextureHandle>& texture2, int width, int height);
 
 // The composite (texture1) with the blurred glow of the selected ant (texture2, its colour on
 // black) laid over it as a halo, stronger the farther the ant (distanceRatio: distance / 30),
 // with "OverblendTextureShader".
-std::shared_ptr<GLutil::TextureHandle> overblendTexture(const std::shared_ptr<GLutil::TextureHandle>& texture1,
-                                                        const std::shared_ptr<GLutil::TextureHandle>& texture2,
-                                                        int width, int height, float distanceRatio);
+std::shared_ptr<GLutil::TextureHandle> overblendTexture(
+    const std::shared_ptr<GLutil::TextureHandle>& texture1,
+    const std::shared_ptr<GLutil::TextureHandle>& texture2, int width, int height,
+    float distanceRatio);
 
 }  // namespace VX3D

@@ -4,8 +4,8 @@
 
 namespace VX3D {
 
-void renderFrame(Game& game, const FrameClock& clock, GLutil::FBO& shadowTarget, GLutil::FBO& sceneTarget,
-                 int width, int height) {
+void renderFrame(Game& game, const FrameClock& clock, GLutil::FBO& shadowTarget,
+                 GLutil::FBO& sceneTarget, int width, int height) {
     renderSequence(game, clock, shadowTarget, sceneTarget, width, height);
 }
 

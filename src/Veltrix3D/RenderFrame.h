@@ -41,7 +41,8 @@ inline void stageDone(FrameStage stage) {
 // The target the selected ant is drawn into for its glow: window-sized, with mipmaps (the
 // reduced blur reads it through them), made at the first frame with a selection and kept.
 inline GLutil::FBO& glowTarget(int width, int height) {
-    static const std::unique_ptr<GLutil::FBO> target = pass::makeColourTarget(width, height, true, false);
+    static const std::unique_ptr<GLutil::FBO> target =
+        pass::makeColourTarget(width, height, true, false);
     return *target;
 }
 
@@ -72,7 +73,8 @@ void renderSequence(Controller& game, const FrameClock& clock, GLutil::FBO& shad
     // the clear, so that all three are cleared from the very first frame on.
     glViewport(0, 0, width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, sceneTarget.id());
-    static constexpr GLenum sceneBuffers[] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+    static constexpr GLenum sceneBuffers[] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1,
+                                              GL_COLOR_ATTACHMENT2};
     glDrawBuffers(3, sceneBuffers);
     GLutil::FBO::checkStatus();
     glViewport(0, 0, sceneTarget.width(), sceneTarget.height());
@@ -106,7 +108,8 @@ void renderSequence(Controller& game, const FrameClock& clock, GLutil::FBO& shad
 
     // The last pass leaves the window bound with the window-sized viewport.
     const auto composite = blendTexture(sceneTarget.getTexture(0), shadowMask, width, height);
-    const auto result = glow ? overblendTexture(composite, glow, width, height, distanceRatio) : composite;
+    const auto result =
+        glow ? overblendTexture(composite, glow, width, height, distanceRatio) : composite;
     {
         pass::QuadStates states;
         drawTextureOnScreen(result);
@@ -117,7 +120,7 @@ void renderSequence(Controller& game, const FrameClock& clock, GLutil::FBO& shad
 }
 
 // The frame body of the game, while the game is not over.
-void renderFrame(Game& game, const FrameClock& clock, GLutil::FBO& shadowTarget, GLutil::FBO& sceneTarget,
-                 int width, int height);
+void renderFrame(Game& game, const FrameClock& clock, GLutil::FBO& shadowTarget,
+                 GLutil::FBO& sceneTarget, int width, int height);
 
 }  // namespace VX3D

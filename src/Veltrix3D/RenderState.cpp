@@ -22,8 +22,10 @@ RenderStateGraphics RenderStateGraphics::openGL() {
 namespace {
 
 void setCapability(GLenum capability, bool enabled) {
-    if (enabled) RenderState::graphics.enable(capability);
-    else RenderState::graphics.disable(capability);
+    if (enabled)
+        RenderState::graphics.enable(capability);
+    else
+        RenderState::graphics.disable(capability);
 }
 
 }  // namespace

@@ -49,9 +49,9 @@ void createInteraction(Session& s) {
 }
 
 void createGame(Session& s) {
-    s.game = std::make_shared<Game>(s.input.get(), &*s.sound, &*s.text, &*s.sun, &*s.environment, &*s.skybox,
-                                    &*s.fog, &*s.clock, s.projection, &*s.random, s.options.aiopponent,
-                                    s.rules->movesPerAnt, s.rulesFile);
+    s.game = std::make_shared<Game>(s.input.get(), &*s.sound, &*s.text, &*s.sun, &*s.environment,
+                                    &*s.skybox, &*s.fog, &*s.clock, s.projection, &*s.random,
+                                    s.options.aiopponent, s.rules->movesPerAnt, s.rulesFile);
 }
 
 void releaseInteraction(Session& s) {
@@ -66,7 +66,8 @@ void createTargets(Session& s) {
     s.shadowTarget->attatchTexture(GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_DEPTH_ATTACHMENT);
     s.sceneTarget.emplace(s.options.width, s.options.height, true);
     s.sceneTarget->attatchDepthBuffer();
-    for (const GLenum attachment : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2})
+    for (const GLenum attachment :
+         {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2})
         s.sceneTarget->attatchTexture(GL_RGBA8, GL_RGBA, attachment);
 }
 
@@ -76,7 +77,8 @@ void saveRequestedScreenshot(Session& s) {
     if (!s.screenshotRequested) return;
     s.screenshotRequested = false;
     try {
-        std::cout << "Screenshot saved to " << saveScreenshot(s.options.width, s.options.height) << std::endl;
+        std::cout << "Screenshot saved to " << saveScreenshot(s.options.width, s.options.height)
+                  << std::endl;
     } catch (const std::exception& e) {
         std::cerr << "WARNING: " << e.what() << std::endl;
     }
@@ -101,15 +103,21 @@ const GLutil::Texture& endSplash(const Session& s, int balance) {
 
 // ---- primitive counter ----
 
-PrimitiveCounter::PrimitiveCounter() { glGenQueries(1, &query_); }
+PrimitiveCounter::PrimitiveCounter() {
+    glGenQueries(1, &query_);
+}
 
-PrimitiveCounter::~PrimitiveCounter() { glDeleteQueries(1, &query_); }
+PrimitiveCounter::~PrimitiveCounter() {
+    glDeleteQueries(1, &query_);
+}
 
 void PrimitiveCounter::readPrevious() {
     if (counted_) glGetQueryObjectuiv(query_, GL_QUERY_RESULT, &count_);
 }
 
-void PrimitiveCounter::begin() { glBeginQuery(GL_PRIMITIVES_GENERATED, query_); }
+void PrimitiveCounter::begin() {
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query_);
+}
 
 void PrimitiveCounter::end() {
     glEndQuery(GL_PRIMITIVES_GENERATED);
@@ -119,7 +127,8 @@ void PrimitiveCounter::end() {
 // ---- start-up ----
 
 void openWindow(const ClientOptions& options) {
-    if (window::initialise()) window::openWindow({options.width, options.height, options.fullscreen});
+    if (window::initialise())
+        window::openWindow({options.width, options.height, options.fullscreen});
     if (window::isInitialised() && window::isOpen()) {
         window::setCloseCallback([] {
             requestClose();
@@ -181,7 +190,8 @@ void drawScreen(Session& s) {
     if (s.game->gameOverShown)
         drawTextureOnScreen(endSplash(s, s.game->sun()->balance).handle());
     else
-        renderFrame(*s.game, *s.clock, *s.shadowTarget, *s.sceneTarget, s.options.width, s.options.height);
+        renderFrame(*s.game, *s.clock, *s.shadowTarget, *s.sceneTarget, s.options.width,
+                    s.options.height);
 }
 
 void newGame(Session& s) {
@@ -217,8 +227,8 @@ void runFrame(Session& s) {
 }
 
 bool endRequested() {
-    const bool escape = window::isInitialised() && window::isOpen() &&
-                        window::keyPressed(window::key::escape);
+    const bool escape =
+        window::isInitialised() && window::isOpen() && window::keyPressed(window::key::escape);
     return escape || closeRequested || stopSignal != 0;
 }
 
@@ -228,7 +238,9 @@ void runLoop(Session& s) {
     } while (!endRequested());
 }
 
-void requestClose() { closeRequested = true; }
+void requestClose() {
+    closeRequested = true;
+}
 
 void installStopSignals() {
     std::signal(SIGINT, onStopSignal);

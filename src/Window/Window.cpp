@@ -108,9 +108,11 @@ bool isPrintable(int glfwKey) {
 void fillLayoutKeys() {
     layoutKeys = glfwKeysByCode();
     for (int glfwKey = 0; glfwKey <= GLFW_KEY_LAST; ++glfwKey)
-        if (isPrintable(glfwKey)) layoutKeys[static_cast<std::size_t>(codeForGlfwKey(glfwKey))] = -1;
+        if (isPrintable(glfwKey))
+            layoutKeys[static_cast<std::size_t>(codeForGlfwKey(glfwKey))] = -1;
     for (int glfwKey = 0; glfwKey <= GLFW_KEY_LAST; ++glfwKey)
-        if (isPrintable(glfwKey)) layoutKeys[static_cast<std::size_t>(codeForKey(glfwKey, 0))] = glfwKey;
+        if (isPrintable(glfwKey))
+            layoutKeys[static_cast<std::size_t>(codeForKey(glfwKey, 0))] = glfwKey;
     layoutKeysFilled = true;
 }
 
@@ -152,16 +154,26 @@ int codeForGlfwKey(int glfwKey) {
     if (glfwKey >= GLFW_KEY_SPACE && glfwKey <= GLFW_KEY_WORLD_2) {
         // Only the keys GLFW 3 names; the gaps between them are no keys.
         switch (glfwKey) {
-        case GLFW_KEY_SPACE: case GLFW_KEY_APOSTROPHE: case GLFW_KEY_COMMA: case GLFW_KEY_MINUS:
-        case GLFW_KEY_PERIOD: case GLFW_KEY_SLASH: case GLFW_KEY_SEMICOLON: case GLFW_KEY_EQUAL:
-        case GLFW_KEY_LEFT_BRACKET: case GLFW_KEY_BACKSLASH: case GLFW_KEY_RIGHT_BRACKET:
-        case GLFW_KEY_GRAVE_ACCENT: case GLFW_KEY_WORLD_1: case GLFW_KEY_WORLD_2:
-            return glfwKey;
-        default:
-            if ((glfwKey >= GLFW_KEY_0 && glfwKey <= GLFW_KEY_9) ||
-                (glfwKey >= GLFW_KEY_A && glfwKey <= GLFW_KEY_Z))
+            case GLFW_KEY_SPACE:
+            case GLFW_KEY_APOSTROPHE:
+            case GLFW_KEY_COMMA:
+            case GLFW_KEY_MINUS:
+            case GLFW_KEY_PERIOD:
+            case GLFW_KEY_SLASH:
+            case GLFW_KEY_SEMICOLON:
+            case GLFW_KEY_EQUAL:
+            case GLFW_KEY_LEFT_BRACKET:
+            case GLFW_KEY_BACKSLASH:
+            case GLFW_KEY_RIGHT_BRACKET:
+            case GLFW_KEY_GRAVE_ACCENT:
+            case GLFW_KEY_WORLD_1:
+            case GLFW_KEY_WORLD_2:
                 return glfwKey;
-            return -1;
+            default:
+                if ((glfwKey >= GLFW_KEY_0 && glfwKey <= GLFW_KEY_9) ||
+                    (glfwKey >= GLFW_KEY_A && glfwKey <= GLFW_KEY_Z))
+                    return glfwKey;
+                return -1;
         }
     }
     if (glfwKey >= GLFW_KEY_F1 && glfwKey <= GLFW_KEY_F25) return key::f1 + (glfwKey - GLFW_KEY_F1);
@@ -183,7 +195,8 @@ int codeForKeyName(const char* name) {
     int character = -1;
     if (bytes[0] >= 0x21 && bytes[0] < 0x7f && bytes[1] == 0) {
         character = bytes[0];
-    } else if ((bytes[0] == 0xc2 || bytes[0] == 0xc3) && (bytes[1] & 0xc0) == 0x80 && bytes[2] == 0) {
+    } else if ((bytes[0] == 0xc2 || bytes[0] == 0xc3) && (bytes[1] & 0xc0) == 0x80 &&
+               bytes[2] == 0) {
         // Two-byte UTF-8 below U+0100; control characters U+0080..U+009F have no key.
         character = ((bytes[0] & 0x1f) << 6) | (bytes[1] & 0x3f);
         if (character < 0xa0) return -1;
@@ -211,7 +224,9 @@ bool initialise() {
     return initialised;
 }
 
-bool isInitialised() { return initialised; }
+bool isInitialised() {
+    return initialised;
+}
 
 bool openWindow(const WindowSettings& settings) {
     if (!initialised || theWindow != nullptr) return false;
@@ -235,21 +250,29 @@ bool openWindow(const WindowSettings& settings) {
     return true;
 }
 
-bool isOpen() { return theWindow != nullptr; }
+bool isOpen() {
+    return theWindow != nullptr;
+}
 
 void setTitle(const std::string& title) {
     if (theWindow != nullptr) glfwSetWindowTitle(theWindow, title.c_str());
 }
 
-void setCloseCallback(CloseCallback callback) { closeCallback = std::move(callback); }
+void setCloseCallback(CloseCallback callback) {
+    closeCallback = std::move(callback);
+}
 
 void enableMouseCursor() {
     if (theWindow != nullptr) glfwSetInputMode(theWindow, GLFW_CURSOR, GLFW_CURSOR_NORMAL);
 }
 
-void setKeyCallback(KeyCallback callback) { keyCallback = callback; }
+void setKeyCallback(KeyCallback callback) {
+    keyCallback = callback;
+}
 
-void setMouseButtonCallback(KeyCallback callback) { mouseButtonCallback = callback; }
+void setMouseButtonCallback(KeyCallback callback) {
+    mouseButtonCallback = callback;
+}
 
 void setMousePositionCallback(PositionCallback callback) {
     positionCallback = callback;
@@ -284,7 +307,9 @@ void pollEvents() {
     raisePending();
 }
 
-double time() { return initialised ? glfwGetTime() : 0.0; }
+double time() {
+    return initialised ? glfwGetTime() : 0.0;
+}
 
 int width() {
     int w = 0;
@@ -298,7 +323,9 @@ int height() {
     return h;
 }
 
-GLFWwindow* handle() { return theWindow; }
+GLFWwindow* handle() {
+    return theWindow;
+}
 
 void terminate() {
     if (theWindow != nullptr) glfwDestroyWindow(theWindow);

@@ -57,7 +57,8 @@ protected:
         VX3D::RenderState::invertCameraVertical = false;
     }
     // Runs frames of 1/60 s with the same input.
-    static void run(Camera& c, int frames, const Camera::KeyDown& keys, glm::ivec2 mouse = {0, 0}, bool right = false) {
+    static void run(Camera& c, int frames, const Camera::KeyDown& keys, glm::ivec2 mouse = {0, 0},
+                    bool right = false) {
         FrameClock clock(100.0);
         for (int i = 0; i < frames; ++i) {
             clock.update(clock.current + frame);
@@ -133,7 +134,8 @@ TEST_F(CameraTest, EyeNeverBelowTheHeightFloor) {
     EXPECT_EQ(c.eye.y, 0.42f);
     c.placeAt({1.0f, -3.0f, 1.0f});
     EXPECT_EQ(c.eye.y, 0.42f);
-    EXPECT_NEAR((c.view * glm::vec4(1.0f, 0.42f, 1.0f, 1.0f)).z, 0.0f, 1e-5f) << "the view sits at the lifted eye";
+    EXPECT_NEAR((c.view * glm::vec4(1.0f, 0.42f, 1.0f, 1.0f)).z, 0.0f, 1e-5f)
+        << "the view sits at the lifted eye";
 }
 
 TEST_F(CameraTest, Inversions_TurnTheOtherWay) {
@@ -143,7 +145,8 @@ TEST_F(CameraTest, Inversions_TurnTheOtherWay) {
         Camera::KeyDown keys;
         glm::ivec2 mouse;
     };
-    const Turn horizontalTurns[] = {{holding({'A'}), {0, 0}}, {holding({'D'}), {0, 0}}, {nothing, {7, 0}}};
+    const Turn horizontalTurns[] = {
+        {holding({'A'}), {0, 0}}, {holding({'D'}), {0, 0}}, {nothing, {7, 0}}};
     for (const Turn& turn : horizontalTurns) {
         float change[2];
         for (int inverted = 0; inverted < 2; ++inverted) {
@@ -157,7 +160,8 @@ TEST_F(CameraTest, Inversions_TurnTheOtherWay) {
         EXPECT_NEAR(change[1], -change[0], 1e-2f);
     }
     VX3D::RenderState::invertCameraHorizontal = false;
-    const Turn verticalTurns[] = {{holding({' '}), {0, 0}}, {holding({287}), {0, 0}}, {nothing, {0, -1}}};
+    const Turn verticalTurns[] = {
+        {holding({' '}), {0, 0}}, {holding({287}), {0, 0}}, {nothing, {0, -1}}};
     for (const Turn& turn : verticalTurns) {
         float change[2];
         for (int inverted = 0; inverted < 2; ++inverted) {

@@ -59,7 +59,9 @@ std::string writeRules(const std::string& name, const std::map<std::string, std:
     return name;
 }
 
-std::string key(const char* name) { return std::string("Problem.Veltrix.") + name; }
+std::string key(const char* name) {
+    return std::string("Problem.Veltrix.") + name;
+}
 
 class GameTest : public testing::Test {
 protected:
@@ -102,9 +104,9 @@ protected:
         input.reset();
         input = std::make_unique<InputManager>(width, height);
         const Veltrix::RuleOptions options(rules);
-        game = std::make_unique<Game>(input.get(), nullptr, &scene->text, &scene->sun, &scene->environment,
-                                      &scene->skybox, &scene->fog, &clock, projection, &random, computer,
-                                      options.movesPerAnt, rules);
+        game = std::make_unique<Game>(input.get(), nullptr, &scene->text, &scene->sun,
+                                      &scene->environment, &scene->skybox, &scene->fog, &clock,
+                                      projection, &random, computer, options.movesPerAnt, rules);
         frame(0.016);  // the cameras aim at their ants
     }
 
@@ -124,7 +126,8 @@ protected:
     }
 
     glm::ivec2 pixelOf(const glm::vec3& world) const {
-        const glm::vec4 clip = projection * game->view(game->currentPlayer).camera.view * glm::vec4(world, 1.0f);
+        const glm::vec4 clip =
+            projection * game->view(game->currentPlayer).camera.view * glm::vec4(world, 1.0f);
         const glm::vec3 ndc = glm::vec3(clip) / clip.w;
         return {static_cast<int>((ndc.x + 1.0f) * 0.5f * width),
                 static_cast<int>(height - (ndc.y + 1.0f) * 0.5f * height)};
@@ -167,14 +170,17 @@ protected:
     std::unique_ptr<Game> game;
 };
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 TEST_F(GameTest, HumanDrag_MovesForThreeSecondsThenTheComputerMovesInTheFrameItsTurnBegins) {
     start(writeRules("default.conf", {}), true);
     EXPECT_TRUE(textShown("Player 0 Score: 0"));
     const std::string out = dragMove(0, {1.0f, 0.0f});
     EXPECT_TRUE(contains(out, "Selecting Ant 0 of player 0\n")) << out;
-    EXPECT_TRUE(contains(out, "Moving in Human Mode\nMoving ant 0 of player 0 in direction 1,0\n")) << out;
+    EXPECT_TRUE(contains(out, "Moving in Human Mode\nMoving ant 0 of player 0 in direction 1,0\n"))
+        << out;
     EXPECT_EQ(game->rules().state.players.at(0).ants.at(0).position(), (Position{1, 5}));
     EXPECT_TRUE(game->view(0).ant(0).animating());
     EXPECT_FALSE(game->selection);
@@ -199,7 +205,8 @@ TEST_F(GameTest, HumanDrag_MovesForThreeSecondsThenTheComputerMovesInTheFrameIts
     EXPECT_EQ(game->rules().movesMade(), 2);
     EXPECT_DOUBLE_EQ(game->moveStartTime, clock.current);
     EXPECT_TRUE(textShown("AI moves"));
-    EXPECT_TRUE(textShown("Player 1 Score: " + std::to_string(game->rules().state.players.at(1).score)));
+    EXPECT_TRUE(
+        textShown("Player 1 Score: " + std::to_string(game->rules().state.players.at(1).score)));
     waitForTurn();
     EXPECT_EQ(game->currentPlayer, 0);
     EXPECT_TRUE(game->inputAllowed);
@@ -297,16 +304,20 @@ TEST_F(GameTest, StuckPlayer_MakesSilentNullMovesUntilTheEnd) {
         waitForTurn();
         return out;
     };
-    EXPECT_TRUE(contains(humanMove(0, {-1.0f, 0.0f}), "Moving ant 0 of player 0 in direction -1,0\n"));
+    EXPECT_TRUE(
+        contains(humanMove(0, {-1.0f, 0.0f}), "Moving ant 0 of player 0 in direction -1,0\n"));
     EXPECT_FALSE(game->view(0).ant(0).alive);
-    EXPECT_EQ(game->lastMoveSounds, std::vector<std::string>{"sound/brz.mp3"}) << "the other ant can still move";
+    EXPECT_EQ(game->lastMoveSounds, std::vector<std::string>{"sound/brz.mp3"})
+        << "the other ant can still move";
     EXPECT_EQ(game->currentPlayer, 1);
-    EXPECT_TRUE(contains(humanMove(0, {0.0f, 0.0f}), "Moving ant 0 of player 1 in direction 0,0\n"));
+    EXPECT_TRUE(
+        contains(humanMove(0, {0.0f, 0.0f}), "Moving ant 0 of player 1 in direction 0,0\n"));
 
     const std::string lastMove = dragMove(1, {-1.0f, 0.0f});
     EXPECT_TRUE(contains(lastMove, "Enemy uncovered\n")) << lastMove;
     EXPECT_TRUE(GameFlags::enemyUncovered);
-    EXPECT_EQ(game->lastMoveSounds, std::vector<std::string>{}) << "brz is skipped when the player is done";
+    EXPECT_EQ(game->lastMoveSounds, std::vector<std::string>{})
+        << "brz is skipped when the player is done";
     EXPECT_NEAR(game->moveEndTime - game->moveStartTime, 0.2, 1e-9);
     waitForTurn();
 
@@ -315,7 +326,8 @@ TEST_F(GameTest, StuckPlayer_MakesSilentNullMovesUntilTheEnd) {
     testing::internal::CaptureStdout();
     waitForTurn();
     const std::string automatic = testing::internal::GetCapturedStdout();
-    EXPECT_TRUE(contains(automatic, "Moving in Human Mode\nMoving ant 0 of player 0 in direction 0,0\n"))
+    EXPECT_TRUE(
+        contains(automatic, "Moving in Human Mode\nMoving ant 0 of player 0 in direction 0,0\n"))
         << automatic;
     EXPECT_EQ(game->lastMoveSounds, std::vector<std::string>{}) << "sleep is skipped";
     EXPECT_NEAR(game->moveEndTime - game->moveStartTime, 0.2, 1e-9);
@@ -352,7 +364,8 @@ TEST_F(GameTest, ScoreAboveHalfTheFood_EndsTheGameAfterTheMove) {
     EXPECT_TRUE(textShown("Player 0 Score: 17"));
     testing::internal::CaptureStdout();
     waitForTurn();
-    EXPECT_FALSE(contains(testing::internal::GetCapturedStdout(), "AI Mode")) << "nobody moves after the end";
+    EXPECT_FALSE(contains(testing::internal::GetCapturedStdout(), "AI Mode"))
+        << "nobody moves after the end";
     EXPECT_TRUE(game->gameOverShown);
 }
 
@@ -384,7 +397,9 @@ TEST_F(GameTest, TwoHumans_PlayerOnesDeathOffTheFieldIsHeard) {
 
 TEST_F(GameTest, ComputerWhoseGuardFired_MakesTheNullMoveOfAntZero) {
     start(writeRules("default.conf", {}), true);
-    game->opponent()->chooseAnt = [](auto&&...) -> Veltrix::AntId { throw std::runtime_error("no choice"); };
+    game->opponent()->chooseAnt = [](auto&&...) -> Veltrix::AntId {
+        throw std::runtime_error("no choice");
+    };
     dragMove(0, {0.0f, 0.0f});
     testing::internal::CaptureStdout();
     waitForTurn();
@@ -399,8 +414,8 @@ TEST_F(GameTest, RulesForOtherPlayerOrAntCounts_AreRefusedNamingKeyAndValue) {
         const std::string file = writeRules("refused.conf", {{key(name), value}});
         input = std::make_unique<InputManager>(width, height);
         try {
-            Game refused(input.get(), nullptr, &scene->text, &scene->sun, &scene->environment, &scene->skybox,
-                         &scene->fog, &clock, projection, &random, true, 40, file);
+            Game refused(input.get(), nullptr, &scene->text, &scene->sun, &scene->environment,
+                         &scene->skybox, &scene->fog, &clock, projection, &random, true, 40, file);
             ADD_FAILURE() << name << " accepted";
         } catch (const std::logic_error& e) {
             const std::string message = e.what();

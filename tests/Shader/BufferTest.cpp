@@ -20,9 +20,11 @@ class DrawableVAO : public GLutilTest::GLFixture {
 protected:
     void SetUp() override {
         GLFixture::SetUp();
-        const std::string vert = write("count.vert", "#version 400\nin vec3 vVertex;\n"
-                                                     "void main() { gl_Position = vec4(vVertex, 1.0); }\n");
-        const std::string frag = write("count.frag", "#version 400\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n");
+        const std::string vert = write("count.vert",
+                                       "#version 400\nin vec3 vVertex;\n"
+                                       "void main() { gl_Position = vec4(vVertex, 1.0); }\n");
+        const std::string frag =
+            write("count.frag", "#version 400\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n");
         Capture out(std::cout);
         program_ = std::make_unique<GLutil::ShaderProgram>("CountShader");
         program_->attatch(GLutil::ShaderStore::getShader(vert));
@@ -99,7 +101,8 @@ TEST_F(DrawableVAO, SameSlotAgain_ReplacesAndReleasesTheOldBuffer) {
     GLutil::DrawableVAO mesh;
     mesh.addBuffer(0, positions(6));
     std::weak_ptr<GLutil::VBO> old = mesh.buffers().at(0);
-    mesh.addBuffer(0, std::vector<glm::vec4>(6, glm::vec4(0.0f, 0.0f, 0.0f, 1.0f)), GL_DYNAMIC_COPY);
+    mesh.addBuffer(0, std::vector<glm::vec4>(6, glm::vec4(0.0f, 0.0f, 0.0f, 1.0f)),
+                   GL_DYNAMIC_COPY);
     EXPECT_EQ(mesh.buffers().size(), 1u);
     EXPECT_TRUE(old.expired());
     // The slot now reads from the new buffer with four components.

@@ -26,8 +26,9 @@ class CheckPoint : public GLutilTest::GLFixture {};
 constexpr GLenum kBogusCapability = 0x7FFF;
 
 TEST_F(CheckPoint, LocationText_ShowsTreeRelativeFileFunctionAndLine) {
-    EXPECT_EQ(GLutil::locationText("/work/main/src/Shader/Shader.cpp", "GLutil::Shader::reload_impl", 42),
-              "File src/Shader/Shader.cpp in Function GLutil::Shader::reload_impl at Line 42");
+    EXPECT_EQ(
+        GLutil::locationText("/work/main/src/Shader/Shader.cpp", "GLutil::Shader::reload_impl", 42),
+        "File src/Shader/Shader.cpp in Function GLutil::Shader::reload_impl at Line 42");
     EXPECT_EQ(GLutil::locationText("Loose.cpp", "f", 1), "File Loose.cpp in Function f at Line 1");
 }
 
@@ -44,7 +45,8 @@ TEST_F(CheckPoint, RaisesLocationAndErrorName_WhenErrorPending_ThenDrains) {
         FAIL() << "no error raised";
     } catch (const std::logic_error& e) {
         const std::string message = e.what();
-        EXPECT_NE(message.find(" in Function Test::enable at Line " + std::to_string(line)), std::string::npos)
+        EXPECT_NE(message.find(" in Function Test::enable at Line " + std::to_string(line)),
+                  std::string::npos)
             << message;
         EXPECT_EQ(message.rfind("File ", 0), 0u) << message;
         EXPECT_NE(message.find("GL_INVALID_ENUM"), std::string::npos) << message;
@@ -61,11 +63,13 @@ TEST_F(CheckPoint, HandleDestructors_PrintPendingErrorAndDoNotThrow) {
     glEnable(kBogusCapability);
     EXPECT_NO_THROW(program.reset());
     const std::string text = err.text();
-    EXPECT_NE(text.find("Caught exception in ShaderHandle Destructor: File src/Shader/ShaderHandle.cpp in Function "
+    EXPECT_NE(text.find("Caught exception in ShaderHandle Destructor: File "
+                        "src/Shader/ShaderHandle.cpp in Function "
                         "GLutil::ShaderHandle::~ShaderHandle at Line "),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("Caught exception in ProgramHandle Destructor: File src/Shader/ShaderHandle.cpp in Function "
+    EXPECT_NE(text.find("Caught exception in ProgramHandle Destructor: File "
+                        "src/Shader/ShaderHandle.cpp in Function "
                         "GLutil::ProgramHandle::~ProgramHandle at Line "),
               std::string::npos)
         << text;
@@ -95,7 +99,9 @@ TEST_F(CheckPoint, BufferAndTextureHandleDestructors_PrintPendingErrorAndDoNotTh
         EXPECT_NO_THROW(text = destroy()) << name;
         const std::string expected = "Caught exception in " + name + " Destructor: File src/";
         EXPECT_EQ(text.rfind(expected, 0), 0u) << text;
-        EXPECT_NE(text.find(" in Function GLutil::" + name + "::~" + name + " at Line "), std::string::npos) << text;
+        EXPECT_NE(text.find(" in Function GLutil::" + name + "::~" + name + " at Line "),
+                  std::string::npos)
+            << text;
         EXPECT_NO_THROW(GLUTIL_CHECKPOINT("Test::after")) << name;
     }
 }

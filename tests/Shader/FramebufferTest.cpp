@@ -70,10 +70,13 @@ TEST_F(FBO, DefaultFramebuffer_PassesStatusCheck) {
 }
 
 TEST_F(FBO, ColouredMesh_RendersIntoTexture_AndReadsBack) {
-    const std::string vert = write("colour.vert", "#version 400\nin vec3 vVertex;\nin vec4 vColour;\nout vec4 colour;\n"
-                                                  "void main() { colour = vColour; gl_Position = vec4(vVertex, 1.0); }\n");
-    const std::string frag = write("colour.frag", "#version 400\nin vec4 colour;\nout vec4 fragColour;\n"
-                                                  "void main() { fragColour = colour; }\n");
+    const std::string vert =
+        write("colour.vert",
+              "#version 400\nin vec3 vVertex;\nin vec4 vColour;\nout vec4 colour;\n"
+              "void main() { colour = vColour; gl_Position = vec4(vVertex, 1.0); }\n");
+    const std::string frag = write("colour.frag",
+                                   "#version 400\nin vec4 colour;\nout vec4 fragColour;\n"
+                                   "void main() { fragColour = colour; }\n");
     Capture out(std::cout);
     GLutil::ShaderProgram program("ColourShader");
     program.attatch(GLutil::ShaderStore::getShader(vert));

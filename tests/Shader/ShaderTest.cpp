@@ -26,11 +26,14 @@ void main() {
 )";
 
 std::string solidFrag(const std::string& colour, const std::string& padding = "") {
-    return "#version 400\n" + padding + "uniform vec4 tint;\nuniform float unusedScale;\nout vec4 fragColour;\n"
-           "void main() { fragColour = vec4(" + colour + ") + tint * 0.0; }\n";
+    return "#version 400\n" + padding +
+           "uniform vec4 tint;\nuniform float unusedScale;\nout vec4 fragColour;\n"
+           "void main() { fragColour = vec4(" +
+           colour + ") + tint * 0.0; }\n";
 }
 
-const char* const kBrokenFrag = "#version 400\nout vec4 fragColour;\nvoid main() { fragColour = undefinedThing; }\n";
+const char* const kBrokenFrag =
+    "#version 400\nout vec4 fragColour;\nvoid main() { fragColour = undefinedThing; }\n";
 
 std::string messageOf(const std::function<void()>& action) {
     try {
@@ -41,7 +44,9 @@ std::string messageOf(const std::function<void()>& action) {
     return "<nothing raised>";
 }
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 class ShaderFixture : public GLutilTest::GLFixture {
 protected:
@@ -51,8 +56,9 @@ protected:
         GLutil::ShaderStore::purge();
     }
 
-    std::shared_ptr<GLutil::ShaderProgram> buildProgram(const std::string& name, const std::string& vert,
-                                                       const std::string& frag) {
+    std::shared_ptr<GLutil::ShaderProgram> buildProgram(const std::string& name,
+                                                        const std::string& vert,
+                                                        const std::string& frag) {
         Capture out(std::cout);
         auto program = std::make_shared<GLutil::ShaderProgram>(name);
         program->attatch(GLutil::ShaderStore::getShader(vert));
@@ -81,15 +87,20 @@ class ShaderProgram : public ShaderFixture {};
 class ShaderReload : public ShaderFixture {};
 
 TEST_F(ShaderStage, Extensions_GiveTheirStages) {
-    const std::string geom = "#version 400\nlayout(points) in;\nlayout(points, max_vertices = 1) out;\n"
-                             "void main() { gl_Position = gl_in[0].gl_Position; EmitVertex(); }\n";
-    const std::string tesC = "#version 400\nlayout(vertices = 3) out;\nvoid main() {\n"
-                             "  gl_TessLevelOuter[0] = 1.0; gl_TessLevelOuter[1] = 1.0; gl_TessLevelOuter[2] = 1.0;\n"
-                             "  gl_TessLevelInner[0] = 1.0;\n"
-                             "  gl_out[gl_InvocationID].gl_Position = gl_in[gl_InvocationID].gl_Position;\n}\n";
-    const std::string tesE = "#version 400\nlayout(triangles) in;\nvoid main() { gl_Position = gl_in[0].gl_Position; }\n";
+    const std::string geom =
+        "#version 400\nlayout(points) in;\nlayout(points, max_vertices = 1) out;\n"
+        "void main() { gl_Position = gl_in[0].gl_Position; EmitVertex(); }\n";
+    const std::string tesC =
+        "#version 400\nlayout(vertices = 3) out;\nvoid main() {\n"
+        "  gl_TessLevelOuter[0] = 1.0; gl_TessLevelOuter[1] = 1.0; gl_TessLevelOuter[2] = 1.0;\n"
+        "  gl_TessLevelInner[0] = 1.0;\n"
+        "  gl_out[gl_InvocationID].gl_Position = gl_in[gl_InvocationID].gl_Position;\n}\n";
+    const std::string tesE =
+        "#version 400\nlayout(triangles) in;\nvoid main() { gl_Position = gl_in[0].gl_Position; "
+        "}\n";
     EXPECT_EQ(GLutil::Shader(write("a.vert", kFullScreenVert)).stage(), GLenum(GL_VERTEX_SHADER));
-    EXPECT_EQ(GLutil::Shader(write("a.frag", solidFrag("1.0"))).stage(), GLenum(GL_FRAGMENT_SHADER));
+    EXPECT_EQ(GLutil::Shader(write("a.frag", solidFrag("1.0"))).stage(),
+              GLenum(GL_FRAGMENT_SHADER));
     EXPECT_EQ(GLutil::Shader(write("a.geom", geom)).stage(), GLenum(GL_GEOMETRY_SHADER));
     EXPECT_EQ(GLutil::Shader(write("a.tesC", tesC)).stage(), GLenum(GL_TESS_CONTROL_SHADER));
     EXPECT_EQ(GLutil::Shader(write("a.tesE", tesE)).stage(), GLenum(GL_TESS_EVALUATION_SHADER));
@@ -97,18 +108,23 @@ TEST_F(ShaderStage, Extensions_GiveTheirStages) {
 
 TEST_F(ShaderStage, UnknownExtension_IsNamedInTheError) {
     // Raised before the file is looked at, so none of these needs to exist.
-    EXPECT_EQ(messageOf([] { GLutil::Shader("Shader/floor.tese"); }), "Shader Extension .tese not recognized");
-    EXPECT_EQ(messageOf([] { GLutil::Shader("Shader/basic.VERT"); }), "Shader Extension .VERT not recognized");
-    EXPECT_EQ(messageOf([] { GLutil::Shader("Shader/basic"); }), "Shader Extension  not recognized");
+    EXPECT_EQ(messageOf([] { GLutil::Shader("Shader/floor.tese"); }),
+              "Shader Extension .tese not recognized");
+    EXPECT_EQ(messageOf([] { GLutil::Shader("Shader/basic.VERT"); }),
+              "Shader Extension .VERT not recognized");
+    EXPECT_EQ(messageOf([] { GLutil::Shader("Shader/basic"); }),
+              "Shader Extension  not recognized");
     // A dot in a directory name is no extension of the file.
-    EXPECT_EQ(messageOf([] { GLutil::Shader("Shader.vert/basic"); }), "Shader Extension  not recognized");
+    EXPECT_EQ(messageOf([] { GLutil::Shader("Shader.vert/basic"); }),
+              "Shader Extension  not recognized");
     EXPECT_EQ(GLutil::shaderExtension("./Shader/a.b.frag"), ".frag");
 }
 
 TEST_F(ShaderBuild, MissingFile_ErrorNamesThePath) {
     const std::string path = pathOf("missing.vert");
     const std::string message = messageOf([&] { GLutil::Shader{path}; });
-    EXPECT_TRUE(message.size() > path.size() + 3 && message.ends_with(" (" + path + ")")) << message;
+    EXPECT_TRUE(message.size() > path.size() + 3 && message.ends_with(" (" + path + ")"))
+        << message;
 }
 
 TEST_F(ShaderBuild, CompileFailure_CarriesTheCompileLog) {
@@ -161,8 +177,9 @@ TEST_F(ShaderStore, FailedBuild_LeavesStoreUnchanged) {
 }
 
 TEST_F(ShaderProgram, LinkFailure_CarriesTheProgramLog) {
-    const std::string vert = write("proto.vert",
-                                   "#version 400\nvoid helper();\nvoid main() { helper(); gl_Position = vec4(0.0); }\n");
+    const std::string vert =
+        write("proto.vert",
+              "#version 400\nvoid helper();\nvoid main() { helper(); gl_Position = vec4(0.0); }\n");
     Capture out(std::cout);
     GLutil::ShaderProgram program("UnlinkableShader");
     program.attatch(GLutil::ShaderStore::getShader(vert));
@@ -172,22 +189,26 @@ TEST_F(ShaderProgram, LinkFailure_CarriesTheProgramLog) {
 }
 
 TEST_F(ShaderProgram, SuccessfulLink_LogSaysNoInfoAvailable) {
-    auto program = buildProgram("QuietShader", write("q.vert", kFullScreenVert), write("q.frag", solidFrag("1.0")));
+    auto program = buildProgram("QuietShader", write("q.vert", kFullScreenVert),
+                                write("q.frag", solidFrag("1.0")));
     std::ostringstream log;
     program->printInfoLog(log);
     EXPECT_EQ(log.str(), "Info Log of QuietShader\nNO INFO AVAILABLE\n");
 }
 
 TEST_F(ShaderProgram, UniformLookup_KnownGivesLocation_UnusedOrUnknownRaises) {
-    auto program = buildProgram("UniformShader", write("u.vert", kFullScreenVert), write("u.frag", solidFrag("1.0")));
+    auto program = buildProgram("UniformShader", write("u.vert", kFullScreenVert),
+                                write("u.frag", solidFrag("1.0")));
     // "tint" is read (times zero, which the compiler may still fold away), so only
     // check the names that are certainly absent.
-    EXPECT_EQ(messageOf([&] { program->uniformLocation("unusedScale"); }), "Shader Uniform unusedScale is UNKNOWN");
+    EXPECT_EQ(messageOf([&] { program->uniformLocation("unusedScale"); }),
+              "Shader Uniform unusedScale is UNKNOWN");
     EXPECT_EQ(messageOf([&] { program->uniformLocation("noSuchUniform"); }),
               "Shader Uniform noSuchUniform is UNKNOWN");
 
-    const std::string frag = write("t.frag", "#version 400\nuniform vec4 tint;\nout vec4 fragColour;\n"
-                                             "void main() { fragColour = tint; }\n");
+    const std::string frag = write("t.frag",
+                                   "#version 400\nuniform vec4 tint;\nout vec4 fragColour;\n"
+                                   "void main() { fragColour = tint; }\n");
     auto tinted = buildProgram("TintShader", pathOf("u.vert"), frag);
     const GLint location = tinted->uniformLocation("tint");
     EXPECT_GE(location, 0);
@@ -211,8 +232,9 @@ TEST_F(ShaderProgram, Registry_CountsLiveProgramsAndPrintsBanners) {
     }
     EXPECT_EQ(GLutil::ProgramRegistry::count(), before);
     const std::string dashes(50, '-');
-    EXPECT_EQ(banners, dashes + "INIT SHADER PROG BannerShader\n" + "used shader name:\nInfo Log of BannerShader\n" +
-                           "NO INFO AVAILABLE\n" + dashes + "DELETE SHADER PROG BannerShader\n");
+    EXPECT_EQ(banners, dashes + "INIT SHADER PROG BannerShader\n" +
+                           "used shader name:\nInfo Log of BannerShader\n" + "NO INFO AVAILABLE\n" +
+                           dashes + "DELETE SHADER PROG BannerShader\n");
 }
 
 TEST_F(ShaderReload, BrokenEdit_KeepsOldShaderAndDrawing) {
@@ -225,7 +247,9 @@ TEST_F(ShaderReload, BrokenEdit_KeepsOldShaderAndDrawing) {
     Capture err(std::cerr);
     EXPECT_NO_THROW(GLutil::ProgramRegistry::reloadAll());
     const std::string errors = err.text();
-    EXPECT_TRUE(contains(errors, "Reload of " + frag + " failed because:\nInfo Log of Shader " + frag + ":\n")) << errors;
+    EXPECT_TRUE(contains(
+        errors, "Reload of " + frag + " failed because:\nInfo Log of Shader " + frag + ":\n"))
+        << errors;
     EXPECT_TRUE(contains(errors, "undefinedThing")) << errors;
     EXPECT_TRUE(errors.ends_with("\nKeeping old shader\n")) << errors;
     EXPECT_TRUE(contains(out.text(), "Reloading ShaderProgram ReloadShader\n")) << out.text();
@@ -266,9 +290,11 @@ TEST_F(ShaderReload, ReplacedFile_IsPickedUp) {
 }
 
 TEST_F(ShaderReload, FailingRelink_RaisesToTheCaller) {
-    auto program = buildProgram("RelinkShader", write("link.vert", kFullScreenVert), write("link.frag", solidFrag("1.0")));
+    auto program = buildProgram("RelinkShader", write("link.vert", kFullScreenVert),
+                                write("link.frag", solidFrag("1.0")));
     // Still compiles on its own, but calls a function that no stage defines.
-    write("link.vert", "#version 400\nvoid helper();\nvoid main() { helper(); gl_Position = vec4(0.0); }\n");
+    write("link.vert",
+          "#version 400\nvoid helper();\nvoid main() { helper(); gl_Position = vec4(0.0); }\n");
     Capture out(std::cout);
     const std::string message = messageOf([] { GLutil::ProgramRegistry::reloadAll(); });
     EXPECT_EQ(message.rfind("Info Log of RelinkShader\n", 0), 0u) << message;
@@ -277,10 +303,12 @@ TEST_F(ShaderReload, FailingRelink_RaisesToTheCaller) {
 TEST_F(ShaderReload, ConstantSamplers_SurviveTheRelink) {
     // A relink resets every uniform to 0: without restoring, the shadow sampler would join
     // the colour sampler on unit 0 and the next draw would fail with GL_INVALID_OPERATION.
-    const std::string frag = write("samplers.frag",
-                                   "#version 400\nuniform sampler2D textureMap;\nuniform sampler2DShadow shadowMap;\n"
-                                   "out vec4 fragColour;\nvoid main() {\n"
-                                   "    fragColour = texture(textureMap, vec2(0.5)) + vec4(texture(shadowMap, vec3(0.5)));\n}\n");
+    const std::string frag =
+        write("samplers.frag",
+              "#version 400\nuniform sampler2D textureMap;\nuniform sampler2DShadow shadowMap;\n"
+              "out vec4 fragColour;\nvoid main() {\n"
+              "    fragColour = texture(textureMap, vec2(0.5)) + vec4(texture(shadowMap, "
+              "vec3(0.5)));\n}\n");
     auto program = buildProgram("SamplerShader", write("samplers.vert", kFullScreenVert), frag);
     program->setConstant("textureMap", 0);
     program->setConstant("shadowMap", 3);

@@ -22,8 +22,8 @@ protected:
         GLFixture::TearDown();
     }
 
-    std::string writePng(const std::string& name, const std::vector<unsigned char>& rgba, unsigned width,
-                         unsigned height) const {
+    std::string writePng(const std::string& name, const std::vector<unsigned char>& rgba,
+                         unsigned width, unsigned height) const {
         const std::string path = pathOf(name);
         EXPECT_EQ(lodepng::encode(path, rgba, width, height), 0u);
         return path;
@@ -57,7 +57,8 @@ TEST_F(Texture, CorruptOrEmptyFile_RaisesDecodingErrorWithCode) {
         EXPECT_EQ(message.rfind("decoding png " + path + " gave error: ", 0), 0u) << message;
     }
     // A real PNG cut short.
-    const std::string whole = writePng("whole.png", std::vector<unsigned char>(16 * 16 * 4, 7), 16, 16);
+    const std::string whole =
+        writePng("whole.png", std::vector<unsigned char>(16 * 16 * 4, 7), 16, 16);
     std::string head;
     {
         std::ifstream in(whole, std::ios::binary);
@@ -74,8 +75,10 @@ TEST_F(Texture, CorruptOrEmptyFile_RaisesDecodingErrorWithCode) {
     huge.replace(20, 4, reinterpret_cast<const char*>(side), 4);
     lodepng_chunk_generate_crc(reinterpret_cast<unsigned char*>(huge.data()) + 8);
     const std::string hugePath = write("huge.png", huge);
-    EXPECT_EQ(errorOf(hugePath), "decoding png " + hugePath + " gave error: the image is 32768 x 32768 pixels, "
-                                 "more than a texture may have (8192 on a side, 16777216 in all)");
+    EXPECT_EQ(errorOf(hugePath),
+              "decoding png " + hugePath +
+                  " gave error: the image is 32768 x 32768 pixels, "
+                  "more than a texture may have (8192 on a side, 16777216 in all)");
 }
 
 TEST_F(Texture, OnePixelImage_LoadsWithoutInformationLine) {
@@ -94,7 +97,8 @@ TEST_F(Texture, InformationLine_FirstPixelInBareHex_ThenDecimalAgain) {
     Capture out(std::cout);
     GLutil::Texture texture(path, 3);
     std::cout << 255 << "\n";
-    EXPECT_EQ(out.text(), "Image Information " + path + ": width: 2 height: 1 first pixel: ff010ff\n255\n");
+    EXPECT_EQ(out.text(),
+              "Image Information " + path + ": width: 2 height: 1 first pixel: ff010ff\n255\n");
 }
 
 TEST_F(Texture, Upload_HoldsThePixelsWithMipmapsAndRepeat_OnItsUnit) {
@@ -129,7 +133,8 @@ TEST_F(Texture, Upload_HoldsThePixelsWithMipmapsAndRepeat_OnItsUnit) {
 }
 
 TEST_F(Texture, Bind_AppliesFiltersSwitchedSinceLoading) {
-    const std::string path = writePng("filter.png", std::vector<unsigned char>(8 * 8 * 4, 200), 8, 8);
+    const std::string path =
+        writePng("filter.png", std::vector<unsigned char>(8 * 8 * 4, 200), 8, 8);
     Capture out(std::cout);
     GLutil::Texture texture(path, 1);
     VX3D::RenderState::minFilter = GL_NEAREST;

@@ -16,8 +16,10 @@ using GLutilTest::Capture;
 class TransformFeedback : public GLutilTest::GLFixture {};
 
 TEST_F(TransformFeedback, CapturesOnePointPerVertex_FromUnsignedInputsAsFloats) {
-    const std::string vert = write("capture.vert", "#version 400\nin float visibility;\nout float captured;\n"
-                                                   "void main() { captured = visibility * 2.0 + 1.0; gl_Position = vec4(0.0); }\n");
+    const std::string vert =
+        write("capture.vert",
+              "#version 400\nin float visibility;\nout float captured;\n"
+              "void main() { captured = visibility * 2.0 + 1.0; gl_Position = vec4(0.0); }\n");
     Capture out(std::cout);
     GLutil::ShaderProgram program("CaptureShader");
     program.attatch(GLutil::ShaderStore::getShader(vert));
@@ -60,7 +62,8 @@ TEST_F(TransformFeedback, CapturesOnePointPerVertex_FromUnsignedInputsAsFloats) 
 
     std::vector<float> captured(inputs.size());
     capture.bind();
-    glGetBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(captured.size() * sizeof(float)), captured.data());
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(captured.size() * sizeof(float)),
+                       captured.data());
     capture.unbind();
     EXPECT_EQ(captured, (std::vector<float>{1.0f, 3.0f, 5.0f, 7.0f, 2000001.0f}));
     GLUTIL_CHECKPOINT("Test::capture");

@@ -11,8 +11,7 @@ using RulesTest::ScriptedGame;
 
 namespace {
 
-ScriptedGame fightGame(std::int32_t antsPerPlayer = 2)
-{
+ScriptedGame fightGame(std::int32_t antsPerPlayer = 2) {
     RuleOptions o;
     o.antsPerPlayer = antsPerPlayer;
     o.startPositions = {{}, {}};
@@ -27,10 +26,9 @@ ScriptedGame fightGame(std::int32_t antsPerPlayer = 2)
     return g;
 }
 
-} // namespace
+}  // namespace
 
-TEST(Battles, OneAgainstOne_StartsAndIsDecidedAfterTheRounds)
-{
+TEST(Battles, OneAgainstOne_StartsAndIsDecidedAfterTheRounds) {
     ScriptedGame g = fightGame();
     g.place(1, 0, {5, 5});
     g.place(0, 0, {4, 5});
@@ -58,7 +56,7 @@ TEST(Battles, OneAgainstOne_StartsAndIsDecidedAfterTheRounds)
         o = g.play(move % 2, 1, 0, 0);
         EXPECT_FALSE(o.battleDecided) << move;
     }
-    o = g.play(0, 1, 0, 0); // move 20, the 21st
+    o = g.play(0, 1, 0, 0);  // move 20, the 21st
     ASSERT_TRUE(o.battleDecided);
     EXPECT_EQ(o.winner, 0);
     EXPECT_EQ(o.winnerAnts, (OrderedSet<AntId>{0}));
@@ -70,8 +68,7 @@ TEST(Battles, OneAgainstOne_StartsAndIsDecidedAfterTheRounds)
     EXPECT_FALSE(g.ant(1, 0).fighting);
 }
 
-TEST(Battles, LeadersLastAnt_DecidesInTheSameMove)
-{
+TEST(Battles, LeadersLastAnt_DecidesInTheSameMove) {
     ScriptedGame g = fightGame();
     g.place(1, 0, {5, 5});
     g.place(0, 0, {4, 5});
@@ -86,8 +83,7 @@ TEST(Battles, LeadersLastAnt_DecidesInTheSameMove)
     EXPECT_TRUE(g.ant(1, 0).dead);
 }
 
-TEST(Battles, DefenderJoinedByMore_TakesTheLead)
-{
+TEST(Battles, DefenderJoinedByMore_TakesTheLead) {
     ScriptedGame g = fightGame();
     g.place(1, 0, {5, 5});
     g.place(1, 1, {6, 5});
@@ -101,8 +97,7 @@ TEST(Battles, DefenderJoinedByMore_TakesTheLead)
     EXPECT_TRUE(g.ant(0, 0).dead && g.ant(0, 0).killed);
 }
 
-TEST(Battles, EqualCountsOnJoin_LeaderStays)
-{
+TEST(Battles, EqualCountsOnJoin_LeaderStays) {
     ScriptedGame g = fightGame(3);
     g.place(1, 0, {5, 5});
     g.place(1, 1, {6, 5});
@@ -111,20 +106,18 @@ TEST(Battles, EqualCountsOnJoin_LeaderStays)
     ASSERT_TRUE(g.play(0, 0, 1, 0).battleStarted);
     g.play(1, 2, 0, 0);
     ASSERT_TRUE(g.play(0, 1, 1, 1).joinedBattle);
-    ASSERT_TRUE(g.play(1, 1, -1, 0).joinedBattle); // two against two
+    ASSERT_TRUE(g.play(1, 1, -1, 0).joinedBattle);  // two against two
     const Battle& b = g.state().battles.at({5, 5});
     EXPECT_EQ(b.leader, 0);
     EXPECT_FALSE(b.decided);
     MoveOutcome o;
-    for (int move = 4; move <= 10; ++move)
-        o = g.play(move % 2, 2, 0, 0);
-    ASSERT_TRUE(o.battleDecided); // move 10 = 0 + 5 rounds x 2 players
+    for (int move = 4; move <= 10; ++move) o = g.play(move % 2, 2, 0, 0);
+    ASSERT_TRUE(o.battleDecided);  // move 10 = 0 + 5 rounds x 2 players
     EXPECT_EQ(o.winner, 0);
     EXPECT_EQ(o.losers.at(1), (OrderedSet<AntId>{0, 1}));
 }
 
-TEST(Battles, TwoOrMoreEnemies_KillAtOnceButDeadOnesDoNotCount)
-{
+TEST(Battles, TwoOrMoreEnemies_KillAtOnceButDeadOnesDoNotCount) {
     ScriptedGame g = fightGame();
     g.place(1, 0, {5, 5});
     g.place(1, 1, {5, 5});
@@ -146,8 +139,7 @@ TEST(Battles, TwoOrMoreEnemies_KillAtOnceButDeadOnesDoNotCount)
     EXPECT_EQ(o.enemyAnt, 0);
 }
 
-TEST(Battles, TwoDueAtOnce_FirstInCellOrderThenTheOther)
-{
+TEST(Battles, TwoDueAtOnce_FirstInCellOrderThenTheOther) {
     ScriptedGame g = fightGame();
     g.place(0, 0, {8, 8});
     g.place(1, 0, {8, 8});
@@ -165,9 +157,9 @@ TEST(Battles, TwoDueAtOnce_FirstInCellOrderThenTheOther)
     MoveOutcome o = g.play(0, 0, 1, 0);
     EXPECT_TRUE(o.couldNotMove);
     ASSERT_TRUE(o.battleDecided);
-    EXPECT_EQ(o.winnerAnts, (OrderedSet<AntId>{1})); // (5, 5) comes first
+    EXPECT_EQ(o.winnerAnts, (OrderedSet<AntId>{1}));  // (5, 5) comes first
     EXPECT_EQ(g.state().battles.size(), 1u);
-    o = g.play(1, 1, 0, 0); // dead now: still decides the other one
+    o = g.play(1, 1, 0, 0);  // dead now: still decides the other one
     EXPECT_TRUE(o.couldNotMove);
     ASSERT_TRUE(o.battleDecided);
     EXPECT_EQ(o.winnerAnts, (OrderedSet<AntId>{0}));

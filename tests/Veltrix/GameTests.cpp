@@ -15,9 +15,8 @@ using namespace Veltrix;
 namespace {
 
 // What the outcome of one move claims, checked against the states around it.
-void expectOutcomeMatches(const GameState& before, const Referee& after, PlayerId p, AntId a, Direction d,
-                          const MoveOutcome& o)
-{
+void expectOutcomeMatches(const GameState& before, const Referee& after, PlayerId p, AntId a,
+                          Direction d, const MoveOutcome& o) {
     const Ant& was = before.players.at(p).ants.at(a);
     const Ant& now = after.state.players.at(p).ants.at(a);
     const std::int32_t scored = after.state.players.at(p).score - before.players.at(p).score;
@@ -26,7 +25,8 @@ void expectOutcomeMatches(const GameState& before, const Referee& after, PlayerI
         EXPECT_FALSE(was.canMove());
         EXPECT_EQ(now.position(), was.position());
         EXPECT_EQ(now.movesLeft, was.movesLeft);
-        EXPECT_FALSE(o.foodEaten || o.teleported || o.battleStarted || o.joinedBattle || o.lostAtOnce);
+        EXPECT_FALSE(o.foodEaten || o.teleported || o.battleStarted || o.joinedBattle ||
+                     o.lostAtOnce);
     } else {
         EXPECT_TRUE(was.canMove());
         EXPECT_EQ(now.movesLeft, was.movesLeft - 1);
@@ -53,7 +53,8 @@ void expectOutcomeMatches(const GameState& before, const Referee& after, PlayerI
     }
     if (o.battleDecided) {
         EXPECT_GE(o.winner, 0);
-        EXPECT_EQ(after.state.battles.size() + 1, before.battles.size() + (o.battleStarted ? 1 : 0));
+        EXPECT_EQ(after.state.battles.size() + 1,
+                  before.battles.size() + (o.battleStarted ? 1 : 0));
         for (const auto& [loser, ants] : o.losers)
             for (const AntId id : ants) {
                 EXPECT_TRUE(after.state.players.at(loser).ants.at(id).killed);
@@ -64,8 +65,7 @@ void expectOutcomeMatches(const GameState& before, const Referee& after, PlayerI
     }
 }
 
-void playCheckedGames(const RuleOptions& options, std::uint32_t seed, int games)
-{
+void playCheckedGames(const RuleOptions& options, std::uint32_t seed, int games) {
     GameRandom random(seed);
     for (int n = 0; n < games; ++n) {
         Referee referee(0, options, random);
@@ -81,15 +81,15 @@ void playCheckedGames(const RuleOptions& options, std::uint32_t seed, int games)
             if (::testing::Test::HasFailure())
                 FAIL() << "seed " << seed << " game " << n << " move " << referee.movesMade() - 1;
         }
-        EXPECT_LE(referee.movesMade(), options.movesPerAnt * options.players * options.antsPerPlayer);
+        EXPECT_LE(referee.movesMade(),
+                  options.movesPerAnt * options.players * options.antsPerPlayer);
     }
 }
 
 // FNV-1a over every move and every outcome field.
 class Digest {
 public:
-    void add(std::int64_t v)
-    {
+    void add(std::int64_t v) {
         for (int i = 0; i < 8; ++i) {
             hash_ ^= static_cast<std::uint8_t>(v >> (8 * i));
             hash_ *= 0x100000001b3ull;
@@ -101,17 +101,15 @@ private:
     std::uint64_t hash_ = 0xcbf29ce484222325ull;
 };
 
-} // namespace
+}  // namespace
 
-TEST(WholeGames, ShippedRules_ConsistentAfterEveryMove)
-{
+TEST(WholeGames, ShippedRules_ConsistentAfterEveryMove) {
     const RuleOptions o(RulesTest::shippedRules());
     playCheckedGames(o, 42, 12);
     playCheckedGames(o, 7, 12);
 }
 
-TEST(WholeGames, VariantRules_ConsistentAfterEveryMove)
-{
+TEST(WholeGames, VariantRules_ConsistentAfterEveryMove) {
     RuleOptions o(RulesTest::shippedRules());
     o.antVisibilityRadius = 1;
     o.battleRounds = 1;
@@ -122,12 +120,12 @@ TEST(WholeGames, VariantRules_ConsistentAfterEveryMove)
     RuleOptions three(RulesTest::shippedRules());
     three.players = 3;
     three.antsPerPlayer = 3;
-    three.startPositions = {{{0, 5}, {0, 7}, {1, 6}}, {{19, 5}, {19, 7}, {18, 6}}, {{10, 0}, {10, 12}, {9, 0}}};
+    three.startPositions = {
+        {{0, 5}, {0, 7}, {1, 6}}, {{19, 5}, {19, 7}, {18, 6}}, {{10, 0}, {10, 12}, {9, 0}}};
     playCheckedGames(three, 13, 6);
 }
 
-TEST(WholeGames, MoveList_ReplaysToTheSameState)
-{
+TEST(WholeGames, MoveList_ReplaysToTheSameState) {
     const RuleOptions o(RulesTest::shippedRules());
     GameRandom random(99);
     const Referee played = VX3D::playComputerGame(o, random);
@@ -150,35 +148,33 @@ TEST(WholeGames, MoveList_ReplaysToTheSameState)
     }
 }
 
-TEST(WholeGames, Signature_FixedSeedAndGames)
-{
+TEST(WholeGames, Signature_FixedSeedAndGames) {
     const RuleOptions o(RulesTest::shippedRules());
     GameRandom random(42);
     Digest digest;
     std::int64_t moves = 0;
     for (int n = 0; n < 50; ++n) {
         const Referee r = VX3D::playComputerGame(
-            o, random, [&](const Referee&, PlayerId p, AntId a, Direction d, const MoveOutcome& out) {
+            o, random,
+            [&](const Referee&, PlayerId p, AntId a, Direction d, const MoveOutcome& out) {
                 ++moves;
-                for (const std::int64_t v : {std::int64_t{p}, std::int64_t{a}, std::int64_t{d.dx}, std::int64_t{d.dy}})
+                for (const std::int64_t v :
+                     {std::int64_t{p}, std::int64_t{a}, std::int64_t{d.dx}, std::int64_t{d.dy}})
                     digest.add(v);
-                for (const bool f : {out.leftField, out.foodEaten, out.battleStarted, out.lostAtOnce,
-                                     out.joinedBattle, out.battleDecided, out.exhausted, out.couldNotMove,
-                                     out.teleported})
+                for (const bool f : {out.leftField, out.foodEaten, out.battleStarted,
+                                     out.lostAtOnce, out.joinedBattle, out.battleDecided,
+                                     out.exhausted, out.couldNotMove, out.teleported})
                     digest.add(f);
                 digest.add(out.enemyPlayer);
                 digest.add(out.enemyAnt);
                 digest.add(out.winner);
-                for (const AntId id : out.winnerAnts)
-                    digest.add(id);
+                for (const AntId id : out.winnerAnts) digest.add(id);
                 for (const auto& [loser, ants] : out.losers) {
                     digest.add(loser);
-                    for (const AntId id : ants)
-                        digest.add(id);
+                    for (const AntId id : ants) digest.add(id);
                 }
             });
-        for (const auto& [id, p] : r.state.players)
-            digest.add(p.score);
+        for (const auto& [id, p] : r.state.players) digest.add(p.score);
     }
     EXPECT_EQ(moves, 5969);
     EXPECT_EQ(digest.value(), 4318061284941605863ull) << std::hex << digest.value();

@@ -12,30 +12,28 @@ using RulesTest::ScriptedGame;
 namespace {
 
 // Default rules without food anywhere near the left edge, so moves there are plain.
-ScriptedGame plainGame(const RuleOptions& o = RuleOptions{})
-{
+ScriptedGame plainGame(const RuleOptions& o = RuleOptions{}) {
     ScriptedGame g(o);
     g.state().food.clear();
-    g.state().food[{10, 0}] = true; // one piece far away keeps the game running
+    g.state().food[{10, 0}] = true;  // one piece far away keeps the game running
     g.refresh();
     return g;
 }
 
-bool onlyFlag(const MoveOutcome& o, bool MoveOutcome::*flag)
-{
+bool onlyFlag(const MoveOutcome& o, bool MoveOutcome::*flag) {
     MoveOutcome expected;
     expected.*flag = true;
     return o.leftField == expected.leftField && o.foodEaten == expected.foodEaten &&
            o.battleStarted == expected.battleStarted && o.lostAtOnce == expected.lostAtOnce &&
            o.joinedBattle == expected.joinedBattle && o.battleDecided == expected.battleDecided &&
            o.exhausted == expected.exhausted && o.couldNotMove == expected.couldNotMove &&
-           o.teleported == expected.teleported && o.enemyPlayer == -1 && o.enemyAnt == -1 && o.winner == -1;
+           o.teleported == expected.teleported && o.enemyPlayer == -1 && o.enemyAnt == -1 &&
+           o.winner == -1;
 }
 
-} // namespace
+}  // namespace
 
-TEST(Turns, WrongPlayer_RaisesBeforeAnyChange)
-{
+TEST(Turns, WrongPlayer_RaisesBeforeAnyChange) {
     ScriptedGame g = plainGame();
     const GameState before = g.state();
     try {
@@ -49,8 +47,7 @@ TEST(Turns, WrongPlayer_RaisesBeforeAnyChange)
     EXPECT_EQ(g.ant(1, 0).movesLeft, 40);
 }
 
-TEST(Turns, UnknownAnt_RaisesMapKeyErrorBeforeAnyChange)
-{
+TEST(Turns, UnknownAnt_RaisesMapKeyErrorBeforeAnyChange) {
     ScriptedGame g = plainGame();
     try {
         g.referee.move(0, 2, {1, 0}, g.random);
@@ -62,8 +59,7 @@ TEST(Turns, UnknownAnt_RaisesMapKeyErrorBeforeAnyChange)
     EXPECT_EQ(g.player(0).moveCount, 0);
 }
 
-TEST(Turns, PlayersAlternate_HistoryRecordsEveryMove)
-{
+TEST(Turns, PlayersAlternate_HistoryRecordsEveryMove) {
     ScriptedGame g = plainGame();
     EXPECT_EQ(g.referee.currentPlayer(), 0);
     g.play(0, 0, 1, 0);
@@ -78,8 +74,7 @@ TEST(Turns, PlayersAlternate_HistoryRecordsEveryMove)
     EXPECT_EQ(g.player(1).moveCount, 1);
 }
 
-TEST(Moves, StepOffTheField_KillsTheAntOnItsCell)
-{
+TEST(Moves, StepOffTheField_KillsTheAntOnItsCell) {
     ScriptedGame g = plainGame();
     const MoveOutcome o = g.play(0, 0, -1, 0);
     EXPECT_TRUE(onlyFlag(o, &MoveOutcome::leftField));
@@ -90,8 +85,7 @@ TEST(Moves, StepOffTheField_KillsTheAntOnItsCell)
     EXPECT_EQ(a.movesLeft, 39);
 }
 
-TEST(Moves, LastMove_EatsFoodAndExhausts)
-{
+TEST(Moves, LastMove_EatsFoodAndExhausts) {
     ScriptedGame g = plainGame();
     g.state().food[{1, 5}] = true;
     g.ant(0, 0).movesLeft = 1;
@@ -106,8 +100,7 @@ TEST(Moves, LastMove_EatsFoodAndExhausts)
     EXPECT_EQ(g.ant(0, 0).movesLeft, 0);
 }
 
-TEST(Moves, NullMove_CostsAMoveOnly)
-{
+TEST(Moves, NullMove_CostsAMoveOnly) {
     ScriptedGame g = plainGame();
     const MoveOutcome o = g.play(0, 1, 0, 0);
     EXPECT_TRUE(onlyFlag(o, &MoveOutcome::couldNotMove) == false);
@@ -117,10 +110,9 @@ TEST(Moves, NullMove_CostsAMoveOnly)
     EXPECT_EQ(g.player(0).moveCount, 1);
 }
 
-TEST(Moves, DeadOrSpentAnt_CouldNotMoveButTheTurnCounts)
-{
+TEST(Moves, DeadOrSpentAnt_CouldNotMoveButTheTurnCounts) {
     ScriptedGame g = plainGame();
-    g.play(0, 0, -1, 0); // dies off the field
+    g.play(0, 0, -1, 0);  // dies off the field
     g.play(1, 0, 0, 0);
     const MoveOutcome o = g.play(0, 0, 1, 0);
     EXPECT_TRUE(onlyFlag(o, &MoveOutcome::couldNotMove));
@@ -130,8 +122,7 @@ TEST(Moves, DeadOrSpentAnt_CouldNotMoveButTheTurnCounts)
     EXPECT_EQ(g.player(0).moveCount, 2);
 }
 
-TEST(Portals, EntryAndExit_CarryTheAntBothWays)
-{
+TEST(Portals, EntryAndExit_CarryTheAntBothWays) {
     // One pair: the shuffle never changes it.
     ScriptedGame g = plainGame(RulesTest::rulesWithPortals({{{1, 5}, {15, 8}}}));
     MoveOutcome o = g.play(0, 0, 1, 0);
@@ -151,8 +142,7 @@ TEST(Portals, EntryAndExit_CarryTheAntBothWays)
     EXPECT_EQ(g.ant(0, 1).position(), (Position{1, 5}));
 }
 
-TEST(Portals, NoPassage_ForADyingAntOrPastAnEnemySighting)
-{
+TEST(Portals, NoPassage_ForADyingAntOrPastAnEnemySighting) {
     ScriptedGame g = plainGame(RulesTest::rulesWithPortals({{{1, 5}, {15, 8}}}));
     g.ant(0, 0).movesLeft = 1;
     MoveOutcome o = g.play(0, 0, 1, 0);
@@ -169,8 +159,7 @@ TEST(Portals, NoPassage_ForADyingAntOrPastAnEnemySighting)
     EXPECT_EQ(h.ant(0, 0).position(), (Position{1, 5}));
 }
 
-TEST(Portals, Shuffle_ThreePairsSwapTheThirdExitWithOneDraw)
-{
+TEST(Portals, Shuffle_ThreePairsSwapTheThirdExitWithOneDraw) {
     GameState s;
     s.portalEntries = {{{1, 1}, {11, 1}}, {{2, 2}, {12, 2}}, {{3, 3}, {13, 3}}};
     s.portalExits = {{{11, 1}, {1, 1}}, {{12, 2}, {2, 2}}, {{13, 3}, {3, 3}}};
@@ -181,8 +170,7 @@ TEST(Portals, Shuffle_ThreePairsSwapTheThirdExitWithOneDraw)
         s.shufflePortals(random);
         EXPECT_EQ(random.drawCount(), before + 1);
         exitsSeenAtThird.insert(s.portalEntries.at({3, 3}));
-        for (const auto& [entry, exit] : s.portalEntries)
-            EXPECT_EQ(s.portalExits.at(exit), entry);
+        for (const auto& [entry, exit] : s.portalEntries) EXPECT_EQ(s.portalExits.at(exit), entry);
         // The first shuffle from the configured pairing moves the third exit away.
         if (i == 0) {
             EXPECT_NE(s.portalEntries.at({3, 3}), (Position{13, 3}));
@@ -198,9 +186,9 @@ TEST(Portals, Shuffle_ThreePairsSwapTheThirdExitWithOneDraw)
     EXPECT_TRUE(two.portalEntries == before);
 }
 
-TEST(Portals, Referee_ShufflesAfterEveryFullRound)
-{
-    ScriptedGame g = plainGame(RulesTest::rulesWithPortals({{{4, 2}, {15, 10}}, {{4, 10}, {15, 2}}, {{9, 1}, {10, 11}}}));
+TEST(Portals, Referee_ShufflesAfterEveryFullRound) {
+    ScriptedGame g = plainGame(
+        RulesTest::rulesWithPortals({{{4, 2}, {15, 10}}, {{4, 10}, {15, 2}}, {{9, 1}, {10, 11}}}));
     const auto draws = g.random.drawCount();
     g.play(0, 0, 0, 0);
     EXPECT_EQ(g.random.drawCount(), draws);

@@ -14,10 +14,11 @@ using RulesTest::ScriptedGame;
 
 namespace {
 
-ScoreGrid emptyScores() { return ScoreGrid(13, std::vector<double>(20, -0.5)); }
+ScoreGrid emptyScores() {
+    return ScoreGrid(13, std::vector<double>(20, -0.5));
+}
 
-Ant antAt(Position p, std::int32_t moves = 10)
-{
+Ant antAt(Position p, std::int32_t moves = 10) {
     Ant a;
     a.x = p.x;
     a.y = p.y;
@@ -25,21 +26,20 @@ Ant antAt(Position p, std::int32_t moves = 10)
     return a;
 }
 
-SeenAnt seenAt(Position p)
-{
+SeenAnt seenAt(Position p) {
     SeenAnt s;
     s.x = p.x;
     s.y = p.y;
     return s;
 }
 
-} // namespace
+}  // namespace
 
-TEST(Opponent, DirectionSets_CloserAndKeep)
-{
+TEST(Opponent, DirectionSets_CloserAndKeep) {
     EXPECT_EQ(dirsCloser({0, 0}, {5, 2}), 4 | 8);
     EXPECT_EQ(dirsCloser({0, 0}, {5, 5}), 8);
-    EXPECT_EQ(dirsKeep({0, 0}, {5, 2}), 16); // (0, 1) keeps the distance; off-field steps never count
+    EXPECT_EQ(dirsKeep({0, 0}, {5, 2}),
+              16);  // (0, 1) keeps the distance; off-field steps never count
     EXPECT_EQ(dirsCloser({19, 12}, {19, 12}), 0);
     EXPECT_EQ(dirsCloser({10, 6}, {10, 5}), 1);
     EXPECT_EQ(dirsKeep({10, 6}, {10, 5}), 2 | 4 | 64 | 128);
@@ -49,8 +49,7 @@ TEST(Opponent, DirectionSets_CloserAndKeep)
         EXPECT_EQ(directionBit(bitDirection(bit)), bit);
 }
 
-TEST(Opponent, PickDirection_DrawsOncePerExtraDirection)
-{
+TEST(Opponent, PickDirection_DrawsOncePerExtraDirection) {
     GameRandom random(3);
     EXPECT_EQ(pickDirection(0, random), (Direction{0, 0}));
     EXPECT_EQ(pickDirection(64, random), (Direction{-1, 0}));
@@ -65,32 +64,30 @@ TEST(Opponent, PickDirection_DrawsOncePerExtraDirection)
     EXPECT_EQ(chosen.size(), 3u);
 }
 
-TEST(Opponent, NearestScore_RingOrderSkipAndFallbacks)
-{
+TEST(Opponent, NearestScore_RingOrderSkipAndFallbacks) {
     ScoreGrid grid = emptyScores();
     // Nothing scores: the start comes back.
     EXPECT_EQ(nearestScore(grid, {17, 1}, 0.0, 0), (Position{17, 1}));
     // The start itself is never a match.
     grid[1][17] = 0.0;
     EXPECT_EQ(nearestScore(grid, {17, 1}, 0.0, 0), (Position{17, 1}));
-    grid[3][15] = 0.0; // distance 2
-    grid[0][16] = 0.0; // distance 1
-    grid[2][16] = 0.0; // distance 1, same x: larger y later
+    grid[3][15] = 0.0;  // distance 2
+    grid[0][16] = 0.0;  // distance 1
+    grid[2][16] = 0.0;  // distance 1, same x: larger y later
     EXPECT_EQ(nearestScore(grid, {17, 1}, 0.0, 0), (Position{16, 0}));
     EXPECT_EQ(nearestScore(grid, {17, 1}, 0.0, 1), (Position{16, 2}));
     EXPECT_EQ(nearestScore(grid, {17, 1}, 0.0, 2), (Position{15, 3}));
-    EXPECT_EQ(nearestScore(grid, {17, 1}, 0.0, 9), (Position{15, 3})); // fewer matches: the last one
+    EXPECT_EQ(nearestScore(grid, {17, 1}, 0.0, 9),
+              (Position{15, 3}));  // fewer matches: the last one
     EXPECT_EQ(nearestScore(grid, {17, 1}, 0.0, -4), (Position{16, 0}));
 }
 
-TEST(Opponent, NearestUnseen_IncludesTheStart)
-{
+TEST(Opponent, NearestUnseen_IncludesTheStart) {
     Player p(1, RuleOptions{});
     EXPECT_EQ(nearestUnseen(p, {17, 1}, 0), (Position{17, 1}));
     EXPECT_EQ(nearestUnseen(p, {17, 1}, 1), (Position{16, 0}));
     for (auto& row : p.knowledge)
-        for (auto& k : row)
-            k.seen = true;
+        for (auto& k : row) k.seen = true;
     EXPECT_EQ(nearestUnseen(p, {17, 1}, 0), (Position{17, 1}));
     p.knowledge[12][0].seen = false;
     EXPECT_EQ(nearestUnseen(p, {17, 1}, 3), (Position{0, 12}));
@@ -99,8 +96,7 @@ TEST(Opponent, NearestUnseen_IncludesTheStart)
 // The bit-set walk the stock rules use must give what the cell-by-cell walks
 // give, for every start, both starting distances and any skip, on sets from
 // empty to full.
-TEST(Opponent, NearestInSet_GivesWhatTheRingWalksGive)
-{
+TEST(Opponent, NearestInSet_GivesWhatTheRingWalksGive) {
     GameRandom random(7);
     for (const double density : {0.0, 0.004, 0.05, 0.3, 0.9, 1.0}) {
         CellBits set{};
@@ -111,7 +107,8 @@ TEST(Opponent, NearestInSet_GivesWhatTheRingWalksGive)
                 const bool member = density == 1.0 || random.real() < density;
                 auto& k = p.knowledge[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
                 k.seen = !member;
-                grid[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = member ? 0.0 : -0.5;
+                grid[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] =
+                    member ? 0.0 : -0.5;
                 if (member) {
                     const auto i = static_cast<std::size_t>(x * 16 + y);
                     set[i / 64] |= std::uint64_t{1} << (i % 64);
@@ -121,7 +118,8 @@ TEST(Opponent, NearestInSet_GivesWhatTheRingWalksGive)
             for (std::int32_t y = 0; y < 13; ++y)
                 for (const std::int32_t skip : {-1, 0, 1, 2, 5, 12, 19, 40, 300}) {
                     const Position start{x, y};
-                    ASSERT_EQ(nearestInSet(set, start, 1, skip), nearestScore(grid, start, 0.0, skip))
+                    ASSERT_EQ(nearestInSet(set, start, 1, skip),
+                              nearestScore(grid, start, 0.0, skip))
                         << "density " << density << " start " << x << "," << y << " skip " << skip;
                     ASSERT_EQ(nearestInSet(set, start, 0, skip), nearestUnseen(p, start, skip))
                         << "density " << density << " start " << x << "," << y << " skip " << skip;
@@ -129,46 +127,48 @@ TEST(Opponent, NearestInSet_GivesWhatTheRingWalksGive)
     }
     CellBits all;
     all.fill(~std::uint64_t{0});
-    EXPECT_EQ(nearestInSet(all, {3, 3}, 40, 0), (Position{3, 3})); // no ring that far out
+    EXPECT_EQ(nearestInSet(all, {3, 3}, 40, 0), (Position{3, 3}));  // no ring that far out
     EXPECT_THROW(nearestInSet(CellBits{}, {20, 0}, 0, 0), std::out_of_range);
 }
 
 // chooseMove rewrites the whole score grid from the player's knowledge at every
 // move, whatever stood in it before.
-TEST(Opponent, ChooseMove_RewritesTheScoreGridFromTheKnowledge)
-{
+TEST(Opponent, ChooseMove_RewritesTheScoreGridFromTheKnowledge) {
     const RuleOptions o(RulesTest::shippedRules());
     ScriptedGame g(o);
     AIData data(o);
     for (auto& row : data.score)
-        for (double& v : row)
-            v = 7.0;
+        for (double& v : row) v = 7.0;
     GameRandom random(3);
     Player& p = g.referee.state.players.at(0);
     for (std::size_t y = 0; y < 13; ++y)
-        for (std::size_t x = 0; x < 20; ++x)
-            p.knowledge[y][x].food = random.real() < 0.2;
+        for (std::size_t x = 0; x < 20; ++x) p.knowledge[y][x].food = random.real() < 0.2;
     chooseMove(0, data, g.referee, random, o);
     for (std::size_t y = 0; y < 13; ++y)
         for (std::size_t x = 0; x < 20; ++x)
             ASSERT_EQ(data.score[y][x], defaultCellScore(p.knowledge[y][x])) << x << "," << y;
-    EXPECT_FALSE(data.walkCache.valid); // never kept past the call
+    EXPECT_FALSE(data.walkCache.valid);  // never kept past the call
 }
 
-TEST(Opponent, ChooseAnt_AttacksAdjacentSightingsFirst)
-{
+TEST(Opponent, ChooseAnt_AttacksAdjacentSightingsFirst) {
     DirectionSet m0 = 7, m1 = 9;
     // Ant 1 next to enemy ant 0: it is chosen and heads there.
-    EXPECT_EQ(defaultChooseAnt(antAt({5, 5}), antAt({10, 10}), seenAt({11, 11}), seenAt({0, 0}), m0, m1), 1);
+    EXPECT_EQ(
+        defaultChooseAnt(antAt({5, 5}), antAt({10, 10}), seenAt({11, 11}), seenAt({0, 0}), m0, m1),
+        1);
     EXPECT_EQ(m1, 8);
     EXPECT_EQ(m0, 7);
     // Ant 0 next to enemy ant 1 wins over ant 1 next to enemy ant 0.
     m0 = m1 = 0;
-    EXPECT_EQ(defaultChooseAnt(antAt({1, 1}), antAt({10, 10}), seenAt({11, 11}), seenAt({2, 1}), m0, m1), 0);
+    EXPECT_EQ(
+        defaultChooseAnt(antAt({1, 1}), antAt({10, 10}), seenAt({11, 11}), seenAt({2, 1}), m0, m1),
+        0);
     EXPECT_EQ(m0, 4);
     // Nobody adjacent: ant 1 while it has moves.
     m0 = m1 = 0;
-    EXPECT_EQ(defaultChooseAnt(antAt({1, 1}), antAt({10, 10}), seenAt({15, 11}), seenAt({5, 1}), m0, m1), 1);
+    EXPECT_EQ(
+        defaultChooseAnt(antAt({1, 1}), antAt({10, 10}), seenAt({15, 11}), seenAt({5, 1}), m0, m1),
+        1);
     // Both unable to move: ant 1, which the referee then refuses.
     Ant dead0 = antAt({1, 1});
     dead0.dead = true;
@@ -184,24 +184,23 @@ TEST(Opponent, ChooseAnt_AttacksAdjacentSightingsFirst)
     EXPECT_EQ(m0, 16);
 }
 
-TEST(Opponent, NoFoodSeen_AntsHeadForUnseenCellsAroundTheCorner)
-{
+TEST(Opponent, NoFoodSeen_AntsHeadForUnseenCellsAroundTheCorner) {
     RuleOptions o;
     Player p(1, o);
     AIData data(o);
     for (auto& row : data.score)
-        for (double& v : row)
-            v = defaultCellScore(CellKnowledge{});
+        for (double& v : row) v = defaultCellScore(CellKnowledge{});
     EXPECT_NEAR(data.score[0][0], -0.44368, 1e-5);
     // Ant 0: the second unseen cell around (17, 1), i.e. (16, 0).
-    EXPECT_EQ(defaultFirstAntDirections(antAt({19, 5}), p, data, antAt({19, 7})), dirsCloser({19, 5}, {16, 0}));
+    EXPECT_EQ(defaultFirstAntDirections(antAt({19, 5}), p, data, antAt({19, 7})),
+              dirsCloser({19, 5}, {16, 0}));
     // Ant 1: its y (7) picks the 8th unseen cell around (17, 1).
     const Position v = nearestUnseen(p, {17, 1}, 7);
-    EXPECT_EQ(defaultSecondAntDirections(antAt({19, 7}), p, data, antAt({19, 5})), dirsCloser({19, 7}, v));
+    EXPECT_EQ(defaultSecondAntDirections(antAt({19, 7}), p, data, antAt({19, 5})),
+              dirsCloser({19, 7}, v));
 }
 
-TEST(Opponent, ChooseMove_CallsTheSlotsAndStepsTowardAnAdjacentEnemy)
-{
+TEST(Opponent, ChooseMove_CallsTheSlotsAndStepsTowardAnAdjacentEnemy) {
     ScriptedGame g{RuleOptions(RulesTest::shippedRules())};
     g.play(0, 0, 1, 0);
     AIData data(g.referee.options);
@@ -210,7 +209,8 @@ TEST(Opponent, ChooseMove_CallsTheSlotsAndStepsTowardAnAdjacentEnemy)
         ++cells;
         return k.food ? 1.0 : -1.0;
     };
-    data.chooseAnt = [](const Ant&, const Ant&, const SeenAnt&, const SeenAnt&, DirectionSet& m0, DirectionSet&) {
+    data.chooseAnt = [](const Ant&, const Ant&, const SeenAnt&, const SeenAnt&, DirectionSet& m0,
+                        DirectionSet&) {
         m0 = 4;
         return AntId{0};
     };
@@ -231,10 +231,9 @@ TEST(Opponent, ChooseMove_CallsTheSlotsAndStepsTowardAnAdjacentEnemy)
     EXPECT_TRUE(h.play(1, a2, d2.dx, d2.dy).battleStarted);
 }
 
-TEST(Opponent, OtherFieldSize_GuardsReportAndTheMoveIsNull)
-{
+TEST(Opponent, OtherFieldSize_GuardsReportAndTheMoveIsNull) {
     RuleOptions o;
-    o.fieldWidth = 10; // the table's cells beyond the field fail the grid lookups
+    o.fieldWidth = 10;  // the table's cells beyond the field fail the grid lookups
     o.fieldHeight = 8;
     o.startPositions = {{{1, 2}, {1, 4}}, {{8, 2}, {8, 4}}};
     ScriptedGame g(o);

@@ -15,8 +15,7 @@ using RulesTest::TempFile;
 
 namespace {
 
-std::string logicError(const std::string& content)
-{
+std::string logicError(const std::string& content) {
     TempFile file(content);
     try {
         RuleOptions o(file.path());
@@ -26,10 +25,9 @@ std::string logicError(const std::string& content)
     return "";
 }
 
-} // namespace
+}  // namespace
 
-TEST(RuleOptions, Defaults_FileWithoutPortals)
-{
+TEST(RuleOptions, Defaults_FileWithoutPortals) {
     TempFile file("Problem.Veltrix.noOfPortals=0\n");
     const RuleOptions o(file.path());
     EXPECT_EQ(o.fieldWidth, 20);
@@ -48,8 +46,7 @@ TEST(RuleOptions, Defaults_FileWithoutPortals)
     EXPECT_TRUE(o.portalRight.empty());
 }
 
-TEST(RuleOptions, MissingPortalKey_RaisesRequiredOption)
-{
+TEST(RuleOptions, MissingPortalKey_RaisesRequiredOption) {
     // An empty or missing file leaves the three default portals without cells.
     TempFile empty("");
     EXPECT_THROW(RuleOptions{empty.path()}, boost::program_options::required_option);
@@ -61,22 +58,23 @@ TEST(RuleOptions, MissingPortalKey_RaisesRequiredOption)
         RuleOptions o(partial.path());
         FAIL() << "no error for a missing portal key";
     } catch (const boost::program_options::required_option& e) {
-        EXPECT_NE(std::string(e.what()).find("Problem.Veltrix.portalPos_p2ry"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("Problem.Veltrix.portalPos_p2ry"), std::string::npos)
+            << e.what();
     }
 }
 
-TEST(RuleOptions, IndexedKeys_FollowTheCountsOfTheFirstPass)
-{
-    TempFile three("Problem.Veltrix.players=3\nProblem.Veltrix.noOfPortals=1\n"
-                   "Problem.Veltrix.startPosition_p2a0x=10\nProblem.Veltrix.startPosition_p2a0y=3\n"
-                   "Problem.Veltrix.startPosition_p1a1y=8\n"
-                   "Problem.Veltrix.portalPos_p0lx=3\nProblem.Veltrix.portalPos_p0ly=4\n"
-                   "Problem.Veltrix.portalPos_p0rx=16\nProblem.Veltrix.portalPos_p0ry=9\n"
-                   "Some.Other.setting=yes\n");
+TEST(RuleOptions, IndexedKeys_FollowTheCountsOfTheFirstPass) {
+    TempFile three(
+        "Problem.Veltrix.players=3\nProblem.Veltrix.noOfPortals=1\n"
+        "Problem.Veltrix.startPosition_p2a0x=10\nProblem.Veltrix.startPosition_p2a0y=3\n"
+        "Problem.Veltrix.startPosition_p1a1y=8\n"
+        "Problem.Veltrix.portalPos_p0lx=3\nProblem.Veltrix.portalPos_p0ly=4\n"
+        "Problem.Veltrix.portalPos_p0rx=16\nProblem.Veltrix.portalPos_p0ry=9\n"
+        "Some.Other.setting=yes\n");
     const RuleOptions o(three.path());
     ASSERT_EQ(o.startPositions.size(), 3u);
     EXPECT_EQ(o.startPositions[2][0], (Position{10, 3}));
-    EXPECT_EQ(o.startPositions[2][1], (Position{0, 0})); // no default beyond the first two players
+    EXPECT_EQ(o.startPositions[2][1], (Position{0, 0}));  // no default beyond the first two players
     EXPECT_EQ(o.startPositions[1][1], (Position{19, 8}));
     EXPECT_EQ(o.portalLeft, (std::vector<Position>{{3, 4}}));
     EXPECT_EQ(o.portalRight, (std::vector<Position>{{16, 9}}));
@@ -86,11 +84,11 @@ TEST(RuleOptions, IndexedKeys_FollowTheCountsOfTheFirstPass)
     EXPECT_EQ(RuleOptions(two.path()).startPositions.size(), 2u);
 }
 
-TEST(RuleOptions, Help_PrintedBetweenMarkersAndReadingGoesOn)
-{
-    TempFile file("Problem.Veltrix.help=1\nProblem.Veltrix.noOfPortals=1\n"
-                  "Problem.Veltrix.portalPos_p0lx=3\nProblem.Veltrix.portalPos_p0ly=4\n"
-                  "Problem.Veltrix.portalPos_p0rx=16\nProblem.Veltrix.portalPos_p0ry=9\n");
+TEST(RuleOptions, Help_PrintedBetweenMarkersAndReadingGoesOn) {
+    TempFile file(
+        "Problem.Veltrix.help=1\nProblem.Veltrix.noOfPortals=1\n"
+        "Problem.Veltrix.portalPos_p0lx=3\nProblem.Veltrix.portalPos_p0ly=4\n"
+        "Problem.Veltrix.portalPos_p0rx=16\nProblem.Veltrix.portalPos_p0ry=9\n");
     testing::internal::CaptureStdout();
     const RuleOptions o(file.path());
     const std::string out = testing::internal::GetCapturedStdout();
@@ -98,8 +96,9 @@ TEST(RuleOptions, Help_PrintedBetweenMarkersAndReadingGoesOn)
     ASSERT_EQ(out.rfind("Requested Veltrix Option Help:\nVeltrix Game Options:\n", 0), 0u) << out;
     EXPECT_EQ(out.substr(out.size() - 11), "\n\nHelp end\n");
     for (const char* text :
-         {"--Problem.Veltrix.fieldWidth arg (=20)", "Width of playing field", "Display Veltrix Game Options",
-          "Sets the starting postion of player 1", "Sets the portal position of portal", "0(right y)",
+         {"--Problem.Veltrix.fieldWidth arg (=20)", "Width of playing field",
+          "Display Veltrix Game Options", "Sets the starting postion of player 1",
+          "Sets the portal position of portal", "0(right y)",
           "FoodPieces available on playing field", "Rounds a Battle lasts"})
         EXPECT_NE(out.find(text), std::string::npos) << text;
     // Registration order: the plain options, then start cells, then portals.
@@ -110,10 +109,10 @@ TEST(RuleOptions, Help_PrintedBetweenMarkersAndReadingGoesOn)
     EXPECT_LT(out.find("portalPos_p0ly"), out.find("portalPos_p0rx"));
 }
 
-TEST(RuleOptions, LibraryErrors_ReachTheCaller)
-{
-    TempFile twice("Problem.Veltrix.noOfPortals=0\nProblem.Veltrix.startPosition_p0a0x=1\n"
-                   "Problem.Veltrix.startPosition_p0a0x=2\n");
+TEST(RuleOptions, LibraryErrors_ReachTheCaller) {
+    TempFile twice(
+        "Problem.Veltrix.noOfPortals=0\nProblem.Veltrix.startPosition_p0a0x=1\n"
+        "Problem.Veltrix.startPosition_p0a0x=2\n");
     testing::internal::CaptureStderr();
     EXPECT_THROW(RuleOptions{twice.path()}, boost::program_options::multiple_occurrences);
     const std::string err = testing::internal::GetCapturedStderr();
@@ -124,8 +123,7 @@ TEST(RuleOptions, LibraryErrors_ReachTheCaller)
     EXPECT_THROW(RuleOptions{notNumber.path()}, boost::program_options::invalid_option_value);
 }
 
-TEST(RuleOptions, UnplayableValues_RefusedNamingKeyAndValue)
-{
+TEST(RuleOptions, UnplayableValues_RefusedNamingKeyAndValue) {
     const std::string base = "Problem.Veltrix.noOfPortals=0\n";
     struct Case {
         std::string line;
@@ -137,7 +135,8 @@ TEST(RuleOptions, UnplayableValues_RefusedNamingKeyAndValue)
         {"Problem.Veltrix.fieldWidth=0", {"Problem.Veltrix.fieldWidth = 0"}},
         {"Problem.Veltrix.fieldHeight=-1", {"Problem.Veltrix.fieldHeight = -1"}},
         {"Problem.Veltrix.fieldWidth=200\nProblem.Veltrix.fieldHeight=100", {"200 x 100", "16384"}},
-        {"Problem.Veltrix.startPosition_p1a0x=20", {"Problem.Veltrix.startPosition_p1a0x", "(20, 5)", "outside"}},
+        {"Problem.Veltrix.startPosition_p1a0x=20",
+         {"Problem.Veltrix.startPosition_p1a0x", "(20, 5)", "outside"}},
         {"Problem.Veltrix.noOfPortals=-1", {"Problem.Veltrix.noOfPortals = -1"}},
     };
     for (const auto& c : cases) {
@@ -152,8 +151,7 @@ TEST(RuleOptions, UnplayableValues_RefusedNamingKeyAndValue)
     EXPECT_NO_THROW(RuleOptions{largest.path()});
 }
 
-TEST(RuleOptions, PortalEnds_OnTheFieldAndDistinct)
-{
+TEST(RuleOptions, PortalEnds_OnTheFieldAndDistinct) {
     std::string offField = RulesTest::portalKeys();
     offField.replace(offField.find("p1ry=2"), 6, "p1ry=13");
     std::string message = logicError(offField);
@@ -168,8 +166,7 @@ TEST(RuleOptions, PortalEnds_OnTheFieldAndDistinct)
     EXPECT_NE(message.find("already a portal end"), std::string::npos) << message;
 }
 
-TEST(RuleOptions, ShippedFile_IsPlayable)
-{
+TEST(RuleOptions, ShippedFile_IsPlayable) {
     const RuleOptions o(RulesTest::shippedRules());
     EXPECT_EQ(o.fieldWidth, 20);
     EXPECT_EQ(o.fieldHeight, 13);
@@ -183,8 +180,7 @@ TEST(RuleOptions, ShippedFile_IsPlayable)
     EXPECT_NO_THROW(o.validate("VX.conf"));
 }
 
-TEST(RuleOptions, Ids_OutsideTheCountsRefused)
-{
+TEST(RuleOptions, Ids_OutsideTheCountsRefused) {
     const RuleOptions o;
     EXPECT_EQ(makePlayerId(1, o), 1);
     EXPECT_EQ(makeAntId(0, o), 0);

@@ -18,8 +18,7 @@ namespace RulesTest {
 // A scratch file that is removed again when the test ends.
 class TempFile {
 public:
-    explicit TempFile(const std::string& content, const std::string& name = "rules.conf")
-    {
+    explicit TempFile(const std::string& content, const std::string& name = "rules.conf") {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         path_ = std::filesystem::temp_directory_path() /
                 (std::string("vx_rules_") + (info ? info->name() : "x") + "_" + name);
@@ -35,8 +34,7 @@ private:
 };
 
 // The twelve portal keys of the shipped layout, for files that must be readable.
-inline std::string portalKeys()
-{
+inline std::string portalKeys() {
     return "Problem.Veltrix.portalPos_p0lx=4\nProblem.Veltrix.portalPos_p0ly=2\n"
            "Problem.Veltrix.portalPos_p0rx=15\nProblem.Veltrix.portalPos_p0ry=10\n"
            "Problem.Veltrix.portalPos_p1lx=4\nProblem.Veltrix.portalPos_p1ly=10\n"
@@ -45,11 +43,13 @@ inline std::string portalKeys()
            "Problem.Veltrix.portalPos_p2rx=10\nProblem.Veltrix.portalPos_p2ry=11\n";
 }
 
-inline std::string shippedRules() { return std::string(VX_GAME_DIR) + "/VX.conf"; }
+inline std::string shippedRules() {
+    return std::string(VX_GAME_DIR) + "/VX.conf";
+}
 
 // Default rules with the given portal pairs.
-inline Veltrix::RuleOptions rulesWithPortals(std::vector<std::pair<Veltrix::Position, Veltrix::Position>> pairs)
-{
+inline Veltrix::RuleOptions rulesWithPortals(
+    std::vector<std::pair<Veltrix::Position, Veltrix::Position>> pairs) {
     Veltrix::RuleOptions o;
     o.noOfPortals = static_cast<std::int32_t>(pairs.size());
     for (const auto& [l, r] : pairs) {
@@ -59,8 +59,7 @@ inline Veltrix::RuleOptions rulesWithPortals(std::vector<std::pair<Veltrix::Posi
     return o;
 }
 
-inline void expectConsistent(const Veltrix::Referee& referee)
-{
+inline void expectConsistent(const Veltrix::Referee& referee) {
     const std::string problem = referee.state.firstInconsistency(referee.options);
     EXPECT_EQ(problem, "") << "after " << referee.movesMade() << " moves";
 }
@@ -71,8 +70,7 @@ struct ScriptedGame {
     Veltrix::Referee referee;
 
     explicit ScriptedGame(const Veltrix::RuleOptions& options, std::uint32_t seed = 42)
-        : random(seed), referee(0, options, random)
-    {
+        : random(seed), referee(0, options, random) {
         expectConsistent(referee);
     }
 
@@ -80,8 +78,8 @@ struct ScriptedGame {
     Veltrix::Player& player(Veltrix::PlayerId p) { return referee.state.players.at(p); }
     Veltrix::Ant& ant(Veltrix::PlayerId p, Veltrix::AntId a) { return player(p).ants.at(a); }
 
-    Veltrix::MoveOutcome play(Veltrix::PlayerId p, Veltrix::AntId a, std::int32_t dx, std::int32_t dy)
-    {
+    Veltrix::MoveOutcome play(Veltrix::PlayerId p, Veltrix::AntId a, std::int32_t dx,
+                              std::int32_t dy) {
         const auto outcome = VX3D::makeMove(referee, p, a, {dx, dy}, random);
         expectConsistent(referee);
         return outcome;
@@ -89,21 +87,18 @@ struct ScriptedGame {
 
     // Puts an ant somewhere by hand and refreshes what everybody sees, for set-ups
     // that would take many moves to reach.
-    void place(Veltrix::PlayerId p, Veltrix::AntId a, Veltrix::Position cell)
-    {
+    void place(Veltrix::PlayerId p, Veltrix::AntId a, Veltrix::Position cell) {
         ant(p, a).x = cell.x;
         ant(p, a).y = cell.y;
         refresh();
     }
 
-    void refresh()
-    {
+    void refresh() {
         const auto& o = referee.options;
-        for (auto& [id, pl] : referee.state.players)
-            pl.updateVisible(o);
+        for (auto& [id, pl] : referee.state.players) pl.updateVisible(o);
         for (auto& [id, pl] : referee.state.players)
             referee.state.updateView(id, o, referee.movesMade() < o.players);
     }
 };
 
-} // namespace RulesTest
+}  // namespace RulesTest

@@ -11,12 +11,13 @@ using namespace Veltrix;
 
 namespace {
 
-RuleOptions shipped() { return RuleOptions(RulesTest::shippedRules()); }
+RuleOptions shipped() {
+    return RuleOptions(RulesTest::shippedRules());
+}
 
-} // namespace
+}  // namespace
 
-TEST(Setup, PlayersAndAnts_AtStartCellsWithUnseenGrids)
-{
+TEST(Setup, PlayersAndAnts_AtStartCellsWithUnseenGrids) {
     const RuleOptions o = shipped();
     GameRandom random(42);
     const GameState s(o, random);
@@ -34,7 +35,8 @@ TEST(Setup, PlayersAndAnts_AtStartCellsWithUnseenGrids)
         for (const auto& row : p.knowledge) {
             ASSERT_EQ(row.size(), 20u);
             for (const auto& k : row)
-                EXPECT_FALSE(k.seen || k.food || k.portal || k.seenAt != 0 || k.portalExit != Position{});
+                EXPECT_FALSE(k.seen || k.food || k.portal || k.seenAt != 0 ||
+                             k.portalExit != Position{});
         }
         EXPECT_TRUE(p.seenEnemies.empty());
     }
@@ -48,8 +50,7 @@ TEST(Setup, PlayersAndAnts_AtStartCellsWithUnseenGrids)
     EXPECT_EQ(s.firstInconsistency(o), "");
 }
 
-TEST(Setup, Food_HalfInEachHalfNeverOnStartOrPortalCells)
-{
+TEST(Setup, Food_HalfInEachHalfNeverOnStartOrPortalCells) {
     const RuleOptions o = shipped();
     for (std::uint32_t seed : {1u, 42u, 777u}) {
         GameRandom random(seed);
@@ -60,8 +61,7 @@ TEST(Setup, Food_HalfInEachHalfNeverOnStartOrPortalCells)
             EXPECT_TRUE(present);
             left += cell.x < 10 ? 1 : 0;
             for (const auto& ants : o.startPositions)
-                for (const Position start : ants)
-                    EXPECT_NE(cell, start);
+                for (const Position start : ants) EXPECT_NE(cell, start);
             for (std::size_t i = 0; i < 3; ++i) {
                 EXPECT_NE(cell, o.portalLeft[i]);
                 EXPECT_NE(cell, o.portalRight[i]);
@@ -71,8 +71,7 @@ TEST(Setup, Food_HalfInEachHalfNeverOnStartOrPortalCells)
     }
 }
 
-TEST(Setup, Food_OddCountsAndOddWidth)
-{
+TEST(Setup, Food_OddCountsAndOddWidth) {
     RuleOptions o;
     o.foodPieces = 1;
     GameRandom r1(3);
@@ -88,12 +87,10 @@ TEST(Setup, Food_OddCountsAndOddWidth)
     GameRandom r3(3);
     const GameState s(o, r3);
     EXPECT_EQ(s.food.size(), 200u);
-    for (const auto& [cell, present] : s.food)
-        EXPECT_LT(cell.x, 20);
+    for (const auto& [cell, present] : s.food) EXPECT_LT(cell.x, 20);
 }
 
-TEST(Setup, Food_DrawOrderIsLeftHalfRightHalfThenShuffle)
-{
+TEST(Setup, Food_DrawOrderIsLeftHalfRightHalfThenShuffle) {
     const RuleOptions o = shipped();
     GameRandom random(42);
     const Referee referee(0, o, random);
@@ -108,24 +105,20 @@ TEST(Setup, Food_DrawOrderIsLeftHalfRightHalfThenShuffle)
             const Position p{offset + replay.uniformInt(0, 9), y};
             bool forbidden = false;
             for (const auto& ants : o.startPositions)
-                for (const Position s : ants)
-                    forbidden = forbidden || s == p;
+                for (const Position s : ants) forbidden = forbidden || s == p;
             for (std::size_t i = 0; i < 3; ++i)
                 forbidden = forbidden || p == o.portalLeft[i] || p == o.portalRight[i];
-            if (!forbidden && expected.insert(p).second)
-                ++placed;
+            if (!forbidden && expected.insert(p).second) ++placed;
         }
     }
     OrderedSet<Position> placedCells;
-    for (const auto& [cell, present] : referee.state.food)
-        placedCells.insert(cell);
+    for (const auto& [cell, present] : referee.state.food) placedCells.insert(cell);
     EXPECT_EQ(placedCells, expected);
     // Three pairs: the shuffle draws exactly once more.
     EXPECT_EQ(random.drawCount(), replay.drawCount() + 1);
 }
 
-TEST(Setup, SameSeed_SameFoodAndPortalPairing)
-{
+TEST(Setup, SameSeed_SameFoodAndPortalPairing) {
     const RuleOptions o = shipped();
     GameRandom a(2024);
     GameRandom b(2024);
@@ -138,33 +131,33 @@ TEST(Setup, SameSeed_SameFoodAndPortalPairing)
     EXPECT_FALSE(ra.state.food == rc.state.food);
 }
 
-TEST(Setup, Food_TooFewFreeCellsRaisesInsteadOfLooping)
-{
+TEST(Setup, Food_TooFewFreeCellsRaisesInsteadOfLooping) {
     RuleOptions o;
     o.fieldWidth = 4;
     o.fieldHeight = 3;
     o.startPositions = {{{0, 0}, {0, 1}}, {{3, 0}, {3, 1}}};
-    o.foodPieces = 10; // five per half, but each half has 6 cells, 2 of them start cells
+    o.foodPieces = 10;  // five per half, but each half has 6 cells, 2 of them start cells
     GameRandom random(1);
     try {
         GameState s(o, random);
         FAIL() << "no error";
     } catch (const std::logic_error& e) {
-        EXPECT_STREQ(e.what(), "cannot place 5 food pieces in the left half of the field: it has only 4 free cells");
+        EXPECT_STREQ(
+            e.what(),
+            "cannot place 5 food pieces in the left half of the field: it has only 4 free cells");
     }
-    o.foodPieces = 8; // four per half fit exactly
+    o.foodPieces = 8;  // four per half fit exactly
     GameRandom again(1);
     EXPECT_EQ(GameState(o, again).food.size(), 8u);
 
-    o.fieldWidth = 1; // the halves have no columns at all
+    o.fieldWidth = 1;  // the halves have no columns at all
     o.startPositions = {{{0, 0}, {0, 1}}, {{0, 2}, {0, 2}}};
     o.foodPieces = 2;
     GameRandom none(1);
     EXPECT_THROW(GameState(o, none), std::logic_error);
 }
 
-TEST(Setup, CheckPosition_FieldBounds)
-{
+TEST(Setup, CheckPosition_FieldBounds) {
     EXPECT_NO_THROW(checkPosition({19, 12}, 20, 13));
     EXPECT_NO_THROW(checkPosition({0, 0}, 20, 13));
     for (const Position p : {Position{20, 0}, Position{0, -1}, Position{-1, 0}, Position{0, 13}}) {
@@ -177,8 +170,7 @@ TEST(Setup, CheckPosition_FieldBounds)
     }
 }
 
-TEST(Setup, ThirdAntDefault_SharesCellZero)
-{
+TEST(Setup, ThirdAntDefault_SharesCellZero) {
     RuleOptions o;
     o.antsPerPlayer = 3;
     o.startPositions = {{{0, 5}, {0, 7}, {0, 0}}, {{19, 5}, {19, 7}, {0, 0}}};

@@ -11,25 +11,21 @@ using RulesTest::ScriptedGame;
 
 namespace {
 
-OrderedSet<Position> square(std::int32_t x0, std::int32_t x1, std::int32_t y0, std::int32_t y1)
-{
+OrderedSet<Position> square(std::int32_t x0, std::int32_t x1, std::int32_t y0, std::int32_t y1) {
     OrderedSet<Position> cells;
     for (std::int32_t x = x0; x <= x1; ++x)
-        for (std::int32_t y = y0; y <= y1; ++y)
-            cells.insert({x, y});
+        for (std::int32_t y = y0; y <= y1; ++y) cells.insert({x, y});
     return cells;
 }
 
-} // namespace
+}  // namespace
 
-TEST(Visibility, Squares_ClippedToTheFieldAndJoined)
-{
+TEST(Visibility, Squares_ClippedToTheFieldAndJoined) {
     RuleOptions o;
     o.startPositions = {{{0, 5}, {1, 1}}, {{19, 5}, {19, 7}}};
     Player p(0, o);
     OrderedSet<Position> expected = square(0, 2, 3, 7);
-    for (const Position c : square(0, 3, 0, 3))
-        expected.insert(c);
+    for (const Position c : square(0, 3, 0, 3)) expected.insert(c);
     EXPECT_EQ(p.visible, expected);
 
     p.ants.erase(1);
@@ -46,8 +42,7 @@ TEST(Visibility, Squares_ClippedToTheFieldAndJoined)
     EXPECT_EQ(p.visible.size(), 1u);
 }
 
-TEST(Visibility, FirstRound_ShowsEveryEnemyThenOnlyVisibleOnes)
-{
+TEST(Visibility, FirstRound_ShowsEveryEnemyThenOnlyVisibleOnes) {
     ScriptedGame g{RuleOptions{}};
     // Player 0's view at the start lists both enemy ants across the field.
     ASSERT_EQ(g.player(0).seenEnemies.at(1).size(), 2u);
@@ -73,8 +68,7 @@ TEST(Visibility, FirstRound_ShowsEveryEnemyThenOnlyVisibleOnes)
     EXPECT_EQ(seen.seenAt, g.player(0).moveCount);
 }
 
-TEST(Visibility, Knowledge_RemembersFoodAndPortalsOutOfSight)
-{
+TEST(Visibility, Knowledge_RemembersFoodAndPortalsOutOfSight) {
     RuleOptions o = RulesTest::rulesWithPortals({{{2, 5}, {17, 5}}});
     ScriptedGame g(o);
     g.state().food.clear();
@@ -91,18 +85,17 @@ TEST(Visibility, Knowledge_RemembersFoodAndPortalsOutOfSight)
     EXPECT_EQ(g.player(1).knowledge[5][17].portalExit, (Position{2, 5}));
 
     // Walk away: what was seen at (1, 3) stays, with the old move count.
-    g.play(0, 0, 1, 1); // to (1, 6)
+    g.play(0, 0, 1, 1);  // to (1, 6)
     g.play(1, 0, 0, 0);
-    g.play(0, 1, 0, 1); // (0, 7) -> (0, 8)
+    g.play(0, 1, 0, 1);  // (0, 7) -> (0, 8)
     g.play(1, 0, 0, 0);
-    g.play(0, 0, 1, 1); // (1, 6) -> (2, 7)
+    g.play(0, 0, 1, 1);  // (1, 6) -> (2, 7)
     EXPECT_TRUE(k[3][1].food);
     EXPECT_LT(k[3][1].seenAt, g.player(0).moveCount);
     EXPECT_TRUE(k[3][1].seen);
 }
 
-TEST(Visibility, RadiusZero_FoodOnStaleCellsIsLostWithoutScore)
-{
+TEST(Visibility, RadiusZero_FoodOnStaleCellsIsLostWithoutScore) {
     RuleOptions o;
     o.antVisibilityRadius = 0;
     ScriptedGame g(o);
@@ -119,8 +112,7 @@ TEST(Visibility, RadiusZero_FoodOnStaleCellsIsLostWithoutScore)
 
 // Fields higher than 64 rows look cells up in the visible set instead of by
 // column masks; what is seen must not depend on which.
-TEST(Visibility, TallField_FoodPortalsAndEnemiesFarDownAreSeen)
-{
+TEST(Visibility, TallField_FoodPortalsAndEnemiesFarDownAreSeen) {
     RuleOptions o;
     o.fieldWidth = 3;
     o.fieldHeight = 100;
@@ -139,7 +131,7 @@ TEST(Visibility, TallField_FoodPortalsAndEnemiesFarDownAreSeen)
     const auto& k = s.players.at(0).knowledge;
     EXPECT_TRUE(k[71][0].seen && k[71][0].food);
     EXPECT_TRUE(k[92][2].seen && k[92][2].food);
-    EXPECT_TRUE(k[88][1].seen && !k[88][1].food); // eaten
+    EXPECT_TRUE(k[88][1].seen && !k[88][1].food);  // eaten
     EXPECT_FALSE(k[30][0].seen || k[30][0].food);  // out of sight
     EXPECT_TRUE(k[68][2].portal);
     EXPECT_EQ(k[68][2].portalExit, (Position{0, 1}));

@@ -60,8 +60,9 @@ TEST_F(ClientOptionsFile, EmptyFile_GivesTheDefaults) {
 }
 
 TEST_F(ClientOptionsFile, EveryOption_OverridesItsDefault) {
-    write("# a comment\nwidth=1024\nheight=768\nfullscreen=yes\naiopponent=false\nseed=-7\n"
-          "envTessLevel=3\n");
+    write(
+        "# a comment\nwidth=1024\nheight=768\nfullscreen=yes\naiopponent=false\nseed=-7\n"
+        "envTessLevel=3\n");
     const auto options = VX3D::readClientOptions(path);
     EXPECT_EQ(options.width, 1024);
     EXPECT_EQ(options.height, 768);
@@ -80,7 +81,8 @@ TEST_F(ClientOptionsFile, NamesOutsideTheGroupAndSections_AreSkipped) {
 
 TEST_F(ClientOptionsFile, WrongType_NamesTheValueTheKeyAndTheFile) {
     const std::string message = errorOf("width=wide\n");
-    EXPECT_NE(message.find("the argument ('wide') for option 'width' is invalid"), std::string::npos)
+    EXPECT_NE(message.find("the argument ('wide') for option 'width' is invalid"),
+              std::string::npos)
         << message;
     EXPECT_NE(message.find(path), std::string::npos) << message;
 }

@@ -31,7 +31,8 @@ fs::path writeQuadrants() {
             p[1] = (top && !left) || (!top && !left) ? 255 : 0;
             p[2] = !top ? 255 : 0;
         }
-    const fs::path path = fs::temp_directory_path() / ("vx_quadrants_" + std::to_string(::getpid()) + ".png");
+    const fs::path path =
+        fs::temp_directory_path() / ("vx_quadrants_" + std::to_string(::getpid()) + ".png");
     EXPECT_EQ(lodepng::encode(path.string(), pixels, w, h), 0u);
     return path;
 }
@@ -77,7 +78,8 @@ TEST_F(DrawTextureOnScreen, Texture_CoversTheViewportTheRightWayUp) {
     expect(48, 48, 255, 255, 255);
     // The corners are covered too: no grey of the clear colour is left.
     for (int x : {0, 63})
-        for (int y : {0, 63}) EXPECT_FALSE(at(x, y)[0] == 128 && at(x, y)[1] == 128) << x << "," << y;
+        for (int y : {0, 63})
+            EXPECT_FALSE(at(x, y)[0] == 128 && at(x, y)[1] == 128) << x << "," << y;
     GLint bound = -1;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(bound, 0);  // unbound again afterwards

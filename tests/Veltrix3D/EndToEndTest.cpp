@@ -1,8 +1,8 @@
 // The real program, started in a scratch working directory on the test display: the window
 // it opens (title, size with and without "VX3D.conf"), the loading screen as it appears on
 // screen, the reload, new-game and Escape keys sent with xdotool, the close button, Ctrl+C and
-// SIGTERM, the start and exit lines on standard output and the exit status; and a broken "VX3D.conf" that must
-// end the program with its message on standard error and a non-zero status.
+// SIGTERM, the start and exit lines on standard output and the exit status; and a broken
+// "VX3D.conf" that must end the program with its message on standard error and a non-zero status.
 //
 // The screenshots stay in the build tree (screenshots/) for a person to look at.
 #include "ProgramUnderTest.h"
@@ -98,7 +98,8 @@ TEST(EndToEnd, BrokenConfig_EndsWithTheMessageAndANonZeroStatus) {
     EXPECT_EQ(*status, 1);
     const std::string err = program.stderrText();
     EXPECT_NE(err.find("caught exception: the argument ('wide') for option 'width' is invalid"),
-              std::string::npos) << err;
+              std::string::npos)
+        << err;
     EXPECT_NE(err.find("VX3D.conf"), std::string::npos) << err;
     const std::string out = program.stdoutText();
     EXPECT_EQ(out.rfind("starting, loading options\n", 0), 0u) << out;

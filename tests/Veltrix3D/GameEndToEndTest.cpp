@@ -51,24 +51,30 @@ glm::ivec2 pixelOf(const glm::mat4& viewProjection, const glm::vec3& world) {
 }
 
 std::string at(const std::string& window, glm::ivec2 pixel) {
-    return "mousemove --window " + window + " " + std::to_string(pixel.x) + " " + std::to_string(pixel.y);
+    return "mousemove --window " + window + " " + std::to_string(pixel.x) + " " +
+           std::to_string(pixel.y);
 }
 
 // Presses on the ant standing on its start cell (trying a few heights above the ground, as
 // the relief raises it), and once it is selected drags one cell in the direction and releases.
 // A press while a move is still shown selects nothing and is tried again.
-void mouseMove(Program& program, const std::string& window, int player, int ant, glm::ivec2 direction) {
+void mouseMove(Program& program, const std::string& window, int player, int ant,
+               glm::ivec2 direction) {
     const glm::mat4 vp = startViewProjection(player);
     const Veltrix::Position cell{player == 0 ? 0 : 19, 5 + 2 * ant};
     const glm::vec3 standing = VX3D::initialPosition(cell, player == 0 ? 1 : -1);
-    const std::string selected = "Selecting Ant " + std::to_string(ant) + " of player " + std::to_string(player);
+    const std::string selected =
+        "Selecting Ant " + std::to_string(ant) + " of player " + std::to_string(player);
     const std::size_t before = program.outputCount(selected);
     const auto until = std::chrono::steady_clock::now() + patience;
     while (program.outputCount(selected) == before && std::chrono::steady_clock::now() < until) {
         for (const float lift : {0.2f, 0.1f, 0.3f}) {
-            program.xdotool(window, at(window, pixelOf(vp, standing + glm::vec3(0.0f, lift, 0.0f))) + " mousedown 1");
+            program.xdotool(
+                window,
+                at(window, pixelOf(vp, standing + glm::vec3(0.0f, lift, 0.0f))) + " mousedown 1");
             const auto wait = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-            while (program.outputCount(selected) == before && std::chrono::steady_clock::now() < wait)
+            while (program.outputCount(selected) == before &&
+                   std::chrono::steady_clock::now() < wait)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
             if (program.outputCount(selected) > before) break;
             program.xdotool(window, "mouseup 1");
@@ -80,14 +86,18 @@ void mouseMove(Program& program, const std::string& window, int player, int ant,
 }
 
 std::string moveLine(int player, int ant, glm::ivec2 direction) {
-    return "Moving ant " + std::to_string(ant) + " of player " + std::to_string(player) + " in direction " +
-           std::to_string(direction.x) + "," + std::to_string(direction.y) + "\n";
+    return "Moving ant " + std::to_string(ant) + " of player " + std::to_string(player) +
+           " in direction " + std::to_string(direction.x) + "," + std::to_string(direction.y) +
+           "\n";
 }
 
-std::size_t differingPixels(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b) {
+std::size_t differingPixels(const std::vector<unsigned char>& a,
+                            const std::vector<unsigned char>& b) {
     std::size_t n = 0;
     for (std::size_t i = 0; i + 3 < std::min(a.size(), b.size()); i += 4)
-        if (std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 30) ++n;
+        if (std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) >
+            30)
+            ++n;
     return n;
 }
 
@@ -102,29 +112,32 @@ constexpr Splash draw{"PlayerDrawSplash.png", 0, 0, 200};
 
 void useFlatSplashes(Program& program) {
     for (const Splash& s : {win, lose, draw})
-        program.writeFlatScreen(s.file, static_cast<unsigned char>(s.r), static_cast<unsigned char>(s.g),
-                                static_cast<unsigned char>(s.b));
+        program.writeFlatScreen(s.file, static_cast<unsigned char>(s.r),
+                                static_cast<unsigned char>(s.g), static_cast<unsigned char>(s.b));
 }
 
 // The splash the sun's last balance line asks for: below 0 player 0 is ahead.
 const Splash& expectedSplash(const std::string& out) {
     int balance = 0;
     const std::regex line("ScoreBalance: (-?[0-9]+)");
-    for (auto it = std::sregex_iterator(out.begin(), out.end(), line); it != std::sregex_iterator(); ++it)
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), line); it != std::sregex_iterator();
+         ++it)
         balance = std::stoi((*it)[1]);
     return balance < 0 ? win : balance > 0 ? lose : draw;
 }
 
 // Waits until the window shows the splash (or, with showing false, the scene again: neither
 // the splash nor the loading screen).
-bool waitForSplash(const std::string& window, const Splash& splash, bool showing, const std::string& name) {
+bool waitForSplash(const std::string& window, const Splash& splash, bool showing,
+                   const std::string& name) {
     const auto until = std::chrono::steady_clock::now() + patience;
     while (std::chrono::steady_clock::now() < until) {
         unsigned w = 0, h = 0;
         const auto pixels = screenshot(window, name, w, h);
         if (w == width && h == height) {
-            const bool shown = near(&pixels[(h / 2 * w + w / 2) * 4], splash.r, splash.g, splash.b) &&
-                               near(&pixels[(h / 4 * w + w / 4) * 4], splash.r, splash.g, splash.b);
+            const bool shown =
+                near(&pixels[(h / 2 * w + w / 2) * 4], splash.r, splash.g, splash.b) &&
+                near(&pixels[(h / 4 * w + w / 4) * 4], splash.r, splash.g, splash.b);
             // The loading screen's red quadrant is up while a new game is built.
             const bool loading = near(&pixels[(h / 4 * w + w / 4) * 4], 255, 0, 0);
             if (showing ? shown : !shown && !loading) return true;
@@ -139,7 +152,8 @@ void startGame(Program& program, std::string& window) {
     program.start();
     window = program.window();
     ASSERT_FALSE(window.empty()) << program.stderrText();
-    ASSERT_TRUE(program.waitForOutput("INIT SHADER PROG BlendTextureShader")) << program.stderrText();
+    ASSERT_TRUE(program.waitForOutput("INIT SHADER PROG BlendTextureShader"))
+        << program.stderrText();
 }
 
 }  // namespace
@@ -152,14 +166,17 @@ TEST(GameEndToEnd, DragOnTheRedAnt_WalksItAndTheComputerAnswers) {
     const auto before = screenshot(window, "game-before-move", w, h);
 
     mouseMove(program, window, 0, 0, {1, 0});
-    ASSERT_TRUE(program.waitForOutput("Moving in Human Mode\n" + moveLine(0, 0, {1, 0}))) << program.stdoutText();
+    ASSERT_TRUE(program.waitForOutput("Moving in Human Mode\n" + moveLine(0, 0, {1, 0})))
+        << program.stdoutText();
     ASSERT_TRUE(program.waitForOutput("starting move animation"));
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     const auto walking = screenshot(window, "game-walking", w, h);
-    EXPECT_GT(differingPixels(before, walking), before.size() / 4 / 100) << "the scene did not change";
+    EXPECT_GT(differingPixels(before, walking), before.size() / 4 / 100)
+        << "the scene did not change";
 
     ASSERT_TRUE(program.waitForOutput("Moving in AI Mode\nMoving ant ")) << program.stdoutText();
-    EXPECT_TRUE(std::regex_search(program.stdoutText(), std::regex("Moving ant [01] of player 1 in direction ")));
+    EXPECT_TRUE(std::regex_search(program.stdoutText(),
+                                  std::regex("Moving ant [01] of player 1 in direction ")));
 
     program.key(window, "p");
     ASSERT_TRUE(program.waitForOutput("Screenshot saved to screenshots/veltrix-0001.png\n"));
@@ -179,9 +196,11 @@ TEST(GameEndToEnd, ShortGameAgainstTheComputer_PlayedByMouseToTheSplash) {
     startGame(program, window);
     for (int k = 0; k < 4; ++k) {
         mouseMove(program, window, 0, k % 2, {0, 0});
-        ASSERT_TRUE(program.waitForOutputCount("Moving in Human Mode\n", static_cast<std::size_t>(k + 1)));
+        ASSERT_TRUE(
+            program.waitForOutputCount("Moving in Human Mode\n", static_cast<std::size_t>(k + 1)));
         if (k < 3) {
-            ASSERT_TRUE(program.waitForOutputCount("Moving in AI Mode\n", static_cast<std::size_t>(k + 1)));
+            ASSERT_TRUE(
+                program.waitForOutputCount("Moving in AI Mode\n", static_cast<std::size_t>(k + 1)));
         }
     }
     const std::string out = program.stdoutText();
@@ -226,7 +245,9 @@ TEST(GameEndToEnd, RulesForThreePlayers_AreRefusedAtStart) {
     ASSERT_TRUE(status);
     EXPECT_EQ(*status, 1);
     const std::string err = program.stderrText();
-    EXPECT_NE(err.find("caught exception: rules file VX.conf: Problem.Veltrix.players = 3 is invalid"),
-              std::string::npos) << err;
+    EXPECT_NE(
+        err.find("caught exception: rules file VX.conf: Problem.Veltrix.players = 3 is invalid"),
+        std::string::npos)
+        << err;
     EXPECT_NE(program.stdoutText().find("ShaderPrograms in use at exit: "), std::string::npos);
 }

@@ -19,9 +19,8 @@ struct Rgba {
 
 // A width × height texture (GL_RGBA8, linear filters, clamped), each pixel from pick(x, y)
 // with y counted from the bottom row; with mipmaps like the frame's targets.
-inline std::shared_ptr<GLutil::TextureHandle> makeTexture(int width, int height,
-                                                         const std::function<Rgba(int x, int y)>& pick,
-                                                         bool mipmaps = false) {
+inline std::shared_ptr<GLutil::TextureHandle> makeTexture(
+    int width, int height, const std::function<Rgba(int x, int y)>& pick, bool mipmaps = false) {
     std::vector<unsigned char> pixels;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -31,9 +30,11 @@ inline std::shared_ptr<GLutil::TextureHandle> makeTexture(int width, int height,
     auto texture = std::make_shared<GLutil::TextureHandle>();
     glBindTexture(GL_TEXTURE_2D, texture->id());
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 pixels.data());
     if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                    mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
@@ -51,7 +52,8 @@ public:
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels_.data());
         glBindTexture(GL_TEXTURE_2D, 0);
     }
-    Image(std::vector<unsigned char> pixels, int width) : width_(width), pixels_(std::move(pixels)) {}
+    Image(std::vector<unsigned char> pixels, int width)
+        : width_(width), pixels_(std::move(pixels)) {}
 
     int at(int x, int y, int channel = 0) const {
         return pixels_[(static_cast<std::size_t>(y) * width_ + x) * 4 + channel];

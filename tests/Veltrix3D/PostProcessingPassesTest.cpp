@@ -56,7 +56,8 @@ TEST_F(PostProcessingPasses, Blur_SpreadsASinglePixelEvenlyAlongBothAxes) {
     // A wide target: with x and y swapped, or a step not one texel, the spread would differ
     // between the axes by the aspect ratio.
     const int w = 128, h = 32, cx = 64, cy = 16;
-    const auto dot = makeTexture(w, h, [&](int x, int y) { return x == cx && y == cy ? white : black; });
+    const auto dot =
+        makeTexture(w, h, [&](int x, int y) { return x == cx && y == cy ? white : black; });
     VX3D::Blur blur("test", w, h, 1.0f);
     const Image out(blur(dot, w, h, 1.0f), w, h);
 
@@ -82,7 +83,8 @@ TEST_F(PostProcessingPasses, GlowBlur_KeepsItsFirstReducedSizeWhileTheStepFollow
     const int w = 64, h = 64;
     // With mipmaps, as the glow target has: the reduced pass reads them, so a thin line is
     // not missed between its samples.
-    const auto line = makeTexture(w, h, [](int, int y) { return y == 32 ? white : black; }, true);
+    const auto line = makeTexture(
+        w, h, [](int, int y) { return y == 32 ? white : black; }, true);
 
     // The glow blur's first call fixes its reduced target at a quarter of the size.
     const Image wide(VX3D::glowblurTexture(line, w, h, 4.0f), w, h);
@@ -112,9 +114,9 @@ TEST_F(PostProcessingPasses, Blend_DarkensTheSceneWhereTheMaskIsBlack) {
     const auto scene = makeTexture(w, h, [](int, int) { return Rgba{255, 255, 255, 255}; });
     const auto mask = makeTexture(w, h, [](int x, int) { return x < 8 ? black : white; });
     const Image out(VX3D::blendTexture(scene, mask, w, h), w, h);
-    EXPECT_NEAR(out.at(2, 8), 115, 2);   // in shadow: dark, but not black
-    EXPECT_EQ(out.at(2, 8, 3), 255);     // opaque
-    EXPECT_EQ(out.at(13, 8), 255);       // lit: unchanged
+    EXPECT_NEAR(out.at(2, 8), 115, 2);  // in shadow: dark, but not black
+    EXPECT_EQ(out.at(2, 8, 3), 255);    // opaque
+    EXPECT_EQ(out.at(13, 8), 255);      // lit: unchanged
     EXPECT_EQ(out.at(13, 8, 1), 255);
 
     // Made once, kept for later calls.
@@ -127,7 +129,9 @@ TEST_F(PostProcessingPasses, Overblend_LaysTheGlowOnInItsColourStrongerForFarthe
     const int w = 16, h = 16;
     const auto composite = makeTexture(w, h, [](int, int) { return Rgba{128, 128, 128, 255}; });
     // Left: no glow. Right: a quarter-strength red, as at the fringe of a blurred silhouette.
-    const auto glow = makeTexture(w, h, [](int x, int) { return x < 8 ? black : Rgba{64, 0, 0, 255}; });
+    const auto glow = makeTexture(w, h, [](int x, int) {
+        return x < 8 ? black : Rgba{64, 0, 0, 255};
+    });
 
     const Image near(VX3D::overblendTexture(composite, glow, w, h, 0.0f), w, h);
     const Image far(VX3D::overblendTexture(composite, glow, w, h, 1.0f), w, h);
@@ -136,7 +140,7 @@ TEST_F(PostProcessingPasses, Overblend_LaysTheGlowOnInItsColourStrongerForFarthe
         EXPECT_EQ(out->at(2, 8, 1), 128);
         EXPECT_GT(out->at(13, 8, 0), 200);  // a clear red halo
         EXPECT_LT(out->at(13, 8, 1), 110);
-        EXPECT_GT(out->at(13, 8, 1), 40);   // through which the composite still shows
+        EXPECT_GT(out->at(13, 8, 1), 40);  // through which the composite still shows
         EXPECT_EQ(out->at(13, 8, 3), 255);
     }
     EXPECT_GT(far.at(13, 8, 0), near.at(13, 8, 0));

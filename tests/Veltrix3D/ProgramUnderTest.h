@@ -58,8 +58,10 @@ inline void writeQuadrantScreen(const fs::path& path) {
             const bool left = x < w / 2;
             unsigned char* p = &pixels[(row * w + x) * 4];
             const std::array<unsigned char, 3> colour =
-                top ? (left ? std::array<unsigned char, 3>{255, 0, 0} : std::array<unsigned char, 3>{0, 255, 0})
-                    : (left ? std::array<unsigned char, 3>{0, 0, 255} : std::array<unsigned char, 3>{255, 255, 255});
+                top ? (left ? std::array<unsigned char, 3>{255, 0, 0}
+                            : std::array<unsigned char, 3>{0, 255, 0})
+                    : (left ? std::array<unsigned char, 3>{0, 0, 255}
+                            : std::array<unsigned char, 3>{255, 255, 255});
             p[0] = colour[0];
             p[1] = colour[1];
             p[2] = colour[2];
@@ -89,7 +91,8 @@ public:
                 const bool screen = file.find("Splash") != std::string::npos ||
                                     file == "Veltrix3DLoadingScreen.png";
                 if (!ownScreens || !screen)
-                    fs::create_symlink(entry.path(), dir_ / "res" / "Textures" / entry.path().filename());
+                    fs::create_symlink(entry.path(),
+                                       dir_ / "res" / "Textures" / entry.path().filename());
             }
         for (const char* screen : {"Veltrix3DLoadingScreen.png", "PlayerWinSplash.png",
                                    "PlayerLoseSplash.png", "PlayerDrawSplash.png"})
@@ -112,7 +115,8 @@ public:
     void writeRules(const std::string& text) { std::ofstream(dir_ / "VX.conf") << text; }
 
     // Replaces one of the screens (for example "PlayerWinSplash.png") by a flat colour.
-    void writeFlatScreen(const std::string& file, unsigned char r, unsigned char g, unsigned char b) {
+    void writeFlatScreen(const std::string& file, unsigned char r, unsigned char g,
+                         unsigned char b) {
         const unsigned w = 32, h = 24;
         std::vector<unsigned char> pixels;
         for (unsigned i = 0; i < w * h; ++i) pixels.insert(pixels.end(), {r, g, b, 255});
@@ -161,7 +165,8 @@ public:
     std::string window() {
         const auto until = std::chrono::steady_clock::now() + patience;
         while (std::chrono::steady_clock::now() < until) {
-            std::string id = run("xdotool search --onlyvisible --name '^" + std::string(title) + "$' 2>/dev/null");
+            std::string id = run("xdotool search --onlyvisible --name '^" + std::string(title) +
+                                 "$' 2>/dev/null");
             if (!id.empty()) return id.substr(0, id.find('\n'));
             int status = 0;
             if (::waitpid(pid_, &status, WNOHANG) == pid_) {
@@ -196,17 +201,21 @@ public:
     std::size_t outputCount(const std::string& text) const {
         const std::string out = stdoutText();
         std::size_t n = 0;
-        for (auto at = out.find(text); at != std::string::npos; at = out.find(text, at + text.size())) ++n;
+        for (auto at = out.find(text); at != std::string::npos;
+             at = out.find(text, at + text.size()))
+            ++n;
         return n;
     }
 
     // xdotool commands after focusing the window, e.g. "mousemove --window W 10 20 mousedown 1".
     void xdotool(const std::string& window, const std::string& commands) {
-        ASSERT_EQ(std::system(("xdotool windowfocus --sync " + window + " " + commands).c_str()), 0);
+        ASSERT_EQ(std::system(("xdotool windowfocus --sync " + window + " " + commands).c_str()),
+                  0);
     }
 
     void key(const std::string& window, const std::string& keys) {
-        ASSERT_EQ(std::system(("xdotool windowfocus --sync " + window + " key " + keys).c_str()), 0);
+        ASSERT_EQ(std::system(("xdotool windowfocus --sync " + window + " key " + keys).c_str()),
+                  0);
     }
 
     std::string stdoutText() const { return readFile(dir_ / "stdout.txt"); }
@@ -229,7 +238,7 @@ inline std::pair<int, int> geometry(const std::string& window) {
 
 // The window's pixels as the X server shows them, kept under the build tree.
 inline std::vector<unsigned char> screenshot(const std::string& window, const std::string& name,
-                                      unsigned& width, unsigned& height) {
+                                             unsigned& width, unsigned& height) {
     const fs::path dir = fs::path(VX_BIN_DIR).parent_path() / "screenshots";
     fs::create_directories(dir);
     const fs::path file = dir / (name + ".png");
@@ -256,6 +265,5 @@ inline void expectOrderlyEnd(Program& program) {
     EXPECT_EQ(program.stderrText().find("caught"), std::string::npos) << program.stderrText();
     EXPECT_EQ(program.stderrText().find("ERROR: AddressSanitizer"), std::string::npos);
 }
-
 
 }  // namespace e2e

@@ -113,9 +113,9 @@ TEST_F(RenderFrame, ComposesTheSceneShadowsAndGlowIntoTheWindow) {
     EXPECT_EQ(firstOutput.find("OverblendTextureShader"), std::string::npos) << firstOutput;
     EXPECT_NEAR(plain.at(60, 32, 1), 204, 3);  // lit ground
     EXPECT_EQ(plain.at(60, 32, 0), 0);
-    EXPECT_NEAR(plain.at(3, 32, 1), 92, 4);    // ground in shadow, its colour still there
+    EXPECT_NEAR(plain.at(3, 32, 1), 92, 4);  // ground in shadow, its colour still there
     EXPECT_EQ(plain.at(3, 32, 0), 0);
-    EXPECT_EQ(plain.at(32, 32, 0), 0);         // no glow
+    EXPECT_EQ(plain.at(32, 32, 0), 0);  // no glow
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     // With a selection the glow's program is made, and a red halo lies along the square's
@@ -125,7 +125,8 @@ TEST_F(RenderFrame, ComposesTheSceneShadowsAndGlowIntoTheWindow) {
     const Image selected = renderToWindow(game, shadowTarget, sceneTarget);
     const std::string secondOutput = testing::internal::GetCapturedStdout();
     savePicture(selected, "renderframe-selected.png");
-    EXPECT_NE(secondOutput.find("INIT SHADER PROG OverblendTextureShader"), std::string::npos) << secondOutput;
+    EXPECT_NE(secondOutput.find("INIT SHADER PROG OverblendTextureShader"), std::string::npos)
+        << secondOutput;
     EXPECT_GT(selected.at(24, 32, 0), 150);
     EXPECT_GT(selected.at(21, 32, 0), 60);  // the halo reaches beyond the square
     EXPECT_NEAR(selected.at(60, 4, 1), plain.at(60, 4, 1), 1);

@@ -19,30 +19,54 @@ std::vector<std::string> calls;
 
 std::string name(GLenum value) {
     switch (value) {
-    case GL_BLEND: return "BLEND";
-    case GL_CULL_FACE: return "CULL_FACE";
-    case GL_DEPTH_TEST: return "DEPTH_TEST";
-    case GL_POLYGON_OFFSET_FILL: return "POLYGON_OFFSET_FILL";
-    case GL_FRONT_AND_BACK: return "FRONT_AND_BACK";
-    case GL_LINE: return "LINE";
-    case GL_FILL: return "FILL";
-    case GL_CW: return "CW";
-    case GL_CCW: return "CCW";
-    case GL_LEQUAL: return "LEQUAL";
-    case GL_LESS: return "LESS";
-    case GL_SRC_ALPHA: return "SRC_ALPHA";
-    case GL_ONE_MINUS_SRC_ALPHA: return "ONE_MINUS_SRC_ALPHA";
-    case GL_ONE: return "ONE";
-    case GL_TEXTURE_2D: return "TEXTURE_2D";
-    case GL_TEXTURE_MIN_FILTER: return "MIN_FILTER";
-    case GL_TEXTURE_MAG_FILTER: return "MAG_FILTER";
-    case GL_LINEAR: return "LINEAR";
-    case GL_NEAREST: return "NEAREST";
-    case GL_LINEAR_MIPMAP_LINEAR: return "LINEAR_MIPMAP_LINEAR";
-    case GL_LINEAR_MIPMAP_NEAREST: return "LINEAR_MIPMAP_NEAREST";
-    case GL_NEAREST_MIPMAP_LINEAR: return "NEAREST_MIPMAP_LINEAR";
-    case GL_NEAREST_MIPMAP_NEAREST: return "NEAREST_MIPMAP_NEAREST";
-    default: return std::to_string(value);
+        case GL_BLEND:
+            return "BLEND";
+        case GL_CULL_FACE:
+            return "CULL_FACE";
+        case GL_DEPTH_TEST:
+            return "DEPTH_TEST";
+        case GL_POLYGON_OFFSET_FILL:
+            return "POLYGON_OFFSET_FILL";
+        case GL_FRONT_AND_BACK:
+            return "FRONT_AND_BACK";
+        case GL_LINE:
+            return "LINE";
+        case GL_FILL:
+            return "FILL";
+        case GL_CW:
+            return "CW";
+        case GL_CCW:
+            return "CCW";
+        case GL_LEQUAL:
+            return "LEQUAL";
+        case GL_LESS:
+            return "LESS";
+        case GL_SRC_ALPHA:
+            return "SRC_ALPHA";
+        case GL_ONE_MINUS_SRC_ALPHA:
+            return "ONE_MINUS_SRC_ALPHA";
+        case GL_ONE:
+            return "ONE";
+        case GL_TEXTURE_2D:
+            return "TEXTURE_2D";
+        case GL_TEXTURE_MIN_FILTER:
+            return "MIN_FILTER";
+        case GL_TEXTURE_MAG_FILTER:
+            return "MAG_FILTER";
+        case GL_LINEAR:
+            return "LINEAR";
+        case GL_NEAREST:
+            return "NEAREST";
+        case GL_LINEAR_MIPMAP_LINEAR:
+            return "LINEAR_MIPMAP_LINEAR";
+        case GL_LINEAR_MIPMAP_NEAREST:
+            return "LINEAR_MIPMAP_NEAREST";
+        case GL_NEAREST_MIPMAP_LINEAR:
+            return "NEAREST_MIPMAP_LINEAR";
+        case GL_NEAREST_MIPMAP_NEAREST:
+            return "NEAREST_MIPMAP_NEAREST";
+        default:
+            return std::to_string(value);
     }
 }
 
@@ -56,18 +80,24 @@ VX3D::RenderStateGraphics recorder() {
     VX3D::RenderStateGraphics g{};
     g.enable = [](GLenum c) { calls.push_back("enable " + name(c)); };
     g.disable = [](GLenum c) { calls.push_back("disable " + name(c)); };
-    g.blendFunc = [](GLenum s, GLenum d) { calls.push_back("blendFunc " + name(s) + " " + name(d)); };
+    g.blendFunc = [](GLenum s, GLenum d) {
+        calls.push_back("blendFunc " + name(s) + " " + name(d));
+    };
     g.frontFace = [](GLenum m) { calls.push_back("frontFace " + name(m)); };
     g.polygonOffset = [](GLfloat f, GLfloat u) {
         calls.push_back("polygonOffset " + number(f) + " " + number(u));
     };
     g.depthFunc = [](GLenum f) { calls.push_back("depthFunc " + name(f)); };
-    g.polygonMode = [](GLenum f, GLenum m) { calls.push_back("polygonMode " + name(f) + " " + name(m)); };
+    g.polygonMode = [](GLenum f, GLenum m) {
+        calls.push_back("polygonMode " + name(f) + " " + name(m));
+    };
     g.texParameteri = [](GLenum t, GLenum n, GLint v) {
-        calls.push_back("texParameteri " + name(t) + " " + name(n) + " " + name(static_cast<GLenum>(v)));
+        calls.push_back("texParameteri " + name(t) + " " + name(n) + " " +
+                        name(static_cast<GLenum>(v)));
     };
     g.clearColor = [](GLfloat r, GLfloat gr, GLfloat b, GLfloat a) {
-        calls.push_back("clearColor " + number(r) + " " + number(gr) + " " + number(b) + " " + number(a));
+        calls.push_back("clearColor " + number(r) + " " + number(gr) + " " + number(b) + " " +
+                        number(a));
     };
     g.viewport = [](GLint x, GLint y, GLsizei w, GLsizei h) {
         calls.push_back("viewport " + std::to_string(x) + " " + std::to_string(y) + " " +
@@ -242,13 +272,13 @@ TEST_F(RenderStateTest, InitialState_LeavesBlendingOffWithoutTransparency) {
 
 TEST_F(RenderStateTest, DebugKeys_AreRegisteredOnPressWithTheirDescriptions) {
     const std::vector<std::pair<int, std::string>> keys = {
-        {260, "Toggle Wireframe Mode"}, {74, "Toggle BoundingBox Mode"},
-        {267, "Toggle Tesselation Mode"}, {268, "Switch TessLevel"},
-        {269, "Switch TessAttenuation"}, {264, "Toggle Fog Mode"},
-        {261, "Switch Min-Filter Mode"}, {262, "Switch Mag-Filter Mode"},
-        {265, "Switch frustrum culling"}, {259, "Switch FPS display"},
-        {263, "Switch vertex array usage"}, {266, "switch use transparency"},
-        {258, "Switch display of help"}, {75, "Switch watching of ai move"},
+        {260, "Toggle Wireframe Mode"},          {74, "Toggle BoundingBox Mode"},
+        {267, "Toggle Tesselation Mode"},        {268, "Switch TessLevel"},
+        {269, "Switch TessAttenuation"},         {264, "Toggle Fog Mode"},
+        {261, "Switch Min-Filter Mode"},         {262, "Switch Mag-Filter Mode"},
+        {265, "Switch frustrum culling"},        {259, "Switch FPS display"},
+        {263, "Switch vertex array usage"},      {266, "switch use transparency"},
+        {258, "Switch display of help"},         {75, "Switch watching of ai move"},
         {89, "Invert camera moving vertically"}, {88, "Invert camera moving horizontally"}};
     {
         RenderState state(input);
@@ -256,12 +286,14 @@ TEST_F(RenderStateTest, DebugKeys_AreRegisteredOnPressWithTheirDescriptions) {
             EXPECT_EQ(input.keyActionDescriptions(VX3D::InputManager::pressAction, code),
                       std::vector<std::string>{description})
                 << code;
-            EXPECT_TRUE(input.keyActionDescriptions(VX3D::InputManager::releaseAction, code).empty());
+            EXPECT_TRUE(
+                input.keyActionDescriptions(VX3D::InputManager::releaseAction, code).empty());
         }
     }
     // Destroying the render state withdraws all sixteen.
     for (const auto& [code, description] : keys)
-        EXPECT_TRUE(input.keyActionDescriptions(VX3D::InputManager::pressAction, code).empty()) << code;
+        EXPECT_TRUE(input.keyActionDescriptions(VX3D::InputManager::pressAction, code).empty())
+            << code;
 }
 
 TEST_F(RenderStateTest, OnOffKeys_FlipTheirSettingAndPrintTheirLine) {
@@ -314,8 +346,11 @@ TEST_F(RenderStateTest, SetWireframe_ToTheCurrentValueDoesNothing) {
 TEST_F(RenderStateTest, F4SixTimes_CyclesThroughAllFiltersBackToTheFirst) {
     RenderState state(input);
     calls.clear();
-    const std::vector<std::string> names = {"GL_LINEAR_MIPMAP_NEAREST", "GL_NEAREST_MIPMAP_LINEAR",
-                                            "GL_NEAREST_MIPMAP_NEAREST", "GL_LINEAR", "GL_NEAREST",
+    const std::vector<std::string> names = {"GL_LINEAR_MIPMAP_NEAREST",
+                                            "GL_NEAREST_MIPMAP_LINEAR",
+                                            "GL_NEAREST_MIPMAP_NEAREST",
+                                            "GL_LINEAR",
+                                            "GL_NEAREST",
                                             "GL_LINEAR_MIPMAP_LINEAR"};
     for (const std::string& expected : names)
         EXPECT_EQ(press(261), "MinFilter switched to " + expected + " Mode.\n");

@@ -98,10 +98,18 @@ std::vector<std::pair<int, int>> buttonEvents;
 std::vector<std::pair<int, int>> positions;
 int closeRequests = 0;
 
-void recordKey(int code, int action) { keyEvents.emplace_back(code, action); }
-void recordButton(int code, int action) { buttonEvents.emplace_back(code, action); }
-void recordPosition(int x, int y) { positions.emplace_back(x, y); }
-void throwingKey(int, int) { throw std::runtime_error("from a key callback"); }
+void recordKey(int code, int action) {
+    keyEvents.emplace_back(code, action);
+}
+void recordButton(int code, int action) {
+    buttonEvents.emplace_back(code, action);
+}
+void recordPosition(int x, int y) {
+    positions.emplace_back(x, y);
+}
+void throwingKey(int, int) {
+    throw std::runtime_error("from a key callback");
+}
 
 const char* const testTitle = "VX3D window layer test";
 
@@ -228,7 +236,8 @@ TEST_F(WindowLayer, MouseButtons_CountFromZero) {
     ASSERT_TRUE(pollUntil([] { return buttonEvents.size() >= 4; }));
     EXPECT_EQ(buttonEvents[0], std::make_pair(0, window::press));
     EXPECT_EQ(buttonEvents[1], std::make_pair(0, window::release));
-    EXPECT_EQ(buttonEvents[2], std::make_pair(1, window::press));  // xdotool's 3 is the right button
+    EXPECT_EQ(buttonEvents[2],
+              std::make_pair(1, window::press));  // xdotool's 3 is the right button
 }
 
 TEST_F(WindowLayer, CallbackException_SurfacesAfterTheEventProcessing) {
@@ -270,7 +279,8 @@ std::string currentLayout() {
             if (text.rfind("layout:", 0) == 0) {
                 const auto first = text.find_first_not_of(" \t", 7);
                 const auto last = text.find_last_not_of(" \t\n");
-                if (first != std::string::npos && last != std::string::npos) layout = text.substr(first, last - first + 1);
+                if (first != std::string::npos && last != std::string::npos)
+                    layout = text.substr(first, last - first + 1);
             }
         }
         pclose(query);
@@ -313,7 +323,7 @@ TEST_F(KeyboardLayout, KeysArriveAsTheirLabel_AndHeldKeysAreFoundByIt) {
     ASSERT_TRUE(pollUntil([] { return keyEvents.size() >= 4; }));
     EXPECT_EQ(keyEvents[0], std::make_pair(static_cast<int>('Y'), window::press));
     EXPECT_EQ(keyEvents[2], std::make_pair(static_cast<int>('Z'), window::press));
-    EXPECT_EQ(window::codeForKey(GLFW_KEY_Z, 0), 'Y');  // by position the key is US-Z
+    EXPECT_EQ(window::codeForKey(GLFW_KEY_Z, 0), 'Y');           // by position the key is US-Z
     EXPECT_EQ(window::codeForKey(GLFW_KEY_SEMICOLON, 0), 0xd6);  // Ö
     EXPECT_EQ(window::codeForKey(GLFW_KEY_ESCAPE, 0), window::key::escape);
     window::keyPressed('Y');  // consume the taps' sticky presses

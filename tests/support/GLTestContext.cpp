@@ -44,7 +44,8 @@ std::vector<unsigned char> readPixels(int x, int y, int width, int height) {
     return px;
 }
 
-void writePng(const std::string& path, const std::vector<unsigned char>& rgba, int width, int height) {
+void writePng(const std::string& path, const std::vector<unsigned char>& rgba, int width,
+              int height) {
     std::vector<unsigned char> flipped(rgba.size());
     const size_t row = static_cast<size_t>(width) * 4;
     for (int y = 0; y < height; ++y)

@@ -33,6 +33,7 @@ private:
 std::vector<unsigned char> readPixels(int x, int y, int width, int height);
 
 // Writes RGBA pixels (bottom row first, as glReadPixels gives them) to a PNG, top row first.
-void writePng(const std::string& path, const std::vector<unsigned char>& rgba, int width, int height);
+void writePng(const std::string& path, const std::vector<unsigned char>& rgba, int width,
+              int height);
 
 }  // namespace VX3DTest

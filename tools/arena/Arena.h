@@ -14,7 +14,9 @@
 
 namespace Veltrix {
 
-int runScript(const RuleOptions& options, std::uint32_t seed, std::istream& script, std::ostream& out);
-int runSelfPlay(const RuleOptions& options, std::uint32_t seed, std::int32_t games, std::ostream& out);
+int runScript(const RuleOptions& options, std::uint32_t seed, std::istream& script,
+              std::ostream& out);
+int runSelfPlay(const RuleOptions& options, std::uint32_t seed, std::int32_t games,
+                std::ostream& out);
 
-} // namespace Veltrix
+}  // namespace Veltrix

@@ -33,8 +33,7 @@ struct UsageError {
 };
 
 template <class T>
-T number(const std::string& option, const std::string& text)
-{
+T number(const std::string& option, const std::string& text) {
     T value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size())
@@ -42,15 +41,14 @@ T number(const std::string& option, const std::string& text)
     return value;
 }
 
-Arguments parseArguments(int argc, char** argv)
-{
+Arguments parseArguments(int argc, char** argv) {
     Arguments a;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option != "--rules" && option != "--seed" && option != "--script" && option != "--games")
+        if (option != "--rules" && option != "--seed" && option != "--script" &&
+            option != "--games")
             throw UsageError{"unknown argument '" + option + "'"};
-        if (i + 1 >= argc)
-            throw UsageError{"missing value for " + option};
+        if (i + 1 >= argc) throw UsageError{"missing value for " + option};
         const std::string value = argv[++i];
         if (option == "--rules")
             a.rules = value;
@@ -60,23 +58,22 @@ Arguments parseArguments(int argc, char** argv)
             a.script = value;
         else {
             a.games = number<std::int32_t>(option, value);
-            if (*a.games < 0)
-                throw UsageError{"invalid value '" + value + "' for --games"};
+            if (*a.games < 0) throw UsageError{"invalid value '" + value + "' for --games"};
         }
     }
     return a;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     Arguments arguments;
     try {
         arguments = parseArguments(argc, argv);
     } catch (const UsageError& e) {
-        std::cerr << "veltrix-arena: " << e.message
-                  << " (usage: veltrix-arena [--rules FILE] [--seed N] [--script FILE|-] [--games N])\n";
+        std::cerr
+            << "veltrix-arena: " << e.message
+            << " (usage: veltrix-arena [--rules FILE] [--seed N] [--script FILE|-] [--games N])\n";
         return 2;
     }
 
@@ -100,12 +97,14 @@ int main(int argc, char** argv)
                 return runScript(*options, arguments.seed, std::cin, std::cout);
             std::ifstream script(*arguments.script);
             if (!script) {
-                std::cerr << "veltrix-arena: cannot read script file '" << *arguments.script << "'\n";
+                std::cerr << "veltrix-arena: cannot read script file '" << *arguments.script
+                          << "'\n";
                 return 2;
             }
             return runScript(*options, arguments.seed, script, std::cout);
         }
-        return runSelfPlay(*options, arguments.seed, arguments.games.value_or(options->gamesPerMatch), std::cout);
+        return runSelfPlay(*options, arguments.seed,
+                           arguments.games.value_or(options->gamesPerMatch), std::cout);
     } catch (const std::exception& e) {
         // Set-up errors (no room for the food) and errors inside self-play.
         std::cerr << "veltrix-arena: " << e.what() << "\n";

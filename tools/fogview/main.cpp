@@ -62,7 +62,8 @@ Args parse(int argc, char** argv) {
             return argv[++i];
         };
         try {
-            if (arg == "--game") a.game = value();
+            if (arg == "--game")
+                a.game = value();
             else if (arg == "--size") {
                 const std::string v = value();
                 const auto x = v.find('x');
@@ -71,18 +72,25 @@ Args parse(int argc, char** argv) {
                 a.height = std::stoi(v.substr(x + 1));
             } else if (arg == "--view") {
                 const std::string v = value();
-                if (v != "player" && v != "above") usage("--view wants player or above, got \"" + v + "\"");
+                if (v != "player" && v != "above")
+                    usage("--view wants player or above, got \"" + v + "\"");
                 a.above = v == "above";
             } else if (arg == "--eye") {
                 const std::string v = value();
                 const auto c1 = v.find(','), c2 = v.rfind(',');
-                if (c1 == std::string::npos || c1 == c2) usage("--eye wants X,Y,Z, got \"" + v + "\"");
-                a.eye = {std::stof(v.substr(0, c1)), std::stof(v.substr(c1 + 1, c2 - c1 - 1)), std::stof(v.substr(c2 + 1))};
+                if (c1 == std::string::npos || c1 == c2)
+                    usage("--eye wants X,Y,Z, got \"" + v + "\"");
+                a.eye = {std::stof(v.substr(0, c1)), std::stof(v.substr(c1 + 1, c2 - c1 - 1)),
+                         std::stof(v.substr(c2 + 1))};
                 a.eyeGiven = true;
-            } else if (arg == "--drift") a.drift = std::stod(value());
-            else if (arg == "--out") a.out = value();
-            else if (arg == "--bench") a.bench = std::stoi(value());
-            else usage("unknown option " + arg);
+            } else if (arg == "--drift")
+                a.drift = std::stod(value());
+            else if (arg == "--out")
+                a.out = value();
+            else if (arg == "--bench")
+                a.bench = std::stoi(value());
+            else
+                usage("unknown option " + arg);
         } catch (const std::logic_error&) {
             usage("option " + arg + " wants a number");
         }
@@ -97,15 +105,18 @@ Args parse(int argc, char** argv) {
 glm::vec3 antStart(Veltrix::Position cell, const Veltrix::RuleOptions& rules, float& facing) {
     const int dx = std::max(cell.x, rules.fieldWidth - cell.x);
     const int dy = std::max(cell.y, rules.fieldHeight - cell.y);
-    if (dx > dy) facing = cell.x > rules.fieldWidth - cell.x ? -1.0f : 1.0f;
-    else facing = cell.y > rules.fieldHeight - cell.y ? -1.0f : 1.0f;
+    if (dx > dy)
+        facing = cell.x > rules.fieldWidth - cell.x ? -1.0f : 1.0f;
+    else
+        facing = cell.y > rules.fieldHeight - cell.y ? -1.0f : 1.0f;
     return {float(cell.x) + 0.5f - 0.252f * facing, 0.0f, -(float(cell.y) + 0.5f)};
 }
 
 // A checkered ground over the rules' field and a marker post at each ant, flat coloured.
 class Ground {
 public:
-    Ground(int width, int height, std::vector<glm::vec3> ants) : width_(width), height_(height), ants_(std::move(ants)) {
+    Ground(int width, int height, std::vector<glm::vec3> ants)
+        : width_(width), height_(height), ants_(std::move(ants)) {
         program_ = std::make_shared<GLutil::ShaderProgram>("FogviewGround");
         program_->attatch(GLutil::ShaderStore::getShader("Shader/Solid.vert"));
         program_->attatch(GLutil::ShaderStore::getShader("Shader/Solid.frag"));
@@ -132,7 +143,8 @@ public:
             for (int x = 0; x < width_; ++x) {
                 const bool dark = (x + y) % 2 == 0;
                 quad({float(x), 0.0f, -float(y)}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, -1.0f},
-                     dark ? glm::vec4(0.24f, 0.36f, 0.16f, 1.0f) : glm::vec4(0.31f, 0.44f, 0.2f, 1.0f));
+                     dark ? glm::vec4(0.24f, 0.36f, 0.16f, 1.0f)
+                          : glm::vec4(0.31f, 0.44f, 0.2f, 1.0f));
             }
         for (const auto& ant : ants_) {
             const glm::vec4 red(0.85f, 0.1f, 0.08f, 1.0f);
@@ -182,7 +194,8 @@ int run(const Args& args) {
     glGenFramebuffers(1, &fbo);
     glBindFramebuffer(GL_FRAMEBUFFER, fbo);
     glGenRenderbuffers(3, outputs);
-    const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+    const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1,
+                                   GL_COLOR_ATTACHMENT2};
     for (int i = 0; i < 3; ++i) {
         glBindRenderbuffer(GL_RENDERBUFFER, outputs[i]);
         glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, args.width, args.height);
@@ -213,8 +226,10 @@ int run(const Args& args) {
         glm::perspective(glm::radians(45.0f), float(args.width) / float(args.height), 0.1f, 100.0f);
     glm::mat4 view;
     if (args.above) {
-        const glm::vec3 centre(float(rules.fieldWidth) / 2.0f, 0.0f, -float(rules.fieldHeight) / 2.0f);
-        view = glm::lookAt(centre + glm::vec3(0.0f, 25.0f, 0.01f), centre, glm::vec3(0.0f, 0.0f, -1.0f));
+        const glm::vec3 centre(float(rules.fieldWidth) / 2.0f, 0.0f,
+                               -float(rules.fieldHeight) / 2.0f);
+        view = glm::lookAt(centre + glm::vec3(0.0f, 25.0f, 0.01f), centre,
+                           glm::vec3(0.0f, 0.0f, -1.0f));
     } else {
         VX3D::Camera camera;
         camera.placeAt(args.eyeGiven ? args.eye : glm::vec3(ant0.x - 6.0f * facing, 4.0f, ant0.z));
@@ -273,10 +288,11 @@ int run(const Args& args) {
         drawTimes.push_back(ms(t2, t3));
     }
     if (args.bench > 0)
-        std::cout << "fog " << args.width << "x" << args.height << " (" << frames << " frames, median ms): move "
-                  << median(moveTimes) << ", visibility " << median(visibleTimes) << ", draw " << median(drawTimes)
-                  << ", sum " << median(moveTimes) + median(visibleTimes) + median(drawTimes)
-                  << "; draw cpu " << median(drawCpu) << "\n";
+        std::cout << "fog " << args.width << "x" << args.height << " (" << frames
+                  << " frames, median ms): move " << median(moveTimes) << ", visibility "
+                  << median(visibleTimes) << ", draw " << median(drawTimes) << ", sum "
+                  << median(moveTimes) + median(visibleTimes) + median(drawTimes) << "; draw cpu "
+                  << median(drawCpu) << "\n";
 
     if (!args.out.empty()) {
         std::vector<unsigned char> rgba(std::size_t(args.width) * std::size_t(args.height) * 4);
@@ -289,8 +305,10 @@ int run(const Args& args) {
                         flipped.begin() + std::ptrdiff_t(row * std::size_t(args.height - 1 - y)));
         for (std::size_t i = 3; i < flipped.size(); i += 4) flipped[i] = 255;
         const std::string target = std::filesystem::absolute(args.out).string();
-        if (const unsigned error = lodepng::encode(args.out, flipped, unsigned(args.width), unsigned(args.height))) {
-            std::cerr << "fogview: writing " << args.out << " failed: " << lodepng_error_text(error) << "\n";
+        if (const unsigned error =
+                lodepng::encode(args.out, flipped, unsigned(args.width), unsigned(args.height))) {
+            std::cerr << "fogview: writing " << args.out << " failed: " << lodepng_error_text(error)
+                      << "\n";
             return 1;
         }
         std::cout << "wrote " << target << "\n";

@@ -32,18 +32,17 @@ namespace {
 
 struct Glyph {
     std::uint32_t code = 0;
-    int width = 0;       // bitmap size, padding included
+    int width = 0;  // bitmap size, padding included
     int height = 0;
-    int left = 0;        // bitmap left edge relative to the pen
-    int top = 0;         // bitmap top edge above the baseline
+    int left = 0;  // bitmap left edge relative to the pen
+    int top = 0;   // bitmap top edge above the baseline
     int advance = 0;
     int atlasX = 0;
     int atlasY = 0;
     std::vector<unsigned char> pixels;  // rows top first
 };
 
-std::vector<std::uint32_t> wantedCodePoints()
-{
+std::vector<std::uint32_t> wantedCodePoints() {
     std::vector<std::uint32_t> codes;
     for (std::uint32_t c = 32; c <= 255; ++c) {
         codes.push_back(c);
@@ -58,15 +57,13 @@ std::vector<std::uint32_t> wantedCodePoints()
     return codes;
 }
 
-void check(FT_Error error, const std::string& what)
-{
+void check(FT_Error error, const std::string& what) {
     if (error != 0) {
         throw std::runtime_error(what + " failed with FreeType error " + std::to_string(error));
     }
 }
 
-int nextPowerOfTwo(int v)
-{
+int nextPowerOfTwo(int v) {
     int p = 1;
     while (p < v) {
         p *= 2;
@@ -76,8 +73,7 @@ int nextPowerOfTwo(int v)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 3 || argc > 5) {
         std::cerr << "usage: " << argv[0] << " FONT.ttf OUTDIR [pixelSize=48] [spread=8]\n";
         return 2;
@@ -103,12 +99,14 @@ int main(int argc, char** argv)
             if (index == 0) {
                 continue;  // the font has no glyph for it (e.g. the C1 controls 127..159)
             }
-            check(FT_Load_Glyph(face, index, FT_LOAD_DEFAULT), "loading glyph " + std::to_string(code));
+            check(FT_Load_Glyph(face, index, FT_LOAD_DEFAULT),
+                  "loading glyph " + std::to_string(code));
             Glyph g;
             g.code = code;
             g.advance = static_cast<int>((face->glyph->advance.x + 32) >> 6);
             if (face->glyph->outline.n_contours > 0) {
-                check(FT_Render_Glyph(face->glyph, FT_RENDER_MODE_SDF), "rendering glyph " + std::to_string(code));
+                check(FT_Render_Glyph(face->glyph, FT_RENDER_MODE_SDF),
+                      "rendering glyph " + std::to_string(code));
                 const FT_Bitmap& bm = face->glyph->bitmap;
                 g.width = static_cast<int>(bm.width);
                 g.height = static_cast<int>(bm.rows);
@@ -116,7 +114,8 @@ int main(int argc, char** argv)
                 g.top = face->glyph->bitmap_top;
                 g.pixels.resize(static_cast<std::size_t>(g.width) * g.height);
                 for (int row = 0; row < g.height; ++row) {
-                    std::copy_n(bm.buffer + row * bm.pitch, g.width, g.pixels.begin() + row * g.width);
+                    std::copy_n(bm.buffer + row * bm.pitch, g.width,
+                                g.pixels.begin() + row * g.width);
                 }
             }
             glyphs.push_back(std::move(g));
@@ -127,7 +126,8 @@ int main(int argc, char** argv)
         for (auto& g : glyphs) {
             order.push_back(&g);
         }
-        std::stable_sort(order.begin(), order.end(), [](const Glyph* a, const Glyph* b) { return a->height > b->height; });
+        std::stable_sort(order.begin(), order.end(),
+                         [](const Glyph* a, const Glyph* b) { return a->height > b->height; });
         int x = gap;
         int y = gap;
         int shelfHeight = 0;
@@ -155,7 +155,8 @@ int main(int argc, char** argv)
         std::filesystem::create_directories(outDir);
         const std::string fontFile = fontPath.filename().string();
         const std::string atlasName = fontFile + "_sdf.png";
-        const unsigned pngError = lodepng::encode((outDir / atlasName).string(), atlas, atlasWidth, atlasHeight, LCT_GREY, 8);
+        const unsigned pngError = lodepng::encode((outDir / atlasName).string(), atlas, atlasWidth,
+                                                  atlasHeight, LCT_GREY, 8);
         if (pngError != 0) {
             throw std::runtime_error("writing " + atlasName + ": " + lodepng_error_text(pngError));
         }
@@ -165,15 +166,17 @@ int main(int argc, char** argv)
         std::ofstream desc(outDir / (fontFile + "_sdf.txt"));
         desc << "info face=\"" << face->family_name << "\" size=" << pixelSize
              << " bold=0 italic=0 charset=\"\" unicode=1 stretchH=100 smooth=1 aa=1 padding="
-             << spread << ',' << spread << ',' << spread << ',' << spread << " spacing=" << gap << ',' << gap << "\n";
-        desc << "common lineHeight=" << lineHeight << " base=" << ascender << " scaleW=" << atlasWidth
-             << " scaleH=" << atlasHeight << " pages=1 packed=0\n";
+             << spread << ',' << spread << ',' << spread << ',' << spread << " spacing=" << gap
+             << ',' << gap << "\n";
+        desc << "common lineHeight=" << lineHeight << " base=" << ascender
+             << " scaleW=" << atlasWidth << " scaleH=" << atlasHeight << " pages=1 packed=0\n";
         desc << "page id=0 file=\"" << atlasName << "\"\n";
         desc << "chars count=" << glyphs.size() << "\n";
         for (const Glyph& g : glyphs) {
-            desc << "char id=" << g.code << " x=" << g.atlasX << " y=" << g.atlasY << " width=" << g.width
-                 << " height=" << g.height << " xoffset=" << g.left << " yoffset=" << ascender - g.top
-                 << " xadvance=" << g.advance << " page=0 chnl=15\n";
+            desc << "char id=" << g.code << " x=" << g.atlasX << " y=" << g.atlasY
+                 << " width=" << g.width << " height=" << g.height << " xoffset=" << g.left
+                 << " yoffset=" << ascender - g.top << " xadvance=" << g.advance
+                 << " page=0 chnl=15\n";
         }
 
         std::ofstream metrics(outDir / (fontPath.stem().string() + ".txt"));
@@ -185,8 +188,8 @@ int main(int argc, char** argv)
             throw std::runtime_error("writing the font files into " + outDir.string());
         }
 
-        std::cout << "wrote " << glyphs.size() << " glyphs, atlas " << atlasWidth << " x " << atlasHeight
-                  << ", size " << pixelSize << " px, spread " << spread << " px\n";
+        std::cout << "wrote " << glyphs.size() << " glyphs, atlas " << atlasWidth << " x "
+                  << atlasHeight << ", size " << pixelSize << " px, spread " << spread << " px\n";
         FT_Done_Face(face);
         FT_Done_FreeType(library);
     } catch (const std::exception& e) {

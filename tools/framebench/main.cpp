@@ -66,7 +66,8 @@ int positive(const std::string& option, const char* value) {
         used = 0;
     }
     if (used == 0 || value[used] != '\0' || number < 1)
-        throw std::invalid_argument(option + " needs a whole number above 0, not \"" + value + "\"");
+        throw std::invalid_argument(option + " needs a whole number above 0, not \"" + value +
+                                    "\"");
     return number;
 }
 
@@ -93,14 +94,16 @@ fs::path clientOptionsAt(int width, int height) {
     if (std::ifstream game{"VX3D.conf"}) {
         for (std::string line; std::getline(game, line);) {
             const auto start = line.find_first_not_of(" \t");
-            const std::string name = start == std::string::npos ? "" : line.substr(start, line.find('=') - start);
+            const std::string name =
+                start == std::string::npos ? "" : line.substr(start, line.find('=') - start);
             const auto end = name.find_last_not_of(" \t");
             const std::string trimmed = end == std::string::npos ? "" : name.substr(0, end + 1);
             if (trimmed != "width" && trimmed != "height") text << line << "\n";
         }
     }
     text << "width=" << width << "\nheight=" << height << "\n";
-    const fs::path path = fs::temp_directory_path() / ("veltrix-framebench-" + std::to_string(::getpid()) + ".conf");
+    const fs::path path =
+        fs::temp_directory_path() / ("veltrix-framebench-" + std::to_string(::getpid()) + ".conf");
     std::ofstream(path) << text.str();
     return path;
 }
@@ -108,8 +111,8 @@ fs::path clientOptionsAt(int width, int height) {
 // ---- timing ----
 
 enum Pass { update, shadow, scene, shadowBlur, glow, composite, text, passCount };
-constexpr std::array<const char*, passCount> passNames = {"update", "shadow",    "scene", "shadowBlur",
-                                                          "glow",   "composite", "text"};
+constexpr std::array<const char*, passCount> passNames = {
+    "update", "shadow", "scene", "shadowBlur", "glow", "composite", "text"};
 
 std::array<std::vector<double>, passCount> passTimes, passCpuTimes;
 Clock::time_point stamp;
@@ -119,7 +122,9 @@ double cpuStamp = 0.0;
 double processorMilliseconds() {
     rusage use{};
     getrusage(RUSAGE_SELF, &use);
-    const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+    const auto ms = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+    };
     return ms(use.ru_utime) + ms(use.ru_stime);
 }
 
@@ -146,7 +151,8 @@ void record(Pass pass, double wallMs) {
 // Each stage of the render sequence ends with the graphics work finished; the time since the
 // previous mark is the stage's.
 void onStage(VX3D::FrameStage stage) {
-    static constexpr std::array<Pass, 6> passOf = {update, shadow, scene, shadowBlur, glow, composite};
+    static constexpr std::array<Pass, 6> passOf = {update,     shadow, scene,
+                                                   shadowBlur, glow,   composite};
     const Pass pass = passOf[static_cast<std::size_t>(stage)];
     record(pass, millisecondsSince(stamp));
 }
@@ -170,7 +176,8 @@ std::string number(double value) {
 void selectFirstAnt(VX3D::Session& session) {
     VX3D::Game& game = *session.game;
     const Veltrix::Position cell = game.rules().state.players.at(0).ants.at(0).position();
-    game.selection = std::make_shared<VX3D::MoveIndicator>(0, cell, glm::vec4(VX3D::cellCentre(cell), 1.0f));
+    game.selection =
+        std::make_shared<VX3D::MoveIndicator>(0, cell, glm::vec4(VX3D::cellCentre(cell), 1.0f));
 }
 
 std::string measure(VX3D::Session& session, const Arguments& a) {
@@ -204,14 +211,17 @@ std::string measure(VX3D::Session& session, const Arguments& a) {
 
     std::ostringstream json;
     json << "{\"width\":" << a.width << ",\"height\":" << a.height << ",\"frames\":" << a.frames
-         << ",\"select\":" << (a.select ? "true" : "false") << ",\"msPerFrame\":{\"median\":"
-         << number(percentile(frames, 0.5)) << ",\"p90\":" << number(percentile(frames, 0.9))
-         << "},\"passes\":{";
+         << ",\"select\":" << (a.select ? "true" : "false")
+         << ",\"msPerFrame\":{\"median\":" << number(percentile(frames, 0.5))
+         << ",\"p90\":" << number(percentile(frames, 0.9)) << "},\"passes\":{";
     for (int p = 0; p < passCount && !a.whole; ++p)
-        json << (p ? "," : "") << "\"" << passNames[p] << "\":" << number(percentile(passTimes[p], 0.5));
-    json << "},\"cpuMsPerFrame\":{\"median\":" << number(percentile(cpuFrames, 0.5)) << "},\"cpuPasses\":{";
+        json << (p ? "," : "") << "\"" << passNames[p]
+             << "\":" << number(percentile(passTimes[p], 0.5));
+    json << "},\"cpuMsPerFrame\":{\"median\":" << number(percentile(cpuFrames, 0.5))
+         << "},\"cpuPasses\":{";
     for (int p = 0; p < passCount && !a.whole; ++p)
-        json << (p ? "," : "") << "\"" << passNames[p] << "\":" << number(percentile(passCpuTimes[p], 0.5));
+        json << (p ? "," : "") << "\"" << passNames[p]
+             << "\":" << number(percentile(passCpuTimes[p], 0.5));
     json << "},\"primitives\":" << session.primitives->count() << "}";
     return json.str();
 }
@@ -232,7 +242,8 @@ int main(int argc, char** argv) {
         arguments = parse(argc, argv);
     } catch (const std::invalid_argument& e) {
         std::cerr << "veltrix-framebench: " << e.what() << "\n"
-                  << "usage: veltrix-framebench [--width W] [--height H] [--frames N] [--select] [--whole]\n";
+                  << "usage: veltrix-framebench [--width W] [--height H] [--frames N] [--select] "
+                     "[--whole]\n";
         return 2;
     }
     std::atexit(printResult);  // before any pass exists, so it runs after they are gone

@@ -19,11 +19,13 @@ namespace {
 using GLutil::ShaderProgram;
 using GLutil::drawableObjects::SceneObject;
 
-std::shared_ptr<ShaderProgram> makeProgram(const std::string& name, const std::vector<std::string>& files,
-                                           const std::vector<std::pair<GLuint, std::string>>& attributes) {
+std::shared_ptr<ShaderProgram> makeProgram(
+    const std::string& name, const std::vector<std::string>& files,
+    const std::vector<std::pair<GLuint, std::string>>& attributes) {
     auto program = std::make_shared<ShaderProgram>(name);
     for (const auto& f : files) program->attatch(GLutil::ShaderStore::getShader(f));
-    for (const auto& [slot, attribute] : attributes) program->bindAttributeLocation(slot, attribute);
+    for (const auto& [slot, attribute] : attributes)
+        program->bindAttributeLocation(slot, attribute);
     program->link();
     return program;
 }
@@ -45,7 +47,9 @@ struct Ground {
     explicit Ground(float half) {
         // Clockwise seen from above: the game's front faces are clockwise.
         mesh.mode = GL_PATCHES;
-        mesh.addBuffer(0, std::vector<glm::vec3>{{-half, 0, -half}, {half, 0, -half}, {half, 0, half}, {-half, 0, half}});
+        mesh.addBuffer(0,
+                       std::vector<glm::vec3>{
+                           {-half, 0, -half}, {half, 0, -half}, {half, 0, half}, {-half, 0, half}});
         mesh.addBuffer(1, std::vector<glm::vec3>(4, glm::vec3(0, 1, 0)));
         mesh.addBuffer(2, std::vector<glm::vec2>{{0, 0}, {1, 0}, {1, 1}, {0, 1}});
         mesh.setIndices(std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3});
@@ -59,7 +63,8 @@ void uniform(const ShaderProgram& p, const char* name, const glm::mat4& m) {
 }  // namespace
 
 ModelKind kindOf(const std::string& path) {
-    const std::string file = path.substr(path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1);
+    const std::string file = path.substr(
+        path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1);
     if (file.rfind("AntAnim", 0) == 0) return ModelKind::Ant;
     if (file.rfind("Portal", 0) == 0) return ModelKind::Portal;
     return ModelKind::Plain;
@@ -67,34 +72,36 @@ ModelKind kindOf(const std::string& path) {
 
 glm::mat4 placementFor(ModelKind kind, const glm::mat4& rootLocal) {
     switch (kind) {
-    case ModelKind::Ant:
-        return glm::rotate(glm::mat4(1.0f), glm::radians(180.0f), glm::vec3(0, 0, 1)) *
-               glm::scale(glm::mat4(1.0f), glm::vec3(0.2f));
-    case ModelKind::Portal:
-        return glm::translate(glm::mat4(1.0f), glm::vec3(0.05f, 0.0f, 0.1f)) *
-               glm::scale(glm::mat4(1.0f), glm::vec3(3.9f, 1.4f, 3.5f)) * rootLocal;
-    case ModelKind::Plain:
-        break;
+        case ModelKind::Ant:
+            return glm::rotate(glm::mat4(1.0f), glm::radians(180.0f), glm::vec3(0, 0, 1)) *
+                   glm::scale(glm::mat4(1.0f), glm::vec3(0.2f));
+        case ModelKind::Portal:
+            return glm::translate(glm::mat4(1.0f), glm::vec3(0.05f, 0.0f, 0.1f)) *
+                   glm::scale(glm::mat4(1.0f), glm::vec3(3.9f, 1.4f, 3.5f)) * rootLocal;
+        case ModelKind::Plain:
+            break;
     }
     return glm::mat4(1.0f);
 }
 
 PreviewRenderer::PreviewRenderer(int width, int height) : width_(width), height_(height) {
     const std::string lit = "./Shader/testshader1";
-    litProgram = makeProgram("PreviewModelShader",
-                             {lit + ".vert", lit + ".tesC", lit + ".tesE", lit + ".geom", lit + ".frag"},
-                             {{0, "vertexPosition"}, {1, "vertex_normal_in"}, {2, "uv_coordinates"}});
+    litProgram =
+        makeProgram("PreviewModelShader",
+                    {lit + ".vert", lit + ".tesC", lit + ".tesE", lit + ".geom", lit + ".frag"},
+                    {{0, "vertexPosition"}, {1, "vertex_normal_in"}, {2, "uv_coordinates"}});
     litProgram->use();
     glUniform1i(litProgram->uniformLocation("shadowMap"), 4);
     glUniform1i(litProgram->uniformLocation("textureMap"), 0);
     litProgram->validate();
     ShaderProgram::unuse();
     shadowProgram = makeProgram("PreviewShadowShader",
-                                {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE", "Shader/shadow.geom",
-                                 "Shader/shadow.frag"},
+                                {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE",
+                                 "Shader/shadow.geom", "Shader/shadow.frag"},
                                 {{0, "vertex"}, {2, "UV"}});
     shadowProgram->validate();
-    solidProgram = makeProgram("PreviewSolidShader", {"Shader/Solid.vert", "Shader/Solid.frag"}, {{0, "vertex"}});
+    solidProgram = makeProgram("PreviewSolidShader", {"Shader/Solid.vert", "Shader/Solid.frag"},
+                               {{0, "vertex"}});
     solidProgram->validate();
 }
 
@@ -103,14 +110,15 @@ SceneObject PreviewRenderer::loadModel(const std::string& path) {
     const ModelKind kind = kindOf(path);
     if (kind != ModelKind::Plain) {
         // Placed as the game places it; the box follows the placement.
-        model = SceneObject(GLutil::drawableObjects::SceneObjectOpt{path, placementFor(kind, model.localTransform)});
+        model = SceneObject(GLutil::drawableObjects::SceneObjectOpt{
+            path, placementFor(kind, model.localTransform)});
     }
     model.genVAO(0, 1, 2);
     return model;
 }
 
-Image PreviewRenderer::render(SceneObject& model, ModelKind kind, int clip, double clipTime, const View& view,
-                              Pass pass) {
+Image PreviewRenderer::render(SceneObject& model, ModelKind kind, int clip, double clipTime,
+                              const View& view, Pass pass) {
     glm::vec3 lo(std::numeric_limits<float>::max()), hi(-std::numeric_limits<float>::max());
     worldBox(model, glm::mat4(1.0f), lo, hi);
     if (!(lo.x <= hi.x)) lo = hi = glm::vec3(0.0f);
@@ -118,14 +126,17 @@ Image PreviewRenderer::render(SceneObject& model, ModelKind kind, int clip, doub
     const float radius = std::max(0.05f, glm::length(hi - lo) * 0.5f);
     const float distance = view.distance > 0.0f ? view.distance : radius * 2.9f;
     const float yaw = glm::radians(view.yawDegrees), pitch = glm::radians(view.pitchDegrees);
-    const glm::vec3 eye = centre + distance * glm::vec3(std::sin(yaw) * std::cos(pitch), std::sin(pitch),
-                                                        std::cos(yaw) * std::cos(pitch));
-    const glm::mat4 projection = glm::perspective(glm::radians(40.0f), float(width_) / float(height_), 0.02f, 50.0f);
+    const glm::vec3 eye =
+        centre + distance * glm::vec3(std::sin(yaw) * std::cos(pitch), std::sin(pitch),
+                                      std::cos(yaw) * std::cos(pitch));
+    const glm::mat4 projection =
+        glm::perspective(glm::radians(40.0f), float(width_) / float(height_), 0.02f, 50.0f);
     const glm::mat4 viewProjection = projection * glm::lookAt(eye, centre, glm::vec3(0, 1, 0));
 
     // The sun: above and a little to the side, looking straight down as the game's does.
     GLutil::drawableObjects::SceneLight light;
-    light.position = glm::vec3(centre.x - 0.35f * radius, hi.y + 4.0f * radius + 0.5f, centre.z + 0.25f * radius);
+    light.position = glm::vec3(centre.x - 0.35f * radius, hi.y + 4.0f * radius + 0.5f,
+                               centre.z + 0.25f * radius);
     light.viewProjection = glm::perspective(glm::radians(60.0f), 1.0f, 0.1f, 20.0f) *
                            glm::rotate(glm::mat4(1.0f), glm::radians(90.0f), glm::vec3(1, 0, 0)) *
                            glm::translate(glm::mat4(1.0f), -light.position);
@@ -145,7 +156,8 @@ Image PreviewRenderer::render(SceneObject& model, ModelKind kind, int clip, doub
     glPatchParameteri(GL_PATCH_VERTICES, 3);
 
     Ground ground(std::max(0.6f, radius * 2.2f));
-    const glm::mat4 groundModel = glm::translate(glm::mat4(1.0f), glm::vec3(centre.x, std::min(lo.y, 0.0f) - 0.001f, centre.z));
+    const glm::mat4 groundModel = glm::translate(
+        glm::mat4(1.0f), glm::vec3(centre.x, std::min(lo.y, 0.0f) - 0.001f, centre.z));
 
     // Shadow pass.
     GLutil::FBO shadow(shadowSize, shadowSize, false);
@@ -185,7 +197,8 @@ Image PreviewRenderer::render(SceneObject& model, ModelKind kind, int clip, doub
 
     if (pass == Pass::Solid) {
         solidProgram->use();
-        model.drawColored(viewProjection, glm::mat4(1.0f), clock, glm::vec4(1.0f, 0.85f, 0.2f, 1.0f), *solidProgram);
+        model.drawColored(viewProjection, glm::mat4(1.0f), clock,
+                          glm::vec4(1.0f, 0.85f, 0.2f, 1.0f), *solidProgram);
         GLutil::ShaderProgram::unuse();
     } else if (pass == Pass::Lit) {
         const auto shadowMap = shadow.getTexture(0);
@@ -195,17 +208,20 @@ Image PreviewRenderer::render(SceneObject& model, ModelKind kind, int clip, doub
             uniform(*litProgram, "modelMatrix", groundModel);
             uniform(*litProgram, "vpMatrix", viewProjection);
             const glm::mat3 nm(groundModel);
-            glUniformMatrix3fv(litProgram->uniformLocation("normalMatrix"), 1, GL_FALSE, glm::value_ptr(nm));
+            glUniformMatrix3fv(litProgram->uniformLocation("normalMatrix"), 1, GL_FALSE,
+                               glm::value_ptr(nm));
             glUniform4f(litProgram->uniformLocation("ambient"), 0.3f, 0.28f, 0.2f, 1.0f);
             glUniform4f(litProgram->uniformLocation("diffuse"), 0.62f, 0.58f, 0.45f, 1.0f);
             glUniform4f(litProgram->uniformLocation("specular"), 0.05f, 0.05f, 0.05f, 1.0f);
             glUniform1f(litProgram->uniformLocation("shininess"), 8.0f);
-            glUniform3fv(litProgram->uniformLocation("lightPos"), 1, glm::value_ptr(light.position));
+            glUniform3fv(litProgram->uniformLocation("lightPos"), 1,
+                         glm::value_ptr(light.position));
             glUniform3fv(litProgram->uniformLocation("viewPoint"), 1, glm::value_ptr(eye));
             glUniform1i(litProgram->uniformLocation("transparent"), 0);
             glUniform1i(litProgram->uniformLocation("doTesselation"), 0);
             glUniform1i(litProgram->uniformLocation("hasTexture"), 0);
-            const glm::mat4 bias = glm::translate(glm::mat4(1.0f), glm::vec3(0.5f)) * glm::scale(glm::mat4(1.0f), glm::vec3(0.5f));
+            const glm::mat4 bias = glm::translate(glm::mat4(1.0f), glm::vec3(0.5f)) *
+                                   glm::scale(glm::mat4(1.0f), glm::vec3(0.5f));
             uniform(*litProgram, "SMMatrix", bias * light.viewProjection);
             glActiveTexture(GL_TEXTURE4);
             glBindTexture(GL_TEXTURE_2D, shadowMap->id());
@@ -217,11 +233,14 @@ Image PreviewRenderer::render(SceneObject& model, ModelKind kind, int clip, doub
         if (kind == ModelKind::Portal) {
             // As the game draws portals: inside first, then outside, see-through.
             glCullFace(GL_FRONT);
-            model.draw(viewProjection, glm::mat4(1.0f), eye, true, light, clock, *litProgram, shadowMap);
+            model.draw(viewProjection, glm::mat4(1.0f), eye, true, light, clock, *litProgram,
+                       shadowMap);
             glCullFace(GL_BACK);
-            model.draw(viewProjection, glm::mat4(1.0f), eye, true, light, clock, *litProgram, shadowMap);
+            model.draw(viewProjection, glm::mat4(1.0f), eye, true, light, clock, *litProgram,
+                       shadowMap);
         } else {
-            model.draw(viewProjection, glm::mat4(1.0f), eye, false, light, clock, *litProgram, shadowMap);
+            model.draw(viewProjection, glm::mat4(1.0f), eye, false, light, clock, *litProgram,
+                       shadowMap);
         }
         GLutil::ShaderProgram::unuse();
     }
@@ -247,9 +266,11 @@ Image PreviewRenderer::render(SceneObject& model, ModelKind kind, int clip, doub
             const std::size_t dst = (static_cast<std::size_t>(y) * width_ + x) * 4;
             if (pass == Pass::ShadowDepth) {
                 // The light's depth map, scaled to the window.
-                const int sx = x * shadowSize / width_, sy = (height_ - 1 - y) * shadowSize / height_;
+                const int sx = x * shadowSize / width_,
+                          sy = (height_ - 1 - y) * shadowSize / height_;
                 const float d = shadowDepth_[static_cast<std::size_t>(sy) * shadowSize + sx];
-                const auto g = static_cast<std::uint8_t>(std::lround(std::clamp(d, 0.0f, 1.0f) * 255.0f));
+                const auto g =
+                    static_cast<std::uint8_t>(std::lround(std::clamp(d, 0.0f, 1.0f) * 255.0f));
                 out.rgba[dst] = out.rgba[dst + 1] = out.rgba[dst + 2] = g;
                 out.rgba[dst + 3] = 255;
                 continue;
@@ -257,7 +278,8 @@ Image PreviewRenderer::render(SceneObject& model, ModelKind kind, int clip, doub
             // The frame's blend: shadowed parts keep 55 % of their light.
             const float shade = 0.55f + 0.45f * static_cast<float>(mask_[src]) / 255.0f;
             for (int c = 0; c < 3; ++c)
-                out.rgba[dst + c] = static_cast<std::uint8_t>(std::lround(colour_[src + c] * shade));
+                out.rgba[dst + c] =
+                    static_cast<std::uint8_t>(std::lround(colour_[src + c] * shade));
             out.rgba[dst + 3] = 255;
         }
     return out;

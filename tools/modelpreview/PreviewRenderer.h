@@ -49,8 +49,8 @@ public:
     static GLutil::drawableObjects::SceneObject loadModel(const std::string& path);
 
     // Shows `clip` at `clipTime` (0..2 units of the clip; clip < 0: rest pose).
-    Image render(GLutil::drawableObjects::SceneObject& model, ModelKind kind, int clip, double clipTime,
-                 const View& view, Pass pass = Pass::Lit);
+    Image render(GLutil::drawableObjects::SceneObject& model, ModelKind kind, int clip,
+                 double clipTime, const View& view, Pass pass = Pass::Lit);
 
     // Raw targets of the last render (bottom row first): lit colour, shadow mask, depth
     // of the scene pass as 0..255 of the window-space depth.

@@ -38,7 +38,8 @@ struct Args {
 
 [[noreturn]] void usage(const std::string& why) {
     std::cerr << "modelpreview: " << why << "\n"
-              << "usage: modelpreview [--game DIR] MODEL OUT.png [--clip N] [--time T] [--yaw DEG] [--pitch DEG]"
+              << "usage: modelpreview [--game DIR] MODEL OUT.png [--clip N] [--time T] [--yaw DEG] "
+                 "[--pitch DEG]"
                  " [--distance D] [--size WxH] [--pass lit|solid|shadow] [--no-ground]\n";
     std::exit(2);
 }
@@ -62,13 +63,20 @@ Args parse(int argc, char** argv) {
             if (i + 1 >= argc) usage("option " + arg + " needs a value");
             return argv[++i];
         };
-        if (arg == "--game") a.game = value();
-        else if (arg == "--clip") a.clip = static_cast<int>(number(arg, value()));
-        else if (arg == "--time") a.time = number(arg, value());
-        else if (arg == "--yaw") a.view.yawDegrees = static_cast<float>(number(arg, value()));
-        else if (arg == "--pitch") a.view.pitchDegrees = static_cast<float>(number(arg, value()));
-        else if (arg == "--distance") a.view.distance = static_cast<float>(number(arg, value()));
-        else if (arg == "--no-ground") a.view.ground = false;
+        if (arg == "--game")
+            a.game = value();
+        else if (arg == "--clip")
+            a.clip = static_cast<int>(number(arg, value()));
+        else if (arg == "--time")
+            a.time = number(arg, value());
+        else if (arg == "--yaw")
+            a.view.yawDegrees = static_cast<float>(number(arg, value()));
+        else if (arg == "--pitch")
+            a.view.pitchDegrees = static_cast<float>(number(arg, value()));
+        else if (arg == "--distance")
+            a.view.distance = static_cast<float>(number(arg, value()));
+        else if (arg == "--no-ground")
+            a.view.ground = false;
         else if (arg == "--size") {
             const std::string v = value();
             const auto x = v.find('x');
@@ -79,14 +87,24 @@ Args parse(int argc, char** argv) {
                 usage("option --size wants 16..2048 on each side, got \"" + v + "\"");
         } else if (arg == "--pass") {
             const std::string v = value();
-            if (v == "lit") a.pass = VX3DPreview::Pass::Lit;
-            else if (v == "solid") a.pass = VX3DPreview::Pass::Solid;
-            else if (v == "shadow") a.pass = VX3DPreview::Pass::ShadowDepth;
-            else usage("option --pass wants lit, solid or shadow, got \"" + v + "\"");
-        } else if (!arg.empty() && arg[0] == '-') usage("unknown option " + arg);
-        else if (positional == 0) { a.model = arg; ++positional; }
-        else if (positional == 1) { a.out = std::filesystem::absolute(arg).string(); ++positional; }
-        else usage("too many arguments");
+            if (v == "lit")
+                a.pass = VX3DPreview::Pass::Lit;
+            else if (v == "solid")
+                a.pass = VX3DPreview::Pass::Solid;
+            else if (v == "shadow")
+                a.pass = VX3DPreview::Pass::ShadowDepth;
+            else
+                usage("option --pass wants lit, solid or shadow, got \"" + v + "\"");
+        } else if (!arg.empty() && arg[0] == '-')
+            usage("unknown option " + arg);
+        else if (positional == 0) {
+            a.model = arg;
+            ++positional;
+        } else if (positional == 1) {
+            a.out = std::filesystem::absolute(arg).string();
+            ++positional;
+        } else
+            usage("too many arguments");
     }
     if (positional != 2) usage("MODEL and OUT.png are required");
     if (a.clip > 3) usage("option --clip wants 0..3");
@@ -105,8 +123,12 @@ VX3DPreview::Image downsample(const VX3DPreview::Image& big) {
                 int sum = 0;
                 for (int dy = 0; dy < 2; ++dy)
                     for (int dx = 0; dx < 2; ++dx)
-                        sum += big.rgba[(static_cast<std::size_t>(2 * y + dy) * big.width + 2 * x + dx) * 4 + c];
-                out.rgba[(static_cast<std::size_t>(y) * out.width + x) * 4 + c] = static_cast<std::uint8_t>((sum + 2) / 4);
+                        sum += big.rgba[(static_cast<std::size_t>(2 * y + dy) * big.width + 2 * x +
+                                         dx) *
+                                            4 +
+                                        c];
+                out.rgba[(static_cast<std::size_t>(y) * out.width + x) * 4 + c] =
+                    static_cast<std::uint8_t>((sum + 2) / 4);
             }
     return out;
 }
@@ -142,9 +164,10 @@ int main(int argc, char** argv) {
             std::filesystem::current_path(args.game);
             VX3DPreview::PreviewRenderer renderer(args.width * 2, args.height * 2);
             auto model = VX3DPreview::PreviewRenderer::loadModel(args.model);
-            if (!model.valid()) throw std::runtime_error("model " + args.model + " could not be read");
-            const auto image = renderer.render(model, VX3DPreview::kindOf(args.model), args.clip, args.time, args.view,
-                                               args.pass);
+            if (!model.valid())
+                throw std::runtime_error("model " + args.model + " could not be read");
+            const auto image = renderer.render(model, VX3DPreview::kindOf(args.model), args.clip,
+                                               args.time, args.view, args.pass);
             VX3DPreview::writePng(downsample(image), args.out);
             std::cout << "wrote " << args.out << "\n";
         } catch (const std::exception& e) {

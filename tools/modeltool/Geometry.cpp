@@ -55,7 +55,8 @@ void Mesh::transform(const glm::mat4& m) {
     for (auto& p : positions) p = glm::vec3(m * glm::vec4(p, 1.0f));
     for (auto& n : normals) n = glm::normalize(nm * n);
     if (glm::determinant(glm::mat3(m)) < 0.0f)
-        for (std::size_t i = 0; i + 2 < indices.size(); i += 3) std::swap(indices[i + 1], indices[i + 2]);
+        for (std::size_t i = 0; i + 2 < indices.size(); i += 3)
+            std::swap(indices[i + 1], indices[i + 2]);
 }
 
 Mesh ellipsoid(glm::vec3 centre, glm::vec3 radii, int slices, int stacks, const glm::mat3& axes) {
@@ -66,7 +67,8 @@ Mesh ellipsoid(glm::vec3 centre, glm::vec3 radii, int slices, int stacks, const 
         std::vector<std::uint32_t> ring;
         for (int i = 0; i <= slices; ++i) {
             const float phi = kTau * static_cast<float>(i) / static_cast<float>(slices);
-            const glm::vec3 unit(std::cos(theta), std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi));
+            const glm::vec3 unit(std::cos(theta), std::sin(theta) * std::cos(phi),
+                                 std::sin(theta) * std::sin(phi));
             const glm::vec3 local = unit * radii;
             const glm::vec3 normal = unit / radii;
             ring.push_back(addVertex(m, centre + axes * local, axes * normal,
@@ -102,14 +104,20 @@ Mesh sweep(const std::vector<glm::vec3>& path, const std::vector<float>& radii, 
     for (std::size_t k = 1; k < n; ++k) arc[k] = arc[k - 1] + glm::length(path[k] - path[k - 1]);
     const float total = arc.back() > 0.0f ? arc.back() : 1.0f;
 
-    struct Ring { glm::vec3 centre; float radius; std::size_t frame; float tilt; float v; };
+    struct Ring {
+        glm::vec3 centre;
+        float radius;
+        std::size_t frame;
+        float tilt;
+        float v;
+    };
     std::vector<Ring> plan;
     const float capAngles[] = {1.2f, 0.8f};  // radians from the axis; pole added separately
     if (capStart) {
         plan.push_back({path[0] - tangents[0] * radii[0], 0.0f, 0, -glm::half_pi<float>(), 0.0f});
         for (float a : capAngles)
-            plan.push_back({path[0] - tangents[0] * radii[0] * std::cos(a), radii[0] * std::sin(a), 0,
-                            -(glm::half_pi<float>() - a), 0.0f});
+            plan.push_back({path[0] - tangents[0] * radii[0] * std::cos(a), radii[0] * std::sin(a),
+                            0, -(glm::half_pi<float>() - a), 0.0f});
     }
     for (std::size_t k = 0; k < n; ++k) {
         const float dr = (radii[k + 1 < n ? k + 1 : n - 1] - radii[k == 0 ? 0 : k - 1]) /
@@ -120,8 +128,8 @@ Mesh sweep(const std::vector<glm::vec3>& path, const std::vector<float>& radii, 
         const std::size_t e = n - 1;
         for (int i = 1; i >= 0; --i) {
             const float a = capAngles[i];
-            plan.push_back({path[e] + tangents[e] * radii[e] * std::cos(a), radii[e] * std::sin(a), e,
-                            glm::half_pi<float>() - a, 1.0f});
+            plan.push_back({path[e] + tangents[e] * radii[e] * std::cos(a), radii[e] * std::sin(a),
+                            e, glm::half_pi<float>() - a, 1.0f});
         }
         plan.push_back({path[e] + tangents[e] * radii[e], 0.0f, e, glm::half_pi<float>(), 1.0f});
     }
@@ -131,7 +139,8 @@ Mesh sweep(const std::vector<glm::vec3>& path, const std::vector<float>& radii, 
         for (int i = 0; i <= sides; ++i) {
             const float a = kTau * static_cast<float>(i) / static_cast<float>(sides);
             const glm::vec3 radial = std::cos(a) * us[r.frame] + std::sin(a) * vs[r.frame];
-            const glm::vec3 normal = std::cos(r.tilt) * radial + std::sin(r.tilt) * tangents[r.frame];
+            const glm::vec3 normal =
+                std::cos(r.tilt) * radial + std::sin(r.tilt) * tangents[r.frame];
             ring.push_back(addVertex(m, r.centre + radial * r.radius, normal,
                                      {static_cast<float>(i) / static_cast<float>(sides), r.v}));
         }
@@ -141,11 +150,13 @@ Mesh sweep(const std::vector<glm::vec3>& path, const std::vector<float>& radii, 
     return m;
 }
 
-Mesh lathe(const std::vector<glm::vec2>& profile, int slices, float scaleX, float scaleZ, float uRepeat) {
+Mesh lathe(const std::vector<glm::vec2>& profile, int slices, float scaleX, float scaleZ,
+           float uRepeat) {
     Mesh m;
     const std::size_t n = profile.size();
     std::vector<float> arc(n, 0.0f);
-    for (std::size_t k = 1; k < n; ++k) arc[k] = arc[k - 1] + glm::length(profile[k] - profile[k - 1]);
+    for (std::size_t k = 1; k < n; ++k)
+        arc[k] = arc[k - 1] + glm::length(profile[k] - profile[k - 1]);
     std::vector<std::vector<std::uint32_t>> rings;
     for (std::size_t k = 0; k < n; ++k) {
         const glm::vec2 d = profile[k + 1 < n ? k + 1 : n - 1] - profile[k == 0 ? 0 : k - 1];
@@ -167,7 +178,8 @@ Mesh lathe(const std::vector<glm::vec2>& profile, int slices, float scaleX, floa
     return m;
 }
 
-Mesh leaf(glm::vec3 base, glm::vec3 dir, glm::vec3 up, float length, float width, float droop, int segments) {
+Mesh leaf(glm::vec3 base, glm::vec3 dir, glm::vec3 up, float length, float width, float droop,
+          int segments) {
     Mesh m;
     dir = glm::normalize(dir);
     const glm::vec3 side = glm::normalize(glm::cross(dir, up));
@@ -179,14 +191,19 @@ Mesh leaf(glm::vec3 base, glm::vec3 dir, glm::vec3 up, float length, float width
         for (int k = 0; k <= segments; ++k) {
             const float s = static_cast<float>(k) / static_cast<float>(segments);
             const glm::vec3 centre = base + dir * (length * s) - up * (droop * length * s * s);
-            const glm::vec3 tangent = glm::normalize(dir * length - up * (2.0f * droop * length * s));
+            const glm::vec3 tangent =
+                glm::normalize(dir * length - up * (2.0f * droop * length * s));
             const glm::vec3 normal = glm::normalize(glm::cross(side, tangent)) * sign;
-            const float w = width * std::pow(std::sin(glm::pi<float>() * std::min(0.98f, 0.08f + s)), 0.7f);
+            const float w =
+                width * std::pow(std::sin(glm::pi<float>() * std::min(0.98f, 0.08f + s)), 0.7f);
             const glm::vec3 off = normal * (0.002f * sign * length);
             std::vector<std::uint32_t> ring;
-            ring.push_back(addVertex(m, centre - side * w + off - normal * 0.06f * w * sign, normal, {0.0f, s}));
-            ring.push_back(addVertex(m, centre + off + normal * 0.04f * w * sign, normal, {0.5f, s}));
-            ring.push_back(addVertex(m, centre + side * w + off - normal * 0.06f * w * sign, normal, {1.0f, s}));
+            ring.push_back(addVertex(m, centre - side * w + off - normal * 0.06f * w * sign, normal,
+                                     {0.0f, s}));
+            ring.push_back(
+                addVertex(m, centre + off + normal * 0.04f * w * sign, normal, {0.5f, s}));
+            ring.push_back(addVertex(m, centre + side * w + off - normal * 0.06f * w * sign, normal,
+                                     {1.0f, s}));
             rings.push_back(std::move(ring));
         }
         stitchRings(m, rings);

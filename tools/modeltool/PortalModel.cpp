@@ -38,14 +38,20 @@ Scene buildPortal(const std::string& stoneTexture, const std::string& energyText
     };
 
     // Dais: a low drum with a bevelled rim and a shallow basin.
-    Mesh dais = lathe({{0.43f, 0.0f}, {0.42f, 0.03f}, {0.41f, 0.066f}, {0.38f, 0.078f}, {0.34f, 0.075f},
-                  {0.30f, 0.055f}, {0.22f, 0.045f}, {0.0f, 0.045f}},
-                 36, 1.0f, 1.0f, 3.0f);
+    Mesh dais = lathe({{0.43f, 0.0f},
+                       {0.42f, 0.03f},
+                       {0.41f, 0.066f},
+                       {0.38f, 0.078f},
+                       {0.34f, 0.075f},
+                       {0.30f, 0.055f},
+                       {0.22f, 0.045f},
+                       {0.0f, 0.045f}},
+                      36, 1.0f, 1.0f, 3.0f);
     for (int i = 0; i < 4; ++i) {
         const float a = glm::half_pi<float>() * static_cast<float>(i) + glm::quarter_pi<float>();
         const glm::vec3 foot(0.37f * std::cos(a), 0.07f, 0.37f * std::sin(a));
-        dais.append(sweep({foot, foot + glm::vec3(0, 0.12f, 0), foot + glm::vec3(0, 0.24f, 0)}, {0.035f, 0.03f, 0.018f}, 5,
-                          false, true));
+        dais.append(sweep({foot, foot + glm::vec3(0, 0.12f, 0), foot + glm::vec3(0, 0.24f, 0)},
+                          {0.035f, 0.03f, 0.018f}, 5, false, true));
     }
     intoModelUnits(dais);
 

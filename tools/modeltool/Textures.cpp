@@ -10,14 +10,16 @@ namespace modelkit {
 namespace {
 
 float hash(int x, int y, std::uint32_t seed) {
-    std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u +
-                      seed * 2246822519u;
+    std::uint32_t h = static_cast<std::uint32_t>(x) * 374761393u +
+                      static_cast<std::uint32_t>(y) * 668265263u + seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return static_cast<float>(h & 0xffffffu) / static_cast<float>(0xffffff);
 }
 
-float smooth(float t) { return t * t * (3.0f - 2.0f * t); }
+float smooth(float t) {
+    return t * t * (3.0f - 2.0f * t);
+}
 
 float valueNoise(float x, float y, int period, std::uint32_t seed) {
     const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
@@ -29,13 +31,19 @@ float valueNoise(float x, float y, int period, std::uint32_t seed) {
     return (a + (b - a) * fx) + ((c + (d - c) * fx) - (a + (b - a) * fx)) * fy;
 }
 
-float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
-float fract(float v) { return v - std::floor(v); }
+float clamp01(float v) {
+    return std::clamp(v, 0.0f, 1.0f);
+}
+float fract(float v) {
+    return v - std::floor(v);
+}
 
 }  // namespace
 
 void Image::set(int x, int y, float r, float g, float b, float a) {
-    const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
+    const std::size_t i = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                           static_cast<std::size_t>(x)) *
+                          4;
     rgba[i] = static_cast<std::uint8_t>(std::lround(clamp01(r) * 255.0f));
     rgba[i + 1] = static_cast<std::uint8_t>(std::lround(clamp01(g) * 255.0f));
     rgba[i + 2] = static_cast<std::uint8_t>(std::lround(clamp01(b) * 255.0f));
@@ -58,7 +66,8 @@ float tileNoise(float x, float y, int period, int octaves, std::uint32_t seed) {
 void writePng(const Image& image, const std::string& path) {
     const unsigned err = lodepng::encode(path, image.rgba, static_cast<unsigned>(image.width),
                                          static_cast<unsigned>(image.height));
-    if (err) throw std::runtime_error("writing texture " + path + " failed: " + lodepng_error_text(err));
+    if (err)
+        throw std::runtime_error("writing texture " + path + " failed: " + lodepng_error_text(err));
 }
 
 // Chitin: a light grey to be tinted by the material colour, with fine mottling,
@@ -100,10 +109,14 @@ Image strawberryTexture() {
             if (v < 0.92f) {
                 if (d < 0.16f) {
                     const float t = 1.0f - d / 0.16f;
-                    r = 0.85f + 0.1f * t; g = 0.7f + 0.15f * t; b = 0.25f;
+                    r = 0.85f + 0.1f * t;
+                    g = 0.7f + 0.15f * t;
+                    b = 0.25f;
                 } else if (d < 0.28f) {
                     const float t = (d - 0.16f) / 0.12f;
-                    r *= 0.55f + 0.45f * t; g *= 0.6f + 0.4f * t; b *= 0.6f + 0.4f * t;
+                    r *= 0.55f + 0.45f * t;
+                    g *= 0.6f + 0.4f * t;
+                    b *= 0.6f + 0.4f * t;
                 }
             }
             img.set(x, y, r, g, b);
@@ -135,7 +148,8 @@ Image portalEnergyTexture() {
             const float s = fract(u * 3.0f + v * 1.5f + 0.25f * n);
             const float streak = std::pow(0.5f + 0.5f * std::cos(6.2831853f * s), 6.0f);
             const float glow = 0.35f + 0.65f * streak;
-            img.set(x, y, 0.35f + 0.65f * streak, 0.8f + 0.2f * streak, 1.0f, 0.25f + 0.6f * streak * (0.6f + 0.4f * n));
+            img.set(x, y, 0.35f + 0.65f * streak, 0.8f + 0.2f * streak, 1.0f,
+                    0.25f + 0.6f * streak * (0.6f + 0.4f * n));
             (void)glow;
         }
     return img;

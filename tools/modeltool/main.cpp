@@ -11,8 +11,8 @@
 namespace {
 
 void report(const modelkit::Scene& s, const std::string& path) {
-    std::cout << path << ": " << modelkit::nodeCount(s.root) << " nodes, " << modelkit::triangleCount(s.root)
-              << " triangles\n";
+    std::cout << path << ": " << modelkit::nodeCount(s.root) << " nodes, "
+              << modelkit::triangleCount(s.root) << " triangles\n";
 }
 
 }  // namespace
@@ -32,14 +32,19 @@ int main(int argc, char** argv) {
         writePng(portalEnergyTexture(), (game / "res/Models/PortalEnergy.png").string());
 
         // Texture paths inside the models are relative to the game's working directory.
-        const Scene red = buildAnt({"Red", {0.78f, 0.1f, 0.06f}, {0.42f, 0.06f, 0.04f}, {0.28f, 0.05f, 0.03f}},
-                                   "res/Models/AntSkin.png");
-        const Scene blue = buildAnt({"Blue", {0.1f, 0.24f, 0.85f}, {0.06f, 0.1f, 0.42f}, {0.04f, 0.06f, 0.26f}},
-                                    "res/Models/AntSkin.png");
+        const Scene red =
+            buildAnt({"Red", {0.78f, 0.1f, 0.06f}, {0.42f, 0.06f, 0.04f}, {0.28f, 0.05f, 0.03f}},
+                     "res/Models/AntSkin.png");
+        const Scene blue =
+            buildAnt({"Blue", {0.1f, 0.24f, 0.85f}, {0.06f, 0.1f, 0.42f}, {0.04f, 0.06f, 0.26f}},
+                     "res/Models/AntSkin.png");
         const Scene food = buildFood("res/Models/Strawberry.png");
-        const Scene portal = buildPortal("res/Models/PortalStone.png", "res/Models/PortalEnergy.png");
-        const std::pair<const Scene*, const char*> outputs[] = {
-            {&red, "res/AntAnim1.DAE"}, {&blue, "res/AntAnim1B.DAE"}, {&food, "res/Food.DAE"}, {&portal, "res/Portal.DAE"}};
+        const Scene portal =
+            buildPortal("res/Models/PortalStone.png", "res/Models/PortalEnergy.png");
+        const std::pair<const Scene*, const char*> outputs[] = {{&red, "res/AntAnim1.DAE"},
+                                                                {&blue, "res/AntAnim1B.DAE"},
+                                                                {&food, "res/Food.DAE"},
+                                                                {&portal, "res/Portal.DAE"}};
         for (const auto& [scene, name] : outputs) {
             writeCollada(*scene, (game / name).string());
             report(*scene, name);

@@ -5,7 +5,8 @@
 namespace VX3DScene {
 
 int initialFacing(Veltrix::Position cell, int fieldWidth, int fieldHeight) {
-    const int dx = std::max(cell.x, fieldWidth - cell.x), dy = std::max(cell.y, fieldHeight - cell.y);
+    const int dx = std::max(cell.x, fieldWidth - cell.x),
+              dy = std::max(cell.y, fieldHeight - cell.y);
     if (dx > dy) return cell.x > fieldWidth - cell.x ? -1 : 1;
     return cell.y > fieldHeight - cell.y ? -1 : 1;
 }
@@ -26,18 +27,21 @@ Scene::Scene(const Veltrix::RuleOptions& rules_, unsigned seed, int envLevel)
       statusbar(rules.movesPerAnt) {
     for (const auto& [cell, present] : referee.state.food)
         if (present) food.push_back(std::make_unique<VX3D::Food>(cell));
-    for (const char* path : {"res/Textures/EnergyG.png", "res/Textures/EnergyM.png", "res/Textures/EnergyT.png"})
+    for (const char* path :
+         {"res/Textures/EnergyG.png", "res/Textures/EnergyM.png", "res/Textures/EnergyT.png"})
         energies.emplace_back(path, 0);
     // As the game colours the k-th pair the rules list: (0.5, k/P, k/P).
     const float pairs = static_cast<float>(referee.state.portalEntries.size());
     for (const auto& [entry, exit] : referee.state.portalEntries) {
         const std::size_t k = portals.size();
         const float shade = static_cast<float>(k) / pairs;
-        portals.push_back(std::make_unique<VX3D::Portal>(entry, exit, glm::vec4(0.5f, shade, shade, 1.0f), energies[k % 3]));
+        portals.push_back(std::make_unique<VX3D::Portal>(
+            entry, exit, glm::vec4(0.5f, shade, shade, 1.0f), energies[k % 3]));
     }
     const Veltrix::Position cell = referee.state.players.at(0).ants.at(0).position();
     const int s = initialFacing(cell, rules.fieldWidth, rules.fieldHeight);
-    const glm::vec4 ahead(static_cast<float>(cell.x + s) + 0.5f, 0.0f, -(static_cast<float>(cell.y) + 0.5f), 1.0f);
+    const glm::vec4 ahead(static_cast<float>(cell.x + s) + 0.5f, 0.0f,
+                          -(static_cast<float>(cell.y) + 0.5f), 1.0f);
     moveIndicator = std::make_unique<VX3D::MoveIndicator>(0, cell, ahead);
     statusbar.current = statusbar.maximum / 2;
 }
@@ -59,14 +63,25 @@ void Scene::addAnts() {
     const Veltrix::Position walkerCell = p0.at(0).position(), deadCell = p0.at(1).position();
     const int s = initialFacing(walkerCell, rules.fieldWidth, rules.fieldHeight);
     const Veltrix::Position fighterCell{walkerCell.x + 2 * s, walkerCell.y};
-    VX3D::Ant* walker = ants.emplace_back(std::make_unique<VX3D::Ant>(walkerCell, s, glm::vec4(1, 0, 0, 1), floor, rules.movesPerAnt, 0)).get();
-    VX3D::Ant* fighter = ants.emplace_back(std::make_unique<VX3D::Ant>(fighterCell, -s, glm::vec4(0, 0, 1, 1), floor, rules.movesPerAnt, 1)).get();
-    VX3D::Ant* dead = ants.emplace_back(std::make_unique<VX3D::Ant>(deadCell, initialFacing(deadCell, rules.fieldWidth, rules.fieldHeight),
-                                                                    glm::vec4(1, 0, 0, 1), floor, rules.movesPerAnt, 0)).get();
+    VX3D::Ant* walker =
+        ants.emplace_back(std::make_unique<VX3D::Ant>(walkerCell, s, glm::vec4(1, 0, 0, 1), floor,
+                                                      rules.movesPerAnt, 0))
+            .get();
+    VX3D::Ant* fighter =
+        ants.emplace_back(std::make_unique<VX3D::Ant>(fighterCell, -s, glm::vec4(0, 0, 1, 1), floor,
+                                                      rules.movesPerAnt, 1))
+            .get();
+    VX3D::Ant* dead =
+        ants
+            .emplace_back(std::make_unique<VX3D::Ant>(
+                deadCell, initialFacing(deadCell, rules.fieldWidth, rules.fieldHeight),
+                glm::vec4(1, 0, 0, 1), floor, rules.movesPerAnt, 0))
+            .get();
     // Started in the past, so that a frame drawn at time 0 shows the fight clip 0.8 s in and
     // the walk halfway with its clip 0.55 s in.
     VX3D::FrameClock clock(-1.8);
-    fighter->startTurnOnSpot(fighter->position + 0.504f * fighter->facing, -fighter->facing, clock, nullptr, {}, 2.6f);
+    fighter->startTurnOnSpot(fighter->position + 0.504f * fighter->facing, -fighter->facing, clock,
+                             nullptr, {}, 2.6f);
     clock.update(-0.8);
     fighter->update(clock);
     clock = VX3D::FrameClock(-0.6);
@@ -88,7 +103,8 @@ void Scene::addFog() {
     fog->updateVisible(at[0], at[1], 2.6f);
 }
 
-void Scene::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const VX3D::FrameClock& clock) {
+void Scene::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye,
+                       const VX3D::FrameClock& clock) {
     if (shown("floor")) floor->drawShadow(lightViewProjection, eye);
     if (shown("ants"))
         for (auto& ant : ants) ant->drawShadow(lightViewProjection, eye, clock);
@@ -105,7 +121,8 @@ void Scene::drawScene(const glm::mat4& view, const glm::mat4& projection, const 
     if (shown("sky")) skybox.draw(view, projection);
     if (shown("floor")) floor->draw(viewProjection, eye, sun, shadowMap);
     if (shown("ants"))
-        for (auto& ant : ants) ant->draw(viewProjection, eye, sun, clock, shadowMap, projection, view);
+        for (auto& ant : ants)
+            ant->draw(viewProjection, eye, sun, clock, shadowMap, projection, view);
     if (shown("mountains")) environment.draw(viewProjection, eye, sun, shadowMap);
     if (shown("food"))
         for (auto& piece : food) piece->draw(viewProjection, eye, sun, clock, shadowMap);
@@ -120,7 +137,9 @@ void Scene::drawScene(const glm::mat4& view, const glm::mat4& projection, const 
     if (shown("marks")) {
         moveIndicator->draw(viewProjection);
         const Veltrix::Position cell = referee.state.players.at(0).ants.at(0).position();
-        statusbar.draw(view, projection, antPosition(cell, initialFacing(cell, rules.fieldWidth, rules.fieldHeight)) + glm::vec3(0.0f, 0.75f, 0.0f));
+        statusbar.draw(view, projection,
+                       antPosition(cell, initialFacing(cell, rules.fieldWidth, rules.fieldHeight)) +
+                           glm::vec3(0.0f, 0.75f, 0.0f));
     }
 }
 

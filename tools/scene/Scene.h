@@ -35,7 +35,8 @@ struct Scene {
     Scene(const Veltrix::RuleOptions& rules, unsigned seed, int envLevel);
 
     // Depth of every shadow caster from the sun.
-    void drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const VX3D::FrameClock& clock);
+    void drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye,
+                    const VX3D::FrameClock& clock);
     // Everything, into the bound scene target's three outputs.
     void drawScene(const glm::mat4& view, const glm::mat4& projection, const glm::vec3& eye,
                    const VX3D::FrameClock& clock, const VX3D::ShadowMap& shadowMap);
@@ -65,7 +66,7 @@ struct Scene {
     VX3D::Environment environment;
     std::shared_ptr<VX3D::Floor> floor;
     std::vector<std::unique_ptr<VX3D::Food>> food;  // where the rules put it
-    std::vector<GLutil::Texture> energies;           // the portals' three energy textures
+    std::vector<GLutil::Texture> energies;          // the portals' three energy textures
     std::vector<std::unique_ptr<VX3D::Portal>> portals;
     std::unique_ptr<VX3D::MoveIndicator> moveIndicator;  // from ant 0 to the cell ahead
     VX3D::Statusbar statusbar;                           // over ant 0, at half

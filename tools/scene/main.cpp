@@ -54,7 +54,8 @@ struct Args {
 };
 
 constexpr const char* kUsage =
-    "usage: veltrix-scene OUT.png [--width W] [--height H] [--eye X,Y,Z] [--target X,Y,Z] [--wireframe] [--boxes] "
+    "usage: veltrix-scene OUT.png [--width W] [--height H] [--eye X,Y,Z] [--target X,Y,Z] "
+    "[--wireframe] [--boxes] "
     "[--env-level L] [--bench N] [--ants] [--fog] [--hide PART,PART...]\n";
 
 glm::vec3 parseVec3(const std::string& option, const std::string& text) {
@@ -75,7 +76,8 @@ int parseInt(const std::string& option, const std::string& text, int least) {
         used = 0;
     }
     if (used != text.size() || value < least)
-        throw std::invalid_argument(option + " wants a whole number of at least " + std::to_string(least) + ", got \"" + text + "\"");
+        throw std::invalid_argument(option + " wants a whole number of at least " +
+                                    std::to_string(least) + ", got \"" + text + "\"");
     return value;
 }
 
@@ -87,30 +89,43 @@ Args parse(int argc, char** argv) {
             if (i + 1 >= argc) throw std::invalid_argument(arg + " needs a value");
             return argv[++i];
         };
-        if (arg == "--width") a.width = parseInt(arg, value(), 1);
-        else if (arg == "--height") a.height = parseInt(arg, value(), 1);
-        else if (arg == "--eye") a.eye = parseVec3(arg, value());
-        else if (arg == "--target") a.target = parseVec3(arg, value());
-        else if (arg == "--wireframe") a.wireframe = true;
-        else if (arg == "--boxes") a.boxes = true;
-        else if (arg == "--env-level") a.envLevel = parseInt(arg, value(), 0);
-        else if (arg == "--bench") a.bench = parseInt(arg, value(), 1);
-        else if (arg == "--ants") a.ants = true;
-        else if (arg == "--fog") a.fog = true;
+        if (arg == "--width")
+            a.width = parseInt(arg, value(), 1);
+        else if (arg == "--height")
+            a.height = parseInt(arg, value(), 1);
+        else if (arg == "--eye")
+            a.eye = parseVec3(arg, value());
+        else if (arg == "--target")
+            a.target = parseVec3(arg, value());
+        else if (arg == "--wireframe")
+            a.wireframe = true;
+        else if (arg == "--boxes")
+            a.boxes = true;
+        else if (arg == "--env-level")
+            a.envLevel = parseInt(arg, value(), 0);
+        else if (arg == "--bench")
+            a.bench = parseInt(arg, value(), 1);
+        else if (arg == "--ants")
+            a.ants = true;
+        else if (arg == "--fog")
+            a.fog = true;
         else if (arg == "--hide") {
             std::istringstream parts(value());
             for (std::string part; std::getline(parts, part, ',');) a.hidden.insert(part);
-        }
-        else if (!arg.empty() && arg[0] == '-') throw std::invalid_argument("unknown option " + arg);
-        else if (a.out.empty()) a.out = arg;
-        else throw std::invalid_argument("more than one output file: " + arg);
+        } else if (!arg.empty() && arg[0] == '-')
+            throw std::invalid_argument("unknown option " + arg);
+        else if (a.out.empty())
+            a.out = arg;
+        else
+            throw std::invalid_argument("more than one output file: " + arg);
     }
     if (a.out.empty()) throw std::invalid_argument("no output file");
     return a;
 }
 
 double milliseconds(std::chrono::steady_clock::time_point from) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - from)
+        .count();
 }
 
 // Processor time of the whole process (every rendering thread) in milliseconds: unlike the
@@ -118,7 +133,9 @@ double milliseconds(std::chrono::steady_clock::time_point from) {
 double processorMilliseconds() {
     rusage use{};
     getrusage(RUSAGE_SELF, &use);
-    const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+    const auto ms = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+    };
     return ms(use.ru_utime) + ms(use.ru_stime);
 }
 
@@ -130,7 +147,11 @@ double median(std::vector<double> v) {
 // The two passes of the game's frame, on targets made once.
 class Renderer {
 public:
-    Renderer(int width, int height) : width_(width), height_(height), shadowTarget_(3000, 2000, false), sceneTarget_(width, height, true) {
+    Renderer(int width, int height)
+        : width_(width),
+          height_(height),
+          shadowTarget_(3000, 2000, false),
+          sceneTarget_(width, height, true) {
         shadowTarget_.attatchTexture(GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_DEPTH_ATTACHMENT);
         sceneTarget_.attatchDepthBuffer();
         for (GLenum attachment : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2})
@@ -147,7 +168,8 @@ public:
         GLuint shadowPrimitives, scenePrimitives;
     };
 
-    Timing frame(VX3DScene::Scene& scene, const glm::mat4& view, const glm::mat4& projection, const glm::vec3& eye) {
+    Timing frame(VX3DScene::Scene& scene, const glm::mat4& view, const glm::mat4& projection,
+                 const glm::vec3& eye) {
         const VX3D::FrameClock clock(0.0);
         Timing t{};
         glFinish();
@@ -180,7 +202,8 @@ public:
         GLutil::FBO::checkStatus();
         glViewport(0, 0, width_, height_);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        const GLenum buffers[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+        const GLenum buffers[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1,
+                                   GL_COLOR_ATTACHMENT2};
         glDrawBuffers(3, buffers);
         scene.drawScene(view, projection, eye, clock, shadowMap);
         sceneTarget_.finish(false);
@@ -194,7 +217,8 @@ public:
 
     // Output `index` of the scene target, top row first.
     std::vector<std::uint8_t> read(int index) const {
-        std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4);
+        std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width_) *
+                                       static_cast<std::size_t>(height_) * 4);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneTarget_.id());
         glReadBuffer(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(index));
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -203,8 +227,10 @@ public:
         std::vector<std::uint8_t> flipped(rgba.size());
         const std::size_t row = static_cast<std::size_t>(width_) * 4;
         for (int y = 0; y < height_; ++y)
-            std::copy_n(rgba.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * row), row,
-                        flipped.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(height_ - 1 - y) * row));
+            std::copy_n(
+                rgba.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * row), row,
+                flipped.begin() +
+                    static_cast<std::ptrdiff_t>(static_cast<std::size_t>(height_ - 1 - y) * row));
         return flipped;
     }
 
@@ -217,11 +243,14 @@ private:
 
 // The scene colour darkened where the shadow term says so, as the frame's blend does
 // (without its blur): shadows keep 45 % of the light.
-std::vector<std::uint8_t> composite(const std::vector<std::uint8_t>& colour, const std::vector<std::uint8_t>& shadow) {
+std::vector<std::uint8_t> composite(const std::vector<std::uint8_t>& colour,
+                                    const std::vector<std::uint8_t>& shadow) {
     std::vector<std::uint8_t> out(colour.size());
     for (std::size_t p = 0; p < colour.size(); p += 4) {
         const float light = 0.45f + 0.55f * static_cast<float>(shadow[p]) / 255.0f;
-        for (std::size_t c = 0; c < 3; ++c) out[p + c] = static_cast<std::uint8_t>(static_cast<float>(colour[p + c]) * light + 0.5f);
+        for (std::size_t c = 0; c < 3; ++c)
+            out[p + c] =
+                static_cast<std::uint8_t>(static_cast<float>(colour[p + c]) * light + 0.5f);
         out[p + 3] = 255;
     }
     return out;
@@ -254,20 +283,23 @@ int run(const Args& args) {
     const glm::vec3 eye = args.eye.value_or(scene.playerEye());
     const glm::vec3 target = args.target.value_or(scene.playerTarget());
     const glm::vec3 forward = glm::normalize(target - eye);
-    const glm::vec3 up = std::abs(forward.y) > 0.999f ? glm::vec3(0.0f, 0.0f, -1.0f) : glm::vec3(0.0f, 1.0f, 0.0f);
+    const glm::vec3 up =
+        std::abs(forward.y) > 0.999f ? glm::vec3(0.0f, 0.0f, -1.0f) : glm::vec3(0.0f, 1.0f, 0.0f);
     const glm::mat4 view = glm::lookAt(eye, target, up);
-    const glm::mat4 projection =
-        glm::perspective(glm::radians(45.0f), static_cast<float>(args.width) / static_cast<float>(args.height), 0.1f, 100.0f);
+    const glm::mat4 projection = glm::perspective(
+        glm::radians(45.0f), static_cast<float>(args.width) / static_cast<float>(args.height), 0.1f,
+        100.0f);
 
     Renderer renderer(args.width, args.height);
     if (args.wireframe) VX3D::RenderState::setWireframe(true);
     Renderer::Timing first = renderer.frame(scene, view, projection, eye);
     if (args.wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     const auto png = composite(renderer.read(0), renderer.read(1));
-    if (unsigned e = lodepng::encode(args.out, png, static_cast<unsigned>(args.width), static_cast<unsigned>(args.height)))
+    if (unsigned e = lodepng::encode(args.out, png, static_cast<unsigned>(args.width),
+                                     static_cast<unsigned>(args.height)))
         throw std::runtime_error("writing " + args.out + ": " + lodepng_error_text(e));
-    std::cout << "wrote " << args.out << " (" << args.width << "x" << args.height << ", eye " << eye.x << "," << eye.y << ","
-              << eye.z << ")\n";
+    std::cout << "wrote " << args.out << " (" << args.width << "x" << args.height << ", eye "
+              << eye.x << "," << eye.y << "," << eye.z << ")\n";
 
     if (args.bench > 0) {
         if (args.wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
@@ -279,10 +311,12 @@ int run(const Args& args) {
             shadowCpu.push_back(first.shadowCpuMs);
             sceneCpu.push_back(first.sceneCpuMs);
         }
-        std::cout << "bench " << args.width << "x" << args.height << ", " << args.bench << " frames: shadow pass "
-                  << median(shadow) << " ms (" << first.shadowPrimitives << " primitives), scene pass " << median(sceneMs)
-                  << " ms (" << first.scenePrimitives << " primitives), sum " << median(shadow) + median(sceneMs) << " ms; processor time "
-                  << median(shadowCpu) << " + " << median(sceneCpu) << " ms\n";
+        std::cout << "bench " << args.width << "x" << args.height << ", " << args.bench
+                  << " frames: shadow pass " << median(shadow) << " ms (" << first.shadowPrimitives
+                  << " primitives), scene pass " << median(sceneMs) << " ms ("
+                  << first.scenePrimitives << " primitives), sum "
+                  << median(shadow) + median(sceneMs) << " ms; processor time " << median(shadowCpu)
+                  << " + " << median(sceneCpu) << " ms\n";
     }
     return 0;
 }

@@ -36,8 +36,8 @@ namespace VX3D {
 
 class Ant : public AntMotion {
 public:
-    Ant(Veltrix::Position cell, int facingSign, const glm::vec4& colour, std::shared_ptr<Floor> floor, int movesPerAnt,
-        int player);
+    Ant(Veltrix::Position cell, int facingSign, const glm::vec4& colour,
+        std::shared_ptr<Floor> floor, int movesPerAnt, int player);
     Ant(const Ant&) = delete;
     Ant& operator=(const Ant&) = delete;
     Ant(Ant&&) = default;
@@ -45,14 +45,17 @@ public:
 
     // As AntMotion's, and a new move also clears the pick markers (startTurnOnSpot, from
     // AntMotion, leaves them).
-    void startMove(Veltrix::Position target, const FrameClock& clock, bool fightAtEnd, bool dieAtEnd, Fog* fog,
-                   const glm::vec3& otherAntPos, float radius);
-    void startPortalMove(Veltrix::Position entry, Veltrix::Position exit, const FrameClock& clock, bool fightAtEnd,
-                         bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos, float radius);
+    void startMove(Veltrix::Position target, const FrameClock& clock, bool fightAtEnd,
+                   bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos, float radius);
+    void startPortalMove(Veltrix::Position entry, Veltrix::Position exit, const FrameClock& clock,
+                         bool fightAtEnd, bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos,
+                         float radius);
 
-    void draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun& sun, const FrameClock& clock,
-              const ShadowMap& shadowMap, const glm::mat4& projection, const glm::mat4& view);
-    void drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const FrameClock& clock);
+    void draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun& sun,
+              const FrameClock& clock, const ShadowMap& shadowMap, const glm::mat4& projection,
+              const glm::mat4& view);
+    void drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye,
+                    const FrameClock& clock);
     void drawSolid(const glm::mat4& viewProjection, const FrameClock& clock);
     bool hitTest(const glm::vec4& origin, const glm::vec4& direction);
     void clearPickMarkers();

@@ -18,9 +18,13 @@ constexpr glm::vec3 up{0.0f, 1.0f, 0.0f};
 
 // Fraction of a phase reached at `now`; never below 0, so a record started "in the
 // future" (a clock that went back) holds its start pose.
-double fraction(double now, double begin, double end) { return std::max(0.0, (now - begin) / (end - begin)); }
+double fraction(double now, double begin, double end) {
+    return std::max(0.0, (now - begin) / (end - begin));
+}
 
-glm::vec3 lerp(const glm::vec3& a, const glm::vec3& b, double s) { return a + (b - a) * static_cast<float>(s); }
+glm::vec3 lerp(const glm::vec3& a, const glm::vec3& b, double s) {
+    return a + (b - a) * static_cast<float>(s);
+}
 
 // Unit vector from p towards c in the ground plane (y of the difference forced to
 // 0 - p.y, i.e. 0 for every stored position), with its length; nullopt when c is p.
@@ -33,7 +37,9 @@ std::optional<std::pair<glm::vec3, float>> walkDirection(const glm::vec3& p, con
 
 }  // namespace
 
-double clipDuration(AntClip clip) { return clip == AntClip::Fight ? 2.0 : 1.0; }
+double clipDuration(AntClip clip) {
+    return clip == AntClip::Fight ? 2.0 : 1.0;
+}
 
 glm::vec3 cellCentre(Veltrix::Position cell) {
     return {static_cast<float>(cell.x) + 0.5f, 0.0f, -(static_cast<float>(cell.y) + 0.5f)};
@@ -127,8 +133,9 @@ void MoveOnPosData::print(std::ostream& out) const {
         << "fight at end: " << fightAtEnd << "\n";
 }
 
-MoveData makeMoveData(const glm::vec3& p, const glm::vec3& f, Veltrix::Position target, double now, bool fightAtEnd,
-                      bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos, float radius) {
+MoveData makeMoveData(const glm::vec3& p, const glm::vec3& f, Veltrix::Position target, double now,
+                      bool fightAtEnd, bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos,
+                      float radius) {
     MoveData m;
     m.startPos = p;
     m.oriStart = f;
@@ -152,9 +159,9 @@ MoveData makeMoveData(const glm::vec3& p, const glm::vec3& f, Veltrix::Position 
     return m;
 }
 
-MovePortalData makePortalData(const glm::vec3& p, const glm::vec3& f, Veltrix::Position entry, Veltrix::Position exit,
-                              double now, bool fightAtEnd, bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos,
-                              float radius) {
+MovePortalData makePortalData(const glm::vec3& p, const glm::vec3& f, Veltrix::Position entry,
+                              Veltrix::Position exit, double now, bool fightAtEnd, bool dieAtEnd,
+                              Fog* fog, const glm::vec3& otherAntPos, float radius) {
     MovePortalData m;
     m.posStart = p;
     m.posPortalIn = cellCentre(entry);
@@ -177,8 +184,9 @@ MovePortalData makePortalData(const glm::vec3& p, const glm::vec3& f, Veltrix::P
     return m;
 }
 
-MoveOnPosData makeTurnOnSpot(const glm::vec3& p, const glm::vec3& f, const glm::vec3& q, const glm::vec3& g, double now,
-                             Fog* fog, const glm::vec3& otherAntPos, float radius) {
+MoveOnPosData makeTurnOnSpot(const glm::vec3& p, const glm::vec3& f, const glm::vec3& q,
+                             const glm::vec3& g, double now, Fog* fog, const glm::vec3& otherAntPos,
+                             float radius) {
     MoveOnPosData m;
     m.startTime = now;
     m.endTime = now + 1.0;
@@ -204,25 +212,28 @@ MoveOnPosData makeTurnOnSpot(const glm::vec3& p, const glm::vec3& f, const glm::
     return m;
 }
 
-const std::array<std::uint8_t, 36> boxTriangles{6, 2, 0, 6, 0, 4, 7, 5, 1, 7, 1, 3, 7, 4, 5, 7, 6, 4,
-                                                2, 1, 0, 2, 3, 1, 4, 1, 5, 4, 0, 1, 7, 2, 6, 7, 3, 2};
+const std::array<std::uint8_t, 36> boxTriangles{6, 2, 0, 6, 0, 4, 7, 5, 1, 7, 1, 3,
+                                                7, 4, 5, 7, 6, 4, 2, 1, 0, 2, 3, 1,
+                                                4, 1, 5, 4, 0, 1, 7, 2, 6, 7, 3, 2};
 
 std::array<glm::vec3, 8> boxCorners(const glm::vec3& lo, const glm::vec3& hi) {
     std::array<glm::vec3, 8> c{};
     for (int i = 0; i < 8; ++i)
-        c[static_cast<std::size_t>(i)] = {(i & 4) ? lo.x : hi.x, (i & 2) ? lo.y : hi.y, (i & 1) ? lo.z : hi.z};
+        c[static_cast<std::size_t>(i)] = {(i & 4) ? lo.x : hi.x, (i & 2) ? lo.y : hi.y,
+                                          (i & 1) ? lo.z : hi.z};
     return c;
 }
 
-std::optional<float> nearestBoxHit(const glm::vec3& lo, const glm::vec3& hi, const glm::vec4& origin,
-                                   const glm::vec4& direction) {
+std::optional<float> nearestBoxHit(const glm::vec3& lo, const glm::vec3& hi,
+                                   const glm::vec4& origin, const glm::vec4& direction) {
     const auto corners = boxCorners(lo, hi);
     const glm::vec3 o(origin), segment = glm::vec3(direction) * 1000.0f;
     float nearest = std::numeric_limits<float>::max();
     bool hit = false;
     for (std::size_t k = 0; k < boxTriangles.size(); k += 3) {
         const glm::vec3& v0 = corners[boxTriangles[k]];
-        const glm::mat3 m(-segment, corners[boxTriangles[k + 1]] - v0, corners[boxTriangles[k + 2]] - v0);
+        const glm::mat3 m(-segment, corners[boxTriangles[k + 1]] - v0,
+                          corners[boxTriangles[k + 2]] - v0);
         // A segment parallel to the face (or a flat box) meets it nowhere.
         if (std::abs(glm::determinant(m)) < 1e-12f) continue;
         const glm::vec3 tab = glm::inverse(m) * (o - v0);
@@ -248,13 +259,14 @@ AntMotion::AntMotion(Veltrix::Position cell, int facingSign, int movesPerAnt, in
 void AntMotion::rebuildModelMatrix() {
     const float height = hooks.groundHeight ? hooks.groundHeight(position) : 0.0f;
     const float angle = signedAngle(glm::vec3(1.0f, 0.0f, 0.0f), facing);
-    standingMatrix = glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(position.x, height, position.z)),
-                                 glm::radians(angle), up);
+    standingMatrix =
+        glm::rotate(glm::translate(glm::mat4(1.0f), glm::vec3(position.x, height, position.z)),
+                    glm::radians(angle), up);
     modelMatrix = standingMatrix;
     if (!alive) {
         // Lying on its side, lifted so the turned body stays above the ground.
-        modelMatrix = glm::rotate(glm::translate(modelMatrix, glm::vec3(0.0f, 0.2f, 0.0f)), glm::radians(90.0f),
-                                  glm::vec3(1.0f, 0.0f, 0.0f));
+        modelMatrix = glm::rotate(glm::translate(modelMatrix, glm::vec3(0.0f, 0.2f, 0.0f)),
+                                  glm::radians(90.0f), glm::vec3(1.0f, 0.0f, 0.0f));
     }
 }
 
@@ -274,41 +286,46 @@ void AntMotion::startTurnClip(const glm::vec3& from, const glm::vec3& to, const 
     const auto clip = turnClip(from, to);
     if (!clip) return;
     startClip(*clip, clock);
-    std::cout << (*clip == AntClip::TurnLeft ? "starting left turn animation\n" : "starting right turn animation\n");
+    std::cout << (*clip == AntClip::TurnLeft ? "starting left turn animation\n"
+                                             : "starting right turn animation\n");
 }
 
-void AntMotion::startMove(Veltrix::Position target, const FrameClock& clock, bool fightAtEnd, bool dieAtEnd, Fog* fog,
-                          const glm::vec3& otherAntPos, float radius) {
+void AntMotion::startMove(Veltrix::Position target, const FrameClock& clock, bool fightAtEnd,
+                          bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos, float radius) {
     if (moveData) {
         std::cout << "still have move dat that should not be here!\n";
         moveData->print(std::cout);
         std::cout << "\n";
     }
     lowerEnergy();
-    moveData = std::make_shared<MoveData>(
-        makeMoveData(position, facing, target, clock.current, fightAtEnd, dieAtEnd, fog, otherAntPos, radius));
-    std::cout << std::string(66, '-') << "MOve to (" << target.x << "," << target.y << ") created modeDat:\n";
+    moveData = std::make_shared<MoveData>(makeMoveData(
+        position, facing, target, clock.current, fightAtEnd, dieAtEnd, fog, otherAntPos, radius));
+    std::cout << std::string(66, '-') << "MOve to (" << target.x << "," << target.y
+              << ") created modeDat:\n";
     moveData->print(std::cout);
     std::cout << "\n";
     startTurnClip(moveData->oriStart, moveData->oriEnd, clock);
 }
 
-void AntMotion::startPortalMove(Veltrix::Position entry, Veltrix::Position exit, const FrameClock& clock,
-                                bool fightAtEnd, bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos, float radius) {
+void AntMotion::startPortalMove(Veltrix::Position entry, Veltrix::Position exit,
+                                const FrameClock& clock, bool fightAtEnd, bool dieAtEnd, Fog* fog,
+                                const glm::vec3& otherAntPos, float radius) {
     lowerEnergy();
-    portalData = std::make_shared<MovePortalData>(makePortalData(position, facing, entry, exit, clock.current, fightAtEnd,
-                                                                 dieAtEnd, fog, otherAntPos, radius));
-    std::cout << std::string(66, '-') << "Portal move to (" << exit.x << "," << exit.y << ") over (" << entry.x << ","
-              << entry.y << ") created movePortalDat:\n";
+    portalData = std::make_shared<MovePortalData>(
+        makePortalData(position, facing, entry, exit, clock.current, fightAtEnd, dieAtEnd, fog,
+                       otherAntPos, radius));
+    std::cout << std::string(66, '-') << "Portal move to (" << exit.x << "," << exit.y << ") over ("
+              << entry.x << "," << entry.y << ") created movePortalDat:\n";
     portalData->print(std::cout);
     startTurnClip(portalData->orientStart, portalData->orientEnd, clock);
 }
 
 void AntMotion::startTurnOnSpot(const glm::vec3& attackerEndPos, const glm::vec3& attackerFacing,
-                                const FrameClock& clock, Fog* fog, const glm::vec3& otherAntPos, float radius) {
+                                const FrameClock& clock, Fog* fog, const glm::vec3& otherAntPos,
+                                float radius) {
     lowerEnergy();
-    onPosData = std::make_shared<MoveOnPosData>(
-        makeTurnOnSpot(position, facing, attackerEndPos, attackerFacing, clock.current, fog, otherAntPos, radius));
+    onPosData = std::make_shared<MoveOnPosData>(makeTurnOnSpot(
+        position, facing, attackerEndPos, attackerFacing, clock.current, fog, otherAntPos, radius));
     std::cout << std::string(68, '-') << "Moving on pos\n";
     onPosData->print(std::cout);
     std::cout << "\n";
@@ -321,10 +338,13 @@ std::optional<std::pair<glm::vec3, glm::vec3>> AntMotion::plannedEnd() const {
     return std::nullopt;
 }
 
-bool AntMotion::revealsFog() const { return player == 0 || RenderState::cheatView || GameFlags::enemyUncovered; }
+bool AntMotion::revealsFog() const {
+    return player == 0 || RenderState::cheatView || GameFlags::enemyUncovered;
+}
 
 void AntMotion::fogUpdate(Fog* fog, const glm::vec3& otherAntPos, float radius) {
-    if (fog && hooks.updateFog && revealsFog()) hooks.updateFog(*fog, position, otherAntPos, radius);
+    if (fog && hooks.updateFog && revealsFog())
+        hooks.updateFog(*fog, position, otherAntPos, radius);
 }
 
 void AntMotion::endOfMove(bool fightAtEnd, bool dieAtEnd, const FrameClock& clock) {
@@ -437,6 +457,8 @@ void AntMotion::stopClip() {
     if (hooks.stopClip) hooks.stopClip();
 }
 
-bool AntMotion::animating() const { return moveData || portalData || onPosData; }
+bool AntMotion::animating() const {
+    return moveData || portalData || onPosData;
+}
 
 }  // namespace VX3D

@@ -115,15 +115,17 @@ struct MoveOnPosData {
 };
 
 // The records as the start operations build them, from the ant's position p and facing f.
-MoveData makeMoveData(const glm::vec3& p, const glm::vec3& f, Veltrix::Position target, double now, bool fightAtEnd,
-                      bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos, float radius);
-MovePortalData makePortalData(const glm::vec3& p, const glm::vec3& f, Veltrix::Position entry, Veltrix::Position exit,
-                              double now, bool fightAtEnd, bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos,
-                              float radius);
+MoveData makeMoveData(const glm::vec3& p, const glm::vec3& f, Veltrix::Position target, double now,
+                      bool fightAtEnd, bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos,
+                      float radius);
+MovePortalData makePortalData(const glm::vec3& p, const glm::vec3& f, Veltrix::Position entry,
+                              Veltrix::Position exit, double now, bool fightAtEnd, bool dieAtEnd,
+                              Fog* fog, const glm::vec3& otherAntPos, float radius);
 // q and g: where the attacker will stand and which way it will face. A facing without
 // length (nothing known about the attacker) keeps the ant where it is, facing as it does.
-MoveOnPosData makeTurnOnSpot(const glm::vec3& p, const glm::vec3& f, const glm::vec3& q, const glm::vec3& g, double now,
-                             Fog* fog, const glm::vec3& otherAntPos, float radius);
+MoveOnPosData makeTurnOnSpot(const glm::vec3& p, const glm::vec3& f, const glm::vec3& q,
+                             const glm::vec3& g, double now, Fog* fog, const glm::vec3& otherAntPos,
+                             float radius);
 
 // The pick box: corner i takes x from lo when bit 2 is set, y when bit 1, z when bit 0,
 // else from hi; the triangles cover its six faces.
@@ -131,8 +133,8 @@ std::array<glm::vec3, 8> boxCorners(const glm::vec3& lo, const glm::vec3& hi);
 extern const std::array<std::uint8_t, 36> boxTriangles;
 // Smallest t at which the segment o + t * 1000 * d meets a triangle of the box between lo
 // and hi; t is not bounded below, so a box behind the origin is found too.
-std::optional<float> nearestBoxHit(const glm::vec3& lo, const glm::vec3& hi, const glm::vec4& origin,
-                                   const glm::vec4& direction);
+std::optional<float> nearestBoxHit(const glm::vec3& lo, const glm::vec3& hi,
+                                   const glm::vec4& origin, const glm::vec4& direction);
 
 // What the motion asks of the drawable around it. Every member may be left empty.
 struct AntMotionHooks {
@@ -140,7 +142,8 @@ struct AntMotionHooks {
     std::function<void(AntClip, const FrameClock&)> startClip;
     std::function<void()> stopClip;
     std::function<bool()> clipPlaying;
-    std::function<void(Fog&, const glm::vec3& position, const glm::vec3& otherAntPos, float radius)> updateFog;
+    std::function<void(Fog&, const glm::vec3& position, const glm::vec3& otherAntPos, float radius)>
+        updateFog;
 };
 
 class AntMotion {
@@ -148,12 +151,14 @@ public:
     AntMotion(Veltrix::Position cell, int facingSign, int movesPerAnt, int player);
 
     void update(const FrameClock& clock);
-    void startMove(Veltrix::Position target, const FrameClock& clock, bool fightAtEnd, bool dieAtEnd, Fog* fog,
-                   const glm::vec3& otherAntPos, float radius);
-    void startPortalMove(Veltrix::Position entry, Veltrix::Position exit, const FrameClock& clock, bool fightAtEnd,
-                         bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos, float radius);
-    void startTurnOnSpot(const glm::vec3& attackerEndPos, const glm::vec3& attackerFacing, const FrameClock& clock,
-                         Fog* fog, const glm::vec3& otherAntPos, float radius);
+    void startMove(Veltrix::Position target, const FrameClock& clock, bool fightAtEnd,
+                   bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos, float radius);
+    void startPortalMove(Veltrix::Position entry, Veltrix::Position exit, const FrameClock& clock,
+                         bool fightAtEnd, bool dieAtEnd, Fog* fog, const glm::vec3& otherAntPos,
+                         float radius);
+    void startTurnOnSpot(const glm::vec3& attackerEndPos, const glm::vec3& attackerFacing,
+                         const FrameClock& clock, Fog* fog, const glm::vec3& otherAntPos,
+                         float radius);
     // Where a running move or portal move will leave this ant: {end position, final
     // facing}; nullopt without one. The attacked ant of a battle turns towards this.
     std::optional<std::pair<glm::vec3, glm::vec3>> plannedEnd() const;

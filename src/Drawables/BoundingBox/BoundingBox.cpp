@@ -7,17 +7,21 @@
 
 namespace VX3D {
 
-BoundingBox::BoundingBox(float maxX, float minX, float maxY, float minY, float maxZ, float minZ, const glm::mat4& model)
-    : corners_{glm::vec3(maxX, maxY, maxZ), glm::vec3(maxX, maxY, minZ), glm::vec3(maxX, minY, maxZ),
-               glm::vec3(maxX, minY, minZ), glm::vec3(minX, maxY, maxZ), glm::vec3(minX, maxY, minZ),
+BoundingBox::BoundingBox(float maxX, float minX, float maxY, float minY, float maxZ, float minZ,
+                         const glm::mat4& model)
+    : corners_{glm::vec3(maxX, maxY, maxZ), glm::vec3(maxX, maxY, minZ),
+               glm::vec3(maxX, minY, maxZ), glm::vec3(maxX, minY, minZ),
+               glm::vec3(minX, maxY, maxZ), glm::vec3(minX, maxY, minZ),
                glm::vec3(minX, minY, maxZ), glm::vec3(minX, minY, minZ)},
       model_(model),
       transformed_(transform(corners_, model)),
       mesh_(std::make_shared<GLutil::DrawableVAO>()) {
     // The four side faces as quads, each wound the same way round the y axis; top and
     // bottom are left open, so the lines read as a box without doubling every edge.
-    const glm::vec3 a(maxX, minY, maxZ), b(maxX, maxY, maxZ), c(maxX, maxY, minZ), d(maxX, minY, minZ);
-    const glm::vec3 e(minX, minY, minZ), f(minX, maxY, minZ), g(minX, maxY, maxZ), h(minX, minY, maxZ);
+    const glm::vec3 a(maxX, minY, maxZ), b(maxX, maxY, maxZ), c(maxX, maxY, minZ),
+        d(maxX, minY, minZ);
+    const glm::vec3 e(minX, minY, minZ), f(minX, maxY, minZ), g(minX, maxY, maxZ),
+        h(minX, minY, maxZ);
     mesh_->addBuffer(0, std::vector<glm::vec3>{a, b, c, d, d, c, f, e, e, f, g, h, h, g, b, a});
     mesh_->addBuffer(1, std::vector<glm::vec4>(16, glm::vec4(1.0f)));
     mesh_->mode = GL_QUADS;
@@ -33,7 +37,8 @@ BoundingBox::BoundingBox(float maxX, float minX, float maxY, float minY, float m
     GLutil::ShaderProgram::unuse();
 }
 
-std::vector<glm::vec3> BoundingBox::transform(const std::array<glm::vec3, 8>& corners, const glm::mat4& model) {
+std::vector<glm::vec3> BoundingBox::transform(const std::array<glm::vec3, 8>& corners,
+                                              const glm::mat4& model) {
     std::vector<glm::vec3> out;
     out.reserve(corners.size());
     for (const glm::vec3& corner : corners) {
@@ -50,7 +55,9 @@ const std::vector<glm::vec3>& BoundingBox::transformedCorners(const glm::mat4& m
     return transformed_;
 }
 
-void BoundingBox::clearCorners() { transformed_.clear(); }
+void BoundingBox::clearCorners() {
+    transformed_.clear();
+}
 
 void BoundingBox::draw(const glm::mat4& viewProjection) {
     RenderState::setCullFace(false);

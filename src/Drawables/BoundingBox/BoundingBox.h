@@ -18,7 +18,8 @@ namespace VX3D {
 
 class BoundingBox {
 public:
-    BoundingBox(float maxX, float minX, float maxY, float minY, float maxZ, float minZ, const glm::mat4& model);
+    BoundingBox(float maxX, float minX, float maxY, float minY, float maxZ, float minZ,
+                const glm::mat4& model);
 
     // The kept corners; after clearCorners() the matrix is stored and they are computed anew.
     const std::vector<glm::vec3>& transformedCorners(const glm::mat4& model);
@@ -31,7 +32,8 @@ public:
     const std::array<glm::vec3, 8>& corners() const { return corners_; }
     const glm::mat4& modelMatrix() const { return model_; }
     // x, y, z of model × corner (no division), for each local corner.
-    static std::vector<glm::vec3> transform(const std::array<glm::vec3, 8>& corners, const glm::mat4& model);
+    static std::vector<glm::vec3> transform(const std::array<glm::vec3, 8>& corners,
+                                            const glm::mat4& model);
 
 private:
     std::array<glm::vec3, 8> corners_;

@@ -33,8 +33,9 @@ const std::shared_ptr<GLutil::ShaderProgram>& cubeProgram() {
 
 }  // namespace
 
-const std::array<std::uint8_t, 36> Cube::indices{6, 2, 0, 6, 0, 4, 7, 5, 1, 7, 1, 3, 7, 4, 5, 7, 6, 4,
-                                                 2, 1, 0, 2, 3, 1, 4, 1, 5, 4, 0, 1, 7, 2, 6, 7, 3, 2};
+const std::array<std::uint8_t, 36> Cube::indices{6, 2, 0, 6, 0, 4, 7, 5, 1, 7, 1, 3,
+                                                 7, 4, 5, 7, 6, 4, 2, 1, 0, 2, 3, 1,
+                                                 4, 1, 5, 4, 0, 1, 7, 2, 6, 7, 3, 2};
 
 std::array<glm::vec3, 8> Cube::vertices(const glm::vec3& size) {
     const float x = size.x / 2.0f, y = size.y, z = size.z / 2.0f;

@@ -34,14 +34,18 @@ void addGrid(EnvironmentPiece& piece, int along, int across, Place place) {
         for (int b = 0; b <= across; ++b) {
             glm::vec3 position;
             glm::vec2 uv;
-            place(static_cast<float>(a) / static_cast<float>(along), static_cast<float>(b) / static_cast<float>(across), position, uv);
+            place(static_cast<float>(a) / static_cast<float>(along),
+                  static_cast<float>(b) / static_cast<float>(across), position, uv);
             piece.positions.push_back(position);
             piece.uvs.push_back(uv);
         }
-    const auto at = [&](int a, int b) { return static_cast<std::uint16_t>(base + a * (across + 1) + b); };
+    const auto at = [&](int a, int b) {
+        return static_cast<std::uint16_t>(base + a * (across + 1) + b);
+    };
     for (int a = 0; a < along; ++a)
         for (int b = 0; b < across; ++b) {
-            piece.indices.insert(piece.indices.end(), {at(a, b), at(a + 1, b), at(a + 1, b + 1), at(a, b), at(a + 1, b + 1), at(a, b + 1)});
+            piece.indices.insert(piece.indices.end(), {at(a, b), at(a + 1, b), at(a + 1, b + 1),
+                                                       at(a, b), at(a + 1, b + 1), at(a, b + 1)});
             ++piece.quads;
         }
 }
@@ -82,7 +86,8 @@ EnvironmentPiece strip(float x0, float z0, bool alongX, bool mirrored, glm::ivec
 // side of the diagonal, along which the square's quads are cut. `reversed` takes 1 − u,
 // for the corners whose strips run their u the other way.
 EnvironmentPiece corner(glm::vec2 fieldCorner, float outX, float outZ, bool reversed, int across) {
-    const int alongArm = std::max(1, static_cast<int>(std::ceil(static_cast<float>(across) * armLength / ringWidth)));
+    const int alongArm = std::max(
+        1, static_cast<int>(std::ceil(static_cast<float>(across) * armLength / ringWidth)));
     const auto world = [&](float a, float b) {
         return glm::vec3(fieldCorner.x + outX * a, groundLevel, fieldCorner.y + outZ * b);
     };
@@ -150,10 +155,12 @@ std::vector<EnvironmentPiece> makeEnvironmentPieces(int level) {
 }
 
 Environment::Environment(int level)
-    : displacement_("res/Textures/MountainDisplacement.png", 0), diffuse_("res/Textures/Mountain.png", 1) {
+    : displacement_("res/Textures/MountainDisplacement.png", 0),
+      diffuse_("res/Textures/Mountain.png", 1) {
     {
         const auto& px = displacement_.pixels();
-        const int w = static_cast<int>(displacement_.width()), h = static_cast<int>(displacement_.height());
+        const int w = static_cast<int>(displacement_.width()),
+                  h = static_cast<int>(displacement_.height());
         std::vector<float> heights(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
         for (std::size_t i = 0; i < heights.size(); ++i) heights[i] = px[i * 4] / 255.0f;
         // The ring repeats the image along itself, not across.
@@ -166,12 +173,14 @@ Environment::Environment(int level)
         mesh->addBuffer(1, piece.uvs);
         mesh->setIndices(piece.indices);
         const glm::vec3 lo = piece.corners.front(), hi = piece.corners.back();
-        auto box = std::make_shared<BoundingBox>(hi.x, lo.x, hi.y, lo.y, hi.z, lo.z, glm::mat4(1.0f));
+        auto box =
+            std::make_shared<BoundingBox>(hi.x, lo.x, hi.y, lo.y, hi.z, lo.z, glm::mat4(1.0f));
         pieces_.push_back({std::move(mesh), std::move(piece.corners), std::move(box)});
     }
     program_ = std::make_shared<ShaderProgram>("EnvironmentShader");
-    for (const char* file : {"Shader/Environment.vert", "Shader/Environment.tesC", "Shader/Environment.tesE",
-                             "Shader/Environment.geom", "Shader/Environment.frag"})
+    for (const char* file :
+         {"Shader/Environment.vert", "Shader/Environment.tesC", "Shader/Environment.tesE",
+          "Shader/Environment.geom", "Shader/Environment.frag"})
         program_->attatch(GLutil::ShaderStore::getShader(file));
     program_->bindAttributeLocation(0, "vertex");
     program_->bindAttributeLocation(1, "uv");
@@ -185,7 +194,8 @@ Environment::Environment(int level)
     GLUTIL_CHECKPOINT("VX3D::Environment::Environment");
 }
 
-void Environment::draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun, const ShadowMap& shadowMap) {
+void Environment::draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun,
+                       const ShadowMap& shadowMap) {
     // Seen from the field the ring shows its upper side, from above its underside may show
     // at the cut ends: draw both.
     const bool culling = RenderState::cullFaceEnabled;

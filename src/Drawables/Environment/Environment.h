@@ -50,7 +50,8 @@ public:
     Environment(const Environment&) = delete;
     Environment& operator=(const Environment&) = delete;
 
-    void draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun, const ShadowMap& shadowMap);
+    void draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun,
+              const ShadowMap& shadowMap);
 
     // How many pieces the last draw sent to the graphics card (after culling).
     int piecesDrawn() const { return piecesDrawn_; }

@@ -17,11 +17,13 @@ namespace {
 
 using GLutil::ShaderProgram;
 
-std::shared_ptr<ShaderProgram> buildProgram(const std::string& name, const std::vector<std::string>& files,
-                                            const std::vector<std::pair<GLuint, std::string>>& attributes) {
+std::shared_ptr<ShaderProgram> buildProgram(
+    const std::string& name, const std::vector<std::string>& files,
+    const std::vector<std::pair<GLuint, std::string>>& attributes) {
     auto program = std::make_shared<ShaderProgram>(name);
     for (const auto& file : files) program->attatch(GLutil::ShaderStore::getShader(file));
-    for (const auto& [slot, attribute] : attributes) program->bindAttributeLocation(slot, attribute);
+    for (const auto& [slot, attribute] : attributes)
+        program->bindAttributeLocation(slot, attribute);
     program->link();
     return program;
 }
@@ -32,21 +34,28 @@ void setMat4(const ShaderProgram& p, const char* name, const glm::mat4& m) {
 void setVec3(const ShaderProgram& p, const char* name, const glm::vec3& v) {
     glUniform3fv(p.uniformLocation(name), 1, glm::value_ptr(v));
 }
-void setInt(const ShaderProgram& p, const char* name, GLint v) { glUniform1i(p.uniformLocation(name), v); }
-void setFloat(const ShaderProgram& p, const char* name, float v) { glUniform1f(p.uniformLocation(name), v); }
+void setInt(const ShaderProgram& p, const char* name, GLint v) {
+    glUniform1i(p.uniformLocation(name), v);
+}
+void setFloat(const ShaderProgram& p, const char* name, float v) {
+    glUniform1f(p.uniformLocation(name), v);
+}
 
 void unbindUnit(GLint unit) {
     glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-float frac(float x) { return x - std::floor(x); }
+float frac(float x) {
+    return x - std::floor(x);
+}
 
 }  // namespace
 
 FloorMesh makeFloorMesh(int width, int height) {
     if (width < 1 || height < 1 || static_cast<long>(width) * height > 16384)
-        throw std::invalid_argument("Floor: a field of " + std::to_string(width) + " x " + std::to_string(height) +
+        throw std::invalid_argument("Floor: a field of " + std::to_string(width) + " x " +
+                                    std::to_string(height) +
                                     " cells cannot be drawn (1 to 16384 cells, 16-bit indices)");
     FloorMesh mesh;
     const auto cells = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
@@ -55,11 +64,15 @@ FloorMesh makeFloorMesh(int width, int height) {
     for (int i = 0; i < width; ++i)
         for (int j = 0; j < height; ++j) {
             const auto x = static_cast<float>(i), z = -static_cast<float>(j);
-            mesh.positions.insert(mesh.positions.end(), {{x, 0, z, 1}, {x + 1, 0, z, 1}, {x + 1, 0, z - 1, 1}, {x, 0, z - 1, 1}});
+            mesh.positions.insert(
+                mesh.positions.end(),
+                {{x, 0, z, 1}, {x + 1, 0, z, 1}, {x + 1, 0, z - 1, 1}, {x, 0, z - 1, 1}});
             mesh.uvs.insert(mesh.uvs.end(), {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
             const auto b = static_cast<std::uint16_t>((j + height * i) * 4);
-            mesh.indices.insert(mesh.indices.end(), {b, static_cast<std::uint16_t>(b + 1), static_cast<std::uint16_t>(b + 2), b,
-                                                     static_cast<std::uint16_t>(b + 2), static_cast<std::uint16_t>(b + 3)});
+            mesh.indices.insert(
+                mesh.indices.end(),
+                {b, static_cast<std::uint16_t>(b + 1), static_cast<std::uint16_t>(b + 2), b,
+                 static_cast<std::uint16_t>(b + 2), static_cast<std::uint16_t>(b + 3)});
         }
     mesh.colours.assign(mesh.positions.size(), glm::vec4(0.1f, 1.0f, 0.1f, 1.0f));
     const auto w = static_cast<float>(width), h = static_cast<float>(height);
@@ -68,13 +81,17 @@ FloorMesh makeFloorMesh(int width, int height) {
     return mesh;
 }
 
-float displacementHeight(const std::vector<unsigned char>& rgba, int width, int height, const glm::vec3& p) {
-    if (width < 1 || height < 1 || rgba.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)
+float displacementHeight(const std::vector<unsigned char>& rgba, int width, int height,
+                         const glm::vec3& p) {
+    if (width < 1 || height < 1 ||
+        rgba.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)
         return 0.0f;
     // frac is below 1, but a float just under 1 times the size can round up to it.
     const int column = std::min(static_cast<int>(frac(p.x) * static_cast<float>(width)), width - 1);
     const int row = std::min(static_cast<int>(frac(-p.z) * static_cast<float>(height)), height - 1);
-    const std::size_t at = (static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(column)) * 4;
+    const std::size_t at = (static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+                            static_cast<std::size_t>(column)) *
+                           4;
     const float r = rgba[at] / 255.0f, g = rgba[at + 1] / 255.0f, b = rgba[at + 2] / 255.0f;
     return std::sqrt(r * r + g * g + b * b) / 6.0f;
 }
@@ -88,10 +105,12 @@ Floor::Floor(int width, int height)
     const FloorMesh mesh = makeFloorMesh(width, height);
     {
         const auto& px = displacement_.pixels();
-        const int w = static_cast<int>(displacement_.width()), h = static_cast<int>(displacement_.height());
+        const int w = static_cast<int>(displacement_.width()),
+                  h = static_cast<int>(displacement_.height());
         std::vector<float> heights(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
         for (std::size_t i = 0; i < heights.size(); ++i) {
-            const float r = px[i * 4] / 255.0f, g = px[i * 4 + 1] / 255.0f, b = px[i * 4 + 2] / 255.0f;
+            const float r = px[i * 4] / 255.0f, g = px[i * 4 + 1] / 255.0f,
+                        b = px[i * 4 + 2] / 255.0f;
             heights[i] = std::sqrt(r * r + g * g + b * b) / 6.0f;
         }
         // Every cell shows the whole image, so it repeats both ways.
@@ -107,7 +126,8 @@ Floor::Floor(int width, int height)
     outline_.addBuffer(1, mesh.outlineColours);
 
     program_ = buildProgram("FloorShader",
-                            {"Shader/floor.vert", "Shader/floor.tesC", "Shader/floor.tesE", "Shader/floor.geom", "Shader/floor.frag"},
+                            {"Shader/floor.vert", "Shader/floor.tesC", "Shader/floor.tesE",
+                             "Shader/floor.geom", "Shader/floor.frag"},
                             {{0, "vertex"}, {1, "color"}, {2, "UV"}});
     program_->use();
     program_->setConstant("shadowMap", 4);
@@ -120,13 +140,15 @@ Floor::Floor(int width, int height)
     program_->use();
     ShaderProgram::unuse();
 
-    borderProgram_ = buildProgram("FloorBorderShader", {"Shader/basic.vert", "Shader/basic.frag"}, {{0, "vertex"}, {1, "color"}});
+    borderProgram_ = buildProgram("FloorBorderShader", {"Shader/basic.vert", "Shader/basic.frag"},
+                                  {{0, "vertex"}, {1, "color"}});
     borderProgram_->validate();
     borderProgram_->use();
     ShaderProgram::unuse();
 
     shadowProgram_ = buildProgram("FloorShadowShader",
-                                  {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE", "Shader/shadow.geom", "Shader/shadow.frag"},
+                                  {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE",
+                                   "Shader/shadow.geom", "Shader/shadow.frag"},
                                   {{0, "vertex"}, {2, "UV"}});
     shadowProgram_->validate();
     shadowProgram_->use();
@@ -134,7 +156,8 @@ Floor::Floor(int width, int height)
     GLUTIL_CHECKPOINT("VX3D::Floor::Floor");
 }
 
-void Floor::draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun, const ShadowMap& shadowMap) {
+void Floor::draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun,
+                 const ShadowMap& shadowMap) {
     const ShaderProgram& p = *program_;
     // The grass is opaque: blending its three outputs would only cost time.
     const bool blending = RenderState::blendEnabled;
@@ -146,7 +169,8 @@ void Floor::draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun, con
     setFloat(p, "maxtessLevel", RenderState::tessLevel);
     setFloat(p, "tessAttenuation", RenderState::tessAttenuation + 0.3f);
     setVec3(p, "lightPos", sun.position);
-    glUniform2f(p.uniformLocation("fieldSize"), static_cast<float>(width_), static_cast<float>(height_));
+    glUniform2f(p.uniformLocation("fieldSize"), static_cast<float>(width_),
+                static_cast<float>(height_));
     displacement_.bind();
     setInt(p, "displacementMap", 0);
     grass_.bind();

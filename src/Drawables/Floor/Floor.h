@@ -39,7 +39,8 @@ FloorMesh makeFloorMesh(int width, int height);
 // The height rule of the relief on an RGBA image (rows top first): the pixel at column
 // trunc(frac(p.x) × W), row trunc(frac(−p.z) × H), h = sqrt(r² + g² + b²) ÷ 6 with channels
 // in 0..1. p.y is ignored.
-float displacementHeight(const std::vector<unsigned char>& rgba, int width, int height, const glm::vec3& p);
+float displacementHeight(const std::vector<unsigned char>& rgba, int width, int height,
+                         const glm::vec3& p);
 
 class Floor {
 public:
@@ -47,7 +48,8 @@ public:
     Floor(const Floor&) = delete;
     Floor& operator=(const Floor&) = delete;
 
-    void draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun, const ShadowMap& shadowMap);
+    void draw(const glm::mat4& mvp, const glm::vec3& eye, const Sun& sun,
+              const ShadowMap& shadowMap);
     void drawShadow(const glm::mat4& lightMvp, const glm::vec3& eye);
 
     // Ground height at the world point p (y ignored); see displacementHeight.

@@ -21,7 +21,8 @@ struct SlopeTexels {
 
 // heights: width × height values, rows top first. radius: half the side of the smoothing
 // square and the reach of the differences, in texels.
-SlopeTexels slopeTexels(const std::vector<float>& heights, int width, int height, int radius, bool repeatV);
+SlopeTexels slopeTexels(const std::vector<float>& heights, int width, int height, int radius,
+                        bool repeatV);
 
 // A mipmapped RGBA16F texture of the texels; bind it with bindSlopeMap.
 std::shared_ptr<GLutil::TextureHandle> uploadSlopeMap(const SlopeTexels& texels, bool repeatV);

@@ -19,12 +19,13 @@ float unitRandom() {
     return static_cast<float>(std::rand()) / static_cast<float>(RAND_MAX);
 }
 
-std::shared_ptr<GLutil::ShaderProgram> buildProgram(const std::string& name, const std::vector<std::string>& sources,
-                                                    const std::vector<std::pair<GLuint, std::string>>& attributes,
-                                                    const std::string& captured) {
+std::shared_ptr<GLutil::ShaderProgram> buildProgram(
+    const std::string& name, const std::vector<std::string>& sources,
+    const std::vector<std::pair<GLuint, std::string>>& attributes, const std::string& captured) {
     auto program = std::make_shared<GLutil::ShaderProgram>(name);
     for (const auto& source : sources) program->attatch(GLutil::ShaderStore::getShader(source));
-    for (const auto& [slot, attribute] : attributes) program->bindAttributeLocation(slot, attribute);
+    for (const auto& [slot, attribute] : attributes)
+        program->bindAttributeLocation(slot, attribute);
     if (!captured.empty()) GLutil::TransformFeedback::transformFeedbackVaryings(*program, captured);
     program->link();
     program->validate();
@@ -50,8 +51,10 @@ Fog::Particles Fog::initialParticles(float maxHeight) {
     float level = 0.0f;
     const float step = maxHeight / 200.0f;
     while (static_cast<int>(cloud.positions.size()) < particleCount) {
-        for (int i = 0; i < columns && static_cast<int>(cloud.positions.size()) < particleCount; ++i) {
-            for (int j = 0; j < rows && static_cast<int>(cloud.positions.size()) < particleCount; ++j) {
+        for (int i = 0; i < columns && static_cast<int>(cloud.positions.size()) < particleCount;
+             ++i) {
+            for (int j = 0; j < rows && static_cast<int>(cloud.positions.size()) < particleCount;
+                 ++j) {
                 const float r1 = unitRandom();
                 const float r2 = unitRandom();
                 const float r3 = unitRandom();
@@ -83,13 +86,14 @@ Fog::Fog(float maxHeight) : maxHeight_(maxHeight) {
     positions_[1] = buffer(positionBytes, cloud.positions.data(), GL_DYNAMIC_COPY);
     colours_ = buffer(positionBytes, cloud.colours.data(), GL_STATIC_DRAW);
     const std::vector<std::uint32_t> uncovered(particleCount, 1u);
-    visibility_ = buffer(static_cast<GLsizeiptr>(particleCount * sizeof(std::uint32_t)), uncovered.data(),
-                         GL_DYNAMIC_COPY);
+    visibility_ = buffer(static_cast<GLsizeiptr>(particleCount * sizeof(std::uint32_t)),
+                         uncovered.data(), GL_DYNAMIC_COPY);
 
     texture_ = GLutil::Texture("res/Textures/Fog.png", 0);
 
-    updateProgram_ = buildProgram("FogUpdateShader", {"Shader/fogUpdate.vert", "Shader/fogUpdate.geom"},
-                                  {{0, "position"}}, "gPosition");
+    updateProgram_ =
+        buildProgram("FogUpdateShader", {"Shader/fogUpdate.vert", "Shader/fogUpdate.geom"},
+                     {{0, "position"}}, "gPosition");
     // Missing uniforms are refused here, at start-up, rather than at the first frame.
     updateProgram_->uniformLocation("elapsedTime");
     updateProgram_->uniformLocation("maxHeight");
@@ -101,8 +105,9 @@ Fog::Fog(float maxHeight) : maxHeight_(maxHeight) {
     visibleProgram_->uniformLocation("antPos2");
     visibleProgram_->uniformLocation("sichtweite");
 
-    drawProgram_ = buildProgram("FogDrawShader", {"Shader/fogDraw.vert", "Shader/fogDraw.geom", "Shader/fogDraw.frag"},
-                                {{0, "position"}, {1, "color"}, {2, "isVisible"}}, "");
+    drawProgram_ = buildProgram(
+        "FogDrawShader", {"Shader/fogDraw.vert", "Shader/fogDraw.geom", "Shader/fogDraw.frag"},
+        {{0, "position"}, {1, "color"}, {2, "isVisible"}}, "");
     drawProgram_->uniformLocation("mvpMatrix");
     drawProgram_->uniformLocation("viewportHeight");
     // Kept across the reload key's relink.
@@ -120,7 +125,8 @@ void Fog::update(const FrameClock& clock) {
     GLUTIL_CHECKPOINT("VX3D::Fog::update");
     vao_.bind();
     moveFeedback_.bind();
-    glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0, positions_[static_cast<std::size_t>(next)]->id());
+    glBindBufferBase(GL_TRANSFORM_FEEDBACK_BUFFER, 0,
+                     positions_[static_cast<std::size_t>(next)]->id());
     moveFeedback_.begin();
     positions_[static_cast<std::size_t>(current)]->bind();
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);

@@ -61,7 +61,9 @@ public:
 
     float maxHeight() const { return maxHeight_; }
     // Buffer names for tools and tests that read the particles back.
-    GLuint positionBuffer(int index) const { return positions_[static_cast<std::size_t>(index)]->id(); }
+    GLuint positionBuffer(int index) const {
+        return positions_[static_cast<std::size_t>(index)]->id();
+    }
     GLuint colourBuffer() const { return colours_->id(); }
     GLuint visibilityBuffer() const { return visibility_->id(); }
 

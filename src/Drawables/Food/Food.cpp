@@ -18,7 +18,8 @@ struct SharedFood {
 };
 
 SharedFood makeSharedFood() {
-    SharedFood food{GLutil::drawableObjects::SceneObject(GLutil::drawableObjects::SceneObjectOpt{"./res/Food.DAE"}),
+    SharedFood food{GLutil::drawableObjects::SceneObject(
+                        GLutil::drawableObjects::SceneObjectOpt{"./res/Food.DAE"}),
                     makeLitModelProgram("FoodShader"), makeModelShadowProgram("FoodShadowShader")};
     food.model.genVAO(0, 1, 2);
     return food;
@@ -33,22 +34,26 @@ SharedFood& sharedFood() {
 
 BoundingBox modelBox(const glm::mat4& modelMatrix) {
     const auto& model = sharedFood().model;
-    return BoundingBox(model.bbMax.x, model.bbMin.x, model.bbMax.y, model.bbMin.y, model.bbMax.z, model.bbMin.z,
-                       modelMatrix * model.localTransform);
+    return BoundingBox(model.bbMax.x, model.bbMin.x, model.bbMax.y, model.bbMin.y, model.bbMax.z,
+                       model.bbMin.z, modelMatrix * model.localTransform);
 }
 
 }  // namespace
 
 glm::mat4 Food::placementOf(Veltrix::Position cell) {
-    return glm::translate(glm::mat4(1.0f), glm::vec3(float(cell.x) + 0.5f, 0.0f, -(float(cell.y) + 0.5f)));
+    return glm::translate(glm::mat4(1.0f),
+                          glm::vec3(float(cell.x) + 0.5f, 0.0f, -(float(cell.y) + 0.5f)));
 }
 
-GLutil::ShaderProgram& Food::litProgram() { return *sharedFood().program; }
+GLutil::ShaderProgram& Food::litProgram() {
+    return *sharedFood().program;
+}
 
-Food::Food(Veltrix::Position cell) : cell(cell), modelMatrix(placementOf(cell)), box_(modelBox(modelMatrix)) {}
+Food::Food(Veltrix::Position cell)
+    : cell(cell), modelMatrix(placementOf(cell)), box_(modelBox(modelMatrix)) {}
 
-void Food::draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun& sun, const FrameClock& clock,
-                const ShadowMap& shadowMap) {
+void Food::draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun& sun,
+                const FrameClock& clock, const ShadowMap& shadowMap) {
     auto& food = sharedFood();
     if (!isVisible(box_.transformedCorners(modelMatrix * food.model.localTransform))) {
         return;
@@ -57,11 +62,13 @@ void Food::draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun
         box_.draw(viewProjection);
     }
     food.program->use();
-    food.model.draw(viewProjection, modelMatrix, eye, false, sun.light(), clock, *food.program, shadowMap);
+    food.model.draw(viewProjection, modelMatrix, eye, false, sun.light(), clock, *food.program,
+                    shadowMap);
     GLutil::ShaderProgram::unuse();
 }
 
-void Food::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const FrameClock& clock) {
+void Food::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye,
+                      const FrameClock& clock) {
     auto& food = sharedFood();
     food.shadowProgram->use();
     food.model.drawShadow(lightViewProjection, modelMatrix, eye, clock, *food.shadowProgram);

@@ -19,9 +19,10 @@ public:
 
     // Nothing when the box is outside the view volume; the box itself while the bounding
     // boxes are shown; then the lit model.
-    void draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun& sun, const FrameClock& clock,
-              const ShadowMap& shadowMap);
-    void drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const FrameClock& clock);
+    void draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun& sun,
+              const FrameClock& clock, const ShadowMap& shadowMap);
+    void drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye,
+                    const FrameClock& clock);
 
     // The translation to the cell's centre (x + 0.5, 0, −(y + 0.5)).
     static glm::mat4 placementOf(Veltrix::Position cell);

@@ -7,7 +7,8 @@ namespace VX3D {
 std::shared_ptr<GLutil::ShaderProgram> makeLitModelProgram(const std::string& name) {
     auto program = std::make_shared<GLutil::ShaderProgram>(name);
     for (const char* stage : {".vert", ".tesC", ".tesE", ".geom", ".frag"}) {
-        program->attatch(GLutil::ShaderStore::getShader(std::string("./Shader/testshader1") + stage));
+        program->attatch(
+            GLutil::ShaderStore::getShader(std::string("./Shader/testshader1") + stage));
     }
     program->bindAttributeLocation(0, "vertexPosition");
     program->bindAttributeLocation(1, "vertex_normal_in");

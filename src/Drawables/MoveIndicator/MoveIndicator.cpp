@@ -43,7 +43,14 @@ std::vector<glm::vec4> lineEnds(const std::vector<float>& vertices) {
 MoveIndicator::MoveIndicator(int antId, Veltrix::Position startCell, const glm::vec4& target)
     : antId(antId),
       cell(startCell),
-      vertices{float(startCell.x) + 0.5f, 0.35f, -(float(startCell.y) + 0.5f), 1.0f, target.x, target.y, target.z, target.w},
+      vertices{float(startCell.x) + 0.5f,
+               0.35f,
+               -(float(startCell.y) + 0.5f),
+               1.0f,
+               target.x,
+               target.y,
+               target.z,
+               target.w},
       line_(std::make_shared<GLutil::DrawableVAO>()),
       marker_(glm::vec3(0.1f, 0.3f, 0.1f), glm::vec4(0.0f, 0.0f, 1.0f, 1.0f)),
       program_(indicatorProgram()) {
@@ -86,7 +93,8 @@ void MoveIndicator::setTarget(const glm::vec4& target) {
     vertices[7] = target.w;
     const auto ends = lineEnds(vertices);
     // Same buffer, new contents: the vertex array keeps pointing at it.
-    line_->buffers().at(0)->initBuffer(GLsizeiptr(ends.size() * sizeof(glm::vec4)), ends.data(), GL_DYNAMIC_DRAW);
+    line_->buffers().at(0)->initBuffer(GLsizeiptr(ends.size() * sizeof(glm::vec4)), ends.data(),
+                                       GL_DYNAMIC_DRAW);
     line_->buffers().at(0)->unbind();
 }
 

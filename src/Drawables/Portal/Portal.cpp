@@ -22,7 +22,8 @@ SceneObject loadPortalModel() {
     // The placement contains the root's own transform, known only once the file is read:
     // read again in the rare case that it is not the identity (the shipped model's is).
     if (model.valid() && model.localTransform != identity) {
-        model = SceneObject(SceneObjectOpt{"./res/Portal.DAE", Portal::placement(model.localTransform)});
+        model = SceneObject(
+            SceneObjectOpt{"./res/Portal.DAE", Portal::placement(model.localTransform)});
     }
     model.genVAO(0, 1, 2);
     return model;
@@ -46,7 +47,8 @@ void widen(const SceneObject& node, const glm::mat4& toRoot, glm::vec3& low, glm
 // frames; the cone stands on its side in its frame, so that box would reach a whole cell
 // past the ring. The box here is fitted to the geometry as drawn.
 BoundingBox boxOf(const SceneObject& model, const glm::mat4& matrix) {
-    glm::vec3 low(std::numeric_limits<float>::infinity()), high(-std::numeric_limits<float>::infinity());
+    glm::vec3 low(std::numeric_limits<float>::infinity()),
+        high(-std::numeric_limits<float>::infinity());
     widen(model, model.placement, low, high);
     if (low.x > high.x) {
         low = high = glm::vec3(0.0f);  // an unreadable model: a point box, culled like a point
@@ -62,10 +64,12 @@ glm::mat4 Portal::placement(const glm::mat4& rootLocal) {
 }
 
 glm::mat4 Portal::spin(const glm::mat4& initial, double secondsSinceStart) {
-    return initial * glm::rotate(glm::mat4(1.0f), glm::radians(float(-15.0 * secondsSinceStart)), glm::vec3(0.0f, 0.0f, 1.0f));
+    return initial * glm::rotate(glm::mat4(1.0f), glm::radians(float(-15.0 * secondsSinceStart)),
+                                 glm::vec3(0.0f, 0.0f, 1.0f));
 }
 
-Portal::Portal(Veltrix::Position entry, Veltrix::Position exit, const glm::vec4& colour, const GLutil::Texture& energy)
+Portal::Portal(Veltrix::Position entry, Veltrix::Position exit, const glm::vec4& colour,
+               const GLutil::Texture& energy)
     : ends_{entry, exit},
       endMatrices_{Food::placementOf(entry), Food::placementOf(exit)},
       colour_(colour),
@@ -90,8 +94,8 @@ void Portal::setPositions(Veltrix::Position entry, Veltrix::Position exit) {
     boxes_[1].clearCorners();
 }
 
-void Portal::draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun& sun, const FrameClock& clock,
-                  const ShadowMap& shadowMap) {
+void Portal::draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun& sun,
+                  const FrameClock& clock, const ShadowMap& shadowMap) {
     std::array<bool, 2> visible{};
     for (int i = 0; i < 2; ++i) {
         visible[i] = isVisible(boxes_[i].transformedCorners(boxMatrix(i)));
@@ -110,14 +114,16 @@ void Portal::draw(const glm::mat4& viewProjection, const glm::vec3& eye, const S
         glCullFace(culled);
         for (int i = 0; i < 2; ++i) {
             if (visible[i]) {
-                model_.draw(viewProjection, endMatrices_[i], eye, true, light, clock, *program_, shadowMap);
+                model_.draw(viewProjection, endMatrices_[i], eye, true, light, clock, *program_,
+                            shadowMap);
             }
         }
     }
     GLutil::ShaderProgram::unuse();
 }
 
-void Portal::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const FrameClock& clock) {
+void Portal::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye,
+                        const FrameClock& clock) {
     shadowProgram_->use();
     for (const glm::mat4& end : endMatrices_) {
         model_.drawShadow(lightViewProjection, end, eye, clock, *shadowProgram_);

@@ -21,14 +21,16 @@ namespace VX3D {
 
 class Portal {
 public:
-    Portal(Veltrix::Position entry, Veltrix::Position exit, const glm::vec4& colour, const GLutil::Texture& energy);
+    Portal(Veltrix::Position entry, Veltrix::Position exit, const glm::vec4& colour,
+           const GLutil::Texture& energy);
 
     // Moves both ends; their boxes take the new places at the next culling test.
     void setPositions(Veltrix::Position entry, Veltrix::Position exit);
     // The visible ends, inside of the see-through cone first, then its outside.
-    void draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun& sun, const FrameClock& clock,
-              const ShadowMap& shadowMap);
-    void drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye, const FrameClock& clock);
+    void draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun& sun,
+              const FrameClock& clock, const ShadowMap& shadowMap);
+    void drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye,
+                    const FrameClock& clock);
 
     // The model's placement: translation (0.05, 0, 0.1) × scale (3.9, 1.4, 3.5) × the root's
     // local transform, which fits the ring to a cell.

@@ -7,7 +7,8 @@ namespace {
 
 // The keys around t: equal iterators when one key answers on its own.
 template <typename Map>
-std::pair<typename Map::const_iterator, typename Map::const_iterator> bracket(const Map& keys, double t) {
+std::pair<typename Map::const_iterator, typename Map::const_iterator> bracket(const Map& keys,
+                                                                              double t) {
     auto after = keys.lower_bound(t);
     if (after == keys.end()) {
         auto last = std::prev(keys.end());
@@ -17,7 +18,9 @@ std::pair<typename Map::const_iterator, typename Map::const_iterator> bracket(co
     return {std::prev(after), after};
 }
 
-float factor(double t0, double t1, double t) { return static_cast<float>((t - t0) / (t1 - t0)); }
+float factor(double t0, double t1, double t) {
+    return static_cast<float>((t - t0) / (t1 - t0));
+}
 
 }  // namespace
 

@@ -24,19 +24,23 @@ unsigned stepsFor(const std::string& path) {
     const std::string ext = dot == std::string::npos ? std::string() : path.substr(dot);
     if (ext == ".DAE")
         return aiProcess_CalcTangentSpace | aiProcess_ConvertToLeftHanded | aiProcess_Triangulate |
-               aiProcess_GenSmoothNormals | aiProcess_ValidateDataStructure | aiProcess_ImproveCacheLocality |
-               aiProcess_FixInfacingNormals | aiProcess_FindInvalidData | aiProcess_GenUVCoords |
-               aiProcess_FindInstances;
+               aiProcess_GenSmoothNormals | aiProcess_ValidateDataStructure |
+               aiProcess_ImproveCacheLocality | aiProcess_FixInfacingNormals |
+               aiProcess_FindInvalidData | aiProcess_GenUVCoords | aiProcess_FindInstances;
     if (ext == ".obj")
-        return aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices | aiProcess_Triangulate |
-               aiProcess_GenSmoothNormals | aiProcess_ValidateDataStructure | aiProcess_ImproveCacheLocality |
+        return aiProcess_CalcTangentSpace | aiProcess_JoinIdenticalVertices |
+               aiProcess_Triangulate | aiProcess_GenSmoothNormals |
+               aiProcess_ValidateDataStructure | aiProcess_ImproveCacheLocality |
                aiProcess_FixInfacingNormals | aiProcess_FindDegenerates | aiProcess_GenUVCoords |
                aiProcess_FindInstances | aiProcess_OptimizeGraph;
-    return aiProcess_CalcTangentSpace | aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_GenUVCoords;
+    return aiProcess_CalcTangentSpace | aiProcess_Triangulate | aiProcess_GenSmoothNormals |
+           aiProcess_GenUVCoords;
 }
 
 // Assimp matrices are row-major; glm's are column-major.
-glm::mat4 toGlm(const aiMatrix4x4& m) { return glm::transpose(glm::make_mat4(&m.a1)); }
+glm::mat4 toGlm(const aiMatrix4x4& m) {
+    return glm::transpose(glm::make_mat4(&m.a1));
+}
 
 glm::vec4 colourOr(const aiMaterial& mat, const char* key, unsigned type, unsigned index) {
     aiColor4D c(0.0f, 0.0f, 0.0f, 1.0f);
@@ -45,7 +49,8 @@ glm::vec4 colourOr(const aiMaterial& mat, const char* key, unsigned type, unsign
 }
 
 // Maps clip space -1..1 to texture space 0..1 for the shadow-map lookup.
-const glm::mat4 kShadowBias = glm::translate(glm::mat4(1.0f), glm::vec3(0.5f)) * glm::scale(glm::mat4(1.0f), glm::vec3(0.5f));
+const glm::mat4 kShadowBias =
+    glm::translate(glm::mat4(1.0f), glm::vec3(0.5f)) * glm::scale(glm::mat4(1.0f), glm::vec3(0.5f));
 
 void setMat4(const ShaderProgram& p, const char* name, const glm::mat4& m) {
     glUniformMatrix4fv(p.uniformLocation(name), 1, GL_FALSE, glm::value_ptr(m));
@@ -56,7 +61,9 @@ void setVec4(const ShaderProgram& p, const char* name, const glm::vec4& v) {
 void setVec3(const ShaderProgram& p, const char* name, const glm::vec3& v) {
     glUniform3fv(p.uniformLocation(name), 1, glm::value_ptr(v));
 }
-void setInt(const ShaderProgram& p, const char* name, GLint v) { glUniform1i(p.uniformLocation(name), v); }
+void setInt(const ShaderProgram& p, const char* name, GLint v) {
+    glUniform1i(p.uniformLocation(name), v);
+}
 
 void unbindUnit(GLint unit) {
     glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
@@ -116,7 +123,8 @@ void SceneObject::readNode(const aiScene& scene, const aiNode& node, const glm::
     if (node.mNumMeshes > 0) {
         const aiMesh& m = *scene.mMeshes[node.mMeshes[0]];
         readMesh(m, boxPlacement);
-        if (scene.mNumMaterials > m.mMaterialIndex) readMaterial(scene, m.mMaterialIndex, modelPath);
+        if (scene.mNumMaterials > m.mMaterialIndex)
+            readMaterial(scene, m.mMaterialIndex, modelPath);
     }
     for (unsigned a = 0; a < scene.mNumAnimations; ++a) {
         const aiAnimation& anim = *scene.mAnimations[a];
@@ -132,7 +140,8 @@ void SceneObject::readNode(const aiScene& scene, const aiNode& node, const glm::
             }
             for (unsigned k = 0; k < ch.mNumRotationKeys; ++k) {
                 const aiQuaternion& q = ch.mRotationKeys[k].mValue;
-                channel.rotations[ch.mRotationKeys[k].mTime / ticks] = glm::quat(q.w, q.x, q.y, q.z);
+                channel.rotations[ch.mRotationKeys[k].mTime / ticks] =
+                    glm::quat(q.w, q.x, q.y, q.z);
             }
             for (unsigned k = 0; k < ch.mNumScalingKeys; ++k) {
                 const aiVector3D& v = ch.mScalingKeys[k].mValue;
@@ -142,7 +151,8 @@ void SceneObject::readNode(const aiScene& scene, const aiNode& node, const glm::
         }
     }
     children.reserve(node.mNumChildren);
-    for (unsigned i = 0; i < node.mNumChildren; ++i) children.push_back(SceneObject(scene, *node.mChildren[i], boxPlacement, modelPath));
+    for (unsigned i = 0; i < node.mNumChildren; ++i)
+        children.push_back(SceneObject(scene, *node.mChildren[i], boxPlacement, modelPath));
 }
 
 MeshReadResult SceneObject::readMesh(const aiMesh& m, const glm::mat4& boxPlacement) {
@@ -171,11 +181,13 @@ MeshReadResult SceneObject::readMesh(const aiMesh& m, const glm::mat4& boxPlacem
             ++result.errorFaces;
         }
     }
-    std::cout << "Loading " << m.mName.C_Str() << "finished with " << result.errorFaces << " Errorfaces.\n";
+    std::cout << "Loading " << m.mName.C_Str() << "finished with " << result.errorFaces
+              << " Errorfaces.\n";
     return result;
 }
 
-void SceneObject::readMaterial(const aiScene& scene, unsigned materialIndex, const std::string& modelPath) {
+void SceneObject::readMaterial(const aiScene& scene, unsigned materialIndex,
+                               const std::string& modelPath) {
     const aiMaterial& mat = *scene.mMaterials[materialIndex];
     aiString matName;
     mat.Get(AI_MATKEY_NAME, matName);
@@ -195,8 +207,8 @@ void SceneObject::readMaterial(const aiScene& scene, unsigned materialIndex, con
             texture = TextureCache::get(TextureOpt{file.C_Str(), 0, blend});
         } catch (const std::logic_error& e) {
             // Say which model and material named the file, so the broken resource is found.
-            throw std::logic_error(std::string(e.what()) + ", the diffuse texture of material " + matName.C_Str() +
-                                   " in model " + modelPath);
+            throw std::logic_error(std::string(e.what()) + ", the diffuse texture of material " +
+                                   matName.C_Str() + " in model " + modelPath);
         }
     }
 }
@@ -217,7 +229,9 @@ void SceneObject::genVAO(GLuint positionSlot, GLuint normalSlot, GLuint uvSlot) 
         // A mesh without normals still gets a buffer of the right size, so the
         // element counts agree; the shaders fall back to the face normal.
         mesh->addBuffer(static_cast<GLint>(normalSlot),
-                        normals.size() == positions.size() ? normals : std::vector<glm::vec3>(positions.size()));
+                        normals.size() == positions.size()
+                            ? normals
+                            : std::vector<glm::vec3>(positions.size()));
         if (!texCoords.empty()) mesh->addBuffer(static_cast<GLint>(uvSlot), texCoords);
         mesh->setIndices(indices);
         GLUTIL_CHECKPOINT("GLutil::drawableObjects::SceneObject::genVAO");
@@ -250,16 +264,18 @@ void drawFilled(const DrawableVAO& mesh, bool asTriangles) {
 
 }  // namespace
 
-void SceneObject::draw(const glm::mat4& viewProjection, const glm::mat4& parent, const glm::vec3& eye,
-                       bool transparent, const SceneLight& light, const VX3D::FrameClock& clock,
-                       ShaderProgram& program, const std::shared_ptr<TextureHandle>& shadowMap) {
+void SceneObject::draw(const glm::mat4& viewProjection, const glm::mat4& parent,
+                       const glm::vec3& eye, bool transparent, const SceneLight& light,
+                       const VX3D::FrameClock& clock, ShaderProgram& program,
+                       const std::shared_ptr<TextureHandle>& shadowMap) {
     if (!valid_) return;
     const glm::mat4 model = parent * currentLocal(clock.current) * placement;
     if (hasMesh && mesh) {
         setMat4(program, "modelMatrix", model);
         setMat4(program, "vpMatrix", viewProjection);
         const glm::mat3 normalMatrix(model);
-        glUniformMatrix3fv(program.uniformLocation("normalMatrix"), 1, GL_FALSE, glm::value_ptr(normalMatrix));
+        glUniformMatrix3fv(program.uniformLocation("normalMatrix"), 1, GL_FALSE,
+                           glm::value_ptr(normalMatrix));
         setVec4(program, "ambient", material.ambient);
         setVec4(program, "diffuse", material.diffuse);
         setVec4(program, "specular", material.specular);
@@ -287,11 +303,13 @@ void SceneObject::draw(const glm::mat4& viewProjection, const glm::mat4& parent,
         glActiveTexture(GL_TEXTURE0);
         GLUTIL_CHECKPOINT("GLutil::drawableObjects::SceneObject::draw");
     }
-    for (SceneObject& c : children) c.draw(viewProjection, model, eye, transparent, light, clock, program, shadowMap);
+    for (SceneObject& c : children)
+        c.draw(viewProjection, model, eye, transparent, light, clock, program, shadowMap);
 }
 
-void SceneObject::drawColored(const glm::mat4& viewProjection, const glm::mat4& parent, const VX3D::FrameClock& clock,
-                              const glm::vec4& colour, ShaderProgram& program) {
+void SceneObject::drawColored(const glm::mat4& viewProjection, const glm::mat4& parent,
+                              const VX3D::FrameClock& clock, const glm::vec4& colour,
+                              ShaderProgram& program) {
     if (!valid_) return;
     const glm::mat4 model = parent * currentLocal(clock.current) * placement;
     if (hasMesh && mesh) {
@@ -303,8 +321,9 @@ void SceneObject::drawColored(const glm::mat4& viewProjection, const glm::mat4& 
     for (SceneObject& c : children) c.drawColored(viewProjection, model, clock, colour, program);
 }
 
-void SceneObject::drawShadow(const glm::mat4& viewProjection, const glm::mat4& parent, const glm::vec3& eye,
-                             const VX3D::FrameClock& clock, ShaderProgram& program) {
+void SceneObject::drawShadow(const glm::mat4& viewProjection, const glm::mat4& parent,
+                             const glm::vec3& eye, const VX3D::FrameClock& clock,
+                             ShaderProgram& program) {
     if (!valid_) return;
     const glm::mat4 model = parent * currentLocal(clock.current) * placement;
     if (hasMesh && mesh) {
@@ -327,7 +346,8 @@ void SceneObject::drawShadow(const glm::mat4& viewProjection, const glm::mat4& p
     for (SceneObject& c : children) c.drawShadow(viewProjection, model, eye, clock, program);
 }
 
-void SceneObject::startAnimation(std::int32_t clip, double duration, const VX3D::FrameClock& clock, bool looping) {
+void SceneObject::startAnimation(std::int32_t clip, double duration, const VX3D::FrameClock& clock,
+                                 bool looping) {
     if (!channels.empty()) {
         AnimationChannel& ch = channels.front();
         ch.playing = true;

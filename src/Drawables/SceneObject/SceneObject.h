@@ -86,15 +86,17 @@ public:
 
     void genVAO(GLuint positionSlot, GLuint normalSlot, GLuint uvSlot);
 
-    void draw(const glm::mat4& viewProjection, const glm::mat4& parent, const glm::vec3& eye, bool transparent,
-              const SceneLight& light, const VX3D::FrameClock& clock, ShaderProgram& program,
-              const std::shared_ptr<TextureHandle>& shadowMap);
-    void drawColored(const glm::mat4& viewProjection, const glm::mat4& parent, const VX3D::FrameClock& clock,
-                     const glm::vec4& colour, ShaderProgram& program);
+    void draw(const glm::mat4& viewProjection, const glm::mat4& parent, const glm::vec3& eye,
+              bool transparent, const SceneLight& light, const VX3D::FrameClock& clock,
+              ShaderProgram& program, const std::shared_ptr<TextureHandle>& shadowMap);
+    void drawColored(const glm::mat4& viewProjection, const glm::mat4& parent,
+                     const VX3D::FrameClock& clock, const glm::vec4& colour,
+                     ShaderProgram& program);
     void drawShadow(const glm::mat4& viewProjection, const glm::mat4& parent, const glm::vec3& eye,
                     const VX3D::FrameClock& clock, ShaderProgram& program);
 
-    void startAnimation(std::int32_t clip, double duration, const VX3D::FrameClock& clock, bool looping);
+    void startAnimation(std::int32_t clip, double duration, const VX3D::FrameClock& clock,
+                        bool looping);
     void stopLooping();
     bool isAnimating() const;
 
@@ -128,8 +130,10 @@ public:
     glm::vec3 bbMin{std::numeric_limits<float>::infinity()};
 
 private:
-    SceneObject(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement, const std::string& modelPath);
-    void readNode(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement, const std::string& modelPath);
+    SceneObject(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement,
+                const std::string& modelPath);
+    void readNode(const aiScene& scene, const aiNode& node, const glm::mat4& boxPlacement,
+                  const std::string& modelPath);
     void readMaterial(const aiScene& scene, unsigned materialIndex, const std::string& modelPath);
     void widenByChildren();
     glm::mat4 currentLocal(double now);

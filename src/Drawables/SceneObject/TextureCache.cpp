@@ -8,7 +8,9 @@
 namespace GLutil {
 namespace {
 
-char canonical(char c) { return c == '\\' ? '/' : c; }
+char canonical(char c) {
+    return c == '\\' ? '/' : c;
+}
 
 struct Store {
     std::mutex lock;
@@ -33,7 +35,8 @@ void sweepLocked(Store& s) {
 
 bool operator==(const TextureOpt& a, const TextureOpt& b) {
     bool equal = a.unit == b.unit && a.blend == b.blend && a.path.size() == b.path.size();
-    for (std::size_t i = 0; equal && i < a.path.size(); ++i) equal = canonical(a.path[i]) == canonical(b.path[i]);
+    for (std::size_t i = 0; equal && i < a.path.size(); ++i)
+        equal = canonical(a.path[i]) == canonical(b.path[i]);
     std::cout << "texopt cmp " << (equal ? 1 : 0) << "\n";
     return equal;
 }

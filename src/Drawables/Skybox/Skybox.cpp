@@ -17,17 +17,35 @@ constexpr float twoThirds = 2.0f / 3.0f;
 
 const std::array<Skybox::Vertex, 24> Skybox::vertices = {{
     // z = +1
-    {{-1, 1, 1}, {0.25f, third}}, {{1, 1, 1}, {0.5f, third}}, {{1, -1, 1}, {0.5f, twoThirds}}, {{-1, -1, 1}, {0.25f, twoThirds}},
+    {{-1, 1, 1}, {0.25f, third}},
+    {{1, 1, 1}, {0.5f, third}},
+    {{1, -1, 1}, {0.5f, twoThirds}},
+    {{-1, -1, 1}, {0.25f, twoThirds}},
     // x = −1
-    {{-1, 1, -1}, {0.0f, third}}, {{-1, 1, 1}, {0.25f, third}}, {{-1, -1, 1}, {0.25f, twoThirds}}, {{-1, -1, -1}, {0.0f, twoThirds}},
+    {{-1, 1, -1}, {0.0f, third}},
+    {{-1, 1, 1}, {0.25f, third}},
+    {{-1, -1, 1}, {0.25f, twoThirds}},
+    {{-1, -1, -1}, {0.0f, twoThirds}},
     // z = −1
-    {{1, 1, -1}, {0.75f, third}}, {{-1, 1, -1}, {1.0f, third}}, {{-1, -1, -1}, {1.0f, twoThirds}}, {{1, -1, -1}, {0.75f, twoThirds}},
+    {{1, 1, -1}, {0.75f, third}},
+    {{-1, 1, -1}, {1.0f, third}},
+    {{-1, -1, -1}, {1.0f, twoThirds}},
+    {{1, -1, -1}, {0.75f, twoThirds}},
     // x = +1
-    {{1, 1, 1}, {0.5f, third}}, {{1, 1, -1}, {0.75f, third}}, {{1, -1, -1}, {0.75f, twoThirds}}, {{1, -1, 1}, {0.5f, twoThirds}},
+    {{1, 1, 1}, {0.5f, third}},
+    {{1, 1, -1}, {0.75f, third}},
+    {{1, -1, -1}, {0.75f, twoThirds}},
+    {{1, -1, 1}, {0.5f, twoThirds}},
     // y = +1
-    {{-1, 1, 1}, {0.25f, third}}, {{-1, 1, -1}, {0.25f, 0.0f}}, {{1, 1, -1}, {0.5f, 0.0f}}, {{1, 1, 1}, {0.5f, third}},
+    {{-1, 1, 1}, {0.25f, third}},
+    {{-1, 1, -1}, {0.25f, 0.0f}},
+    {{1, 1, -1}, {0.5f, 0.0f}},
+    {{1, 1, 1}, {0.5f, third}},
     // y = −1
-    {{-1, -1, -1}, {0.25f, 1.0f}}, {{-1, -1, 1}, {0.25f, twoThirds}}, {{1, -1, 1}, {0.5f, twoThirds}}, {{1, -1, -1}, {0.5f, 1.0f}},
+    {{-1, -1, -1}, {0.25f, 1.0f}},
+    {{-1, -1, 1}, {0.25f, twoThirds}},
+    {{1, -1, 1}, {0.5f, twoThirds}},
+    {{1, -1, -1}, {0.5f, 1.0f}},
 }};
 
 Skybox::Skybox(const std::string& texturePath) : texture_(texturePath, 0) {
@@ -68,7 +86,8 @@ void Skybox::draw(const glm::mat4& view, const glm::mat4& projection) {
     RenderState::setBlend(false);
     texture_.bind();
     glUniform1i(program_->uniformLocation("cubemap"), 0);
-    glUniformMatrix4fv(program_->uniformLocation("mvpMatrix"), 1, GL_FALSE, glm::value_ptr(skyMatrix(view, projection)));
+    glUniformMatrix4fv(program_->uniformLocation("mvpMatrix"), 1, GL_FALSE,
+                       glm::value_ptr(skyMatrix(view, projection)));
     cube_.draw();
     glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(texture_.unit()));
     glBindTexture(GL_TEXTURE_2D, 0);

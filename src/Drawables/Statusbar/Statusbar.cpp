@@ -17,7 +17,9 @@ Statusbar::Statusbar(int maximum)
       quad_(std::make_shared<GLutil::DrawableVAO>()),
       program_(std::make_shared<GLutil::ShaderProgram>("StatusbarShader")) {
     // Half a cell wide, centred on x so that the scale shrinks it towards its middle.
-    quad_->addBuffer(0, std::vector<glm::vec3>{{-0.25f, 0.0f, 0.0f}, {-0.25f, 0.06f, 0.0f}, {0.25f, 0.06f, 0.0f},
+    quad_->addBuffer(0, std::vector<glm::vec3>{{-0.25f, 0.0f, 0.0f},
+                                               {-0.25f, 0.06f, 0.0f},
+                                               {0.25f, 0.06f, 0.0f},
                                                {0.25f, 0.0f, 0.0f}});
     quad_->mode = GL_QUADS;
 
@@ -37,17 +39,20 @@ float Statusbar::fraction(int current, int maximum) {
     return std::clamp(static_cast<float>(current) / static_cast<float>(maximum), 0.0f, 1.0f);
 }
 
-glm::vec4 Statusbar::colour(float fraction) { return {1.0f - fraction, fraction, 0.0f, 0.8f}; }
+glm::vec4 Statusbar::colour(float fraction) {
+    return {1.0f - fraction, fraction, 0.0f, 0.8f};
+}
 
-glm::mat4 Statusbar::modelViewProjection(const glm::mat4& view, const glm::mat4& projection, const glm::vec3& position,
-                                         float fraction) {
+glm::mat4 Statusbar::modelViewProjection(const glm::mat4& view, const glm::mat4& projection,
+                                         const glm::vec3& position, float fraction) {
     // The inverse of the view's rotation turns the quad's plane to face the camera.
     const glm::mat4 billboard(glm::mat3(glm::inverse(view)));
     return projection * view * glm::translate(glm::mat4(1.0f), position) * billboard *
            glm::scale(glm::mat4(1.0f), glm::vec3(fraction, 1.0f, 1.0f));
 }
 
-void Statusbar::draw(const glm::mat4& view, const glm::mat4& projection, const glm::vec3& position) {
+void Statusbar::draw(const glm::mat4& view, const glm::mat4& projection,
+                     const glm::vec3& position) {
     RenderState::setCullFace(false);
     program_->use();
     const float f = fraction();

@@ -23,8 +23,8 @@ public:
     // (1 − f, f, 0, 0.8).
     static glm::vec4 colour(float fraction);
     // projection × view × translation(position) × the view's inverse rotation × scale(f, 1, 1).
-    static glm::mat4 modelViewProjection(const glm::mat4& view, const glm::mat4& projection, const glm::vec3& position,
-                                         float fraction);
+    static glm::mat4 modelViewProjection(const glm::mat4& view, const glm::mat4& projection,
+                                         const glm::vec3& position, float fraction);
 
     int current;
     int maximum;

@@ -13,7 +13,8 @@
 namespace VX3D {
 
 glm::mat4 shadowMapMatrix(const glm::mat4& lightViewProjection) {
-    const glm::mat4 bias = glm::translate(glm::mat4(1.0f), glm::vec3(0.5f)) * glm::scale(glm::mat4(1.0f), glm::vec3(0.5f));
+    const glm::mat4 bias = glm::translate(glm::mat4(1.0f), glm::vec3(0.5f)) *
+                           glm::scale(glm::mat4(1.0f), glm::vec3(0.5f));
     return bias * lightViewProjection;
 }
 
@@ -34,10 +35,13 @@ Sun::Sun(int balanceScale) : balanceScale(balanceScale), texture_("res/Textures/
     GLutil::ShaderProgram::unuse();
 }
 
-glm::mat4 Sun::lightProjection() { return glm::perspective(glm::radians(120.0f), 1.5f, 1.0f, 20.0f); }
+glm::mat4 Sun::lightProjection() {
+    return glm::perspective(glm::radians(120.0f), 1.5f, 1.0f, 20.0f);
+}
 
 glm::mat4 Sun::lightMatrix() const {
-    return lightProjection() * glm::rotate(glm::mat4(1.0f), glm::radians(90.0f), glm::vec3(1.0f, 0.0f, 0.0f)) *
+    return lightProjection() *
+           glm::rotate(glm::mat4(1.0f), glm::radians(90.0f), glm::vec3(1.0f, 0.0f, 0.0f)) *
            glm::translate(glm::mat4(1.0f), -position);
 }
 

@@ -53,23 +53,33 @@ InputManager::~InputManager() {
     if (currentInstance == this) currentInstance = nullptr;
 }
 
-InputManager* InputManager::current() { return currentInstance; }
+InputManager* InputManager::current() {
+    return currentInstance;
+}
 
 InputManager::KeyTable& InputManager::keyTable(int type, const char* message) {
     switch (type) {
-    case pressAction: return pressActions_;
-    case releaseAction: return releaseActions_;
-    case changeAction: return changeActions_;
-    default: throw std::logic_error(message);
+        case pressAction:
+            return pressActions_;
+        case releaseAction:
+            return releaseActions_;
+        case changeAction:
+            return changeActions_;
+        default:
+            throw std::logic_error(message);
     }
 }
 
 const InputManager::KeyTable* InputManager::keyTableOrNull(int type) const {
     switch (type) {
-    case pressAction: return &pressActions_;
-    case releaseAction: return &releaseActions_;
-    case changeAction: return &changeActions_;
-    default: return nullptr;
+        case pressAction:
+            return &pressActions_;
+        case releaseAction:
+            return &releaseActions_;
+        case changeAction:
+            return &changeActions_;
+        default:
+            return nullptr;
     }
 }
 
@@ -120,9 +130,12 @@ void InputManager::unregisterMouseMovement(const std::shared_ptr<CallbackMouseTo
         return;
     }
     std::list<detail::MouseEntry>* list = nullptr;
-    if (token->type == relativeMovement) list = &relativeMovements_;
-    else if (token->type == absoluteMovement) list = &absoluteMovements_;
-    else throw std::logic_error("wrong mouse action type in unregister callback");
+    if (token->type == relativeMovement)
+        list = &relativeMovements_;
+    else if (token->type == absoluteMovement)
+        list = &absoluteMovements_;
+    else
+        throw std::logic_error("wrong mouse action type in unregister callback");
     if (dispatchDepth_ > 0) {
         token->position->alive = false;
         deadMice_.emplace_back(list, token->position);
@@ -273,7 +286,9 @@ KeyActionRegistration::KeyActionRegistration(InputManager* manager,
                                              std::shared_ptr<CallbackKBToken> token)
     : manager_(manager), token_(std::move(token)) {}
 
-KeyActionRegistration::~KeyActionRegistration() { reset(); }
+KeyActionRegistration::~KeyActionRegistration() {
+    reset();
+}
 
 KeyActionRegistration::KeyActionRegistration(KeyActionRegistration&& other) noexcept
     : manager_(other.manager_), token_(std::move(other.token_)) {
@@ -297,7 +312,8 @@ void KeyActionRegistration::reset() {
         try {
             manager_->unregisterKeyAction(token_);
         } catch (const std::exception& e) {
-            std::cerr << "Caught exception in KeyActionRegistration Destructor: " << e.what() << "\n";
+            std::cerr << "Caught exception in KeyActionRegistration Destructor: " << e.what()
+                      << "\n";
         }
     }
     manager_ = nullptr;
@@ -308,7 +324,9 @@ MouseMovementRegistration::MouseMovementRegistration(InputManager* manager,
                                                      std::shared_ptr<CallbackMouseToken> token)
     : manager_(manager), token_(std::move(token)) {}
 
-MouseMovementRegistration::~MouseMovementRegistration() { reset(); }
+MouseMovementRegistration::~MouseMovementRegistration() {
+    reset();
+}
 
 MouseMovementRegistration::MouseMovementRegistration(MouseMovementRegistration&& other) noexcept
     : manager_(other.manager_), token_(std::move(other.token_)) {

@@ -26,8 +26,7 @@ Diagnostics counters;
 std::uint64_t nextSerial = 1;
 
 // Opens the mixer on whatever driver SDL picks; on failure the audio subsystem is shut again.
-bool openOutput()
-{
+bool openOutput() {
     // SDL would otherwise turn SIGINT and SIGTERM into quit events of an event queue that
     // nothing here reads, and Ctrl+C would no longer end the game.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -45,8 +44,7 @@ bool openOutput()
 // particular) print several lines of their own when no device exists; the one line that
 // matters is ours.
 template <class F>
-auto withQuietStderr(F f)
-{
+auto withQuietStderr(F f) {
     std::fflush(stderr);
     std::cerr.flush();
     const int saved = dup(STDERR_FILENO);
@@ -70,31 +68,40 @@ auto withQuietStderr(F f)
 
 }  // namespace
 
-const char* resultText(Result result)
-{
+const char* resultText(Result result) {
     switch (result) {
-    case Result::ok: return "No errors.";
-    case Result::alreadyCreated: return "A sound system already exists; only one can be created at a time.";
-    case Result::notInitialised: return "The sound system has not been initialised.";
-    case Result::alreadyInitialised: return "The sound system has already been initialised.";
-    case Result::outputInit: return "No audio output could be opened, not even the silent one.";
-    case Result::decoderInit: return "The MP3 decoder could not be initialised.";
-    case Result::fileNotFound: return "File not found.";
-    case Result::fileBad: return "The file could not be decoded: it is corrupt or not a supported sound format.";
-    case Result::channelAlloc: return "No channel could be allocated for the sound.";
-    case Result::invalidHandle: return "An invalid handle was used: the sound on that channel has ended or the channel was reused.";
-    case Result::invalidParam: return "An invalid parameter was passed to the function.";
+        case Result::ok:
+            return "No errors.";
+        case Result::alreadyCreated:
+            return "A sound system already exists; only one can be created at a time.";
+        case Result::notInitialised:
+            return "The sound system has not been initialised.";
+        case Result::alreadyInitialised:
+            return "The sound system has already been initialised.";
+        case Result::outputInit:
+            return "No audio output could be opened, not even the silent one.";
+        case Result::decoderInit:
+            return "The MP3 decoder could not be initialised.";
+        case Result::fileNotFound:
+            return "File not found.";
+        case Result::fileBad:
+            return "The file could not be decoded: it is corrupt or not a supported sound format.";
+        case Result::channelAlloc:
+            return "No channel could be allocated for the sound.";
+        case Result::invalidHandle:
+            return "An invalid handle was used: the sound on that channel has ended or the channel "
+                   "was reused.";
+        case Result::invalidParam:
+            return "An invalid parameter was passed to the function.";
     }
     return "Unknown result code.";
 }
 
-const Diagnostics& diagnostics()
-{
+const Diagnostics& diagnostics() {
     return counters;
 }
 
-Result System_Create(System** system)
-{
+Result System_Create(System** system) {
     if (system == nullptr) {
         return Result::invalidParam;
     }
@@ -106,8 +113,7 @@ Result System_Create(System** system)
     return Result::ok;
 }
 
-Result System::init(int maxChannels, unsigned flags, void* extraDriverData)
-{
+Result System::init(int maxChannels, unsigned flags, void* extraDriverData) {
     if (initialised_) {
         return Result::alreadyInitialised;
     }
@@ -139,13 +145,13 @@ Result System::init(int maxChannels, unsigned flags, void* extraDriverData)
     return Result::ok;
 }
 
-Result System::createSound(const char* path, unsigned mode, void* extendedInfo, Sound** sound)
-{
+Result System::createSound(const char* path, unsigned mode, void* extendedInfo, Sound** sound) {
     if (!initialised_) {
         return Result::notInitialised;
     }
     const unsigned knownModes = mode2D | modeSoftware | modeCreateSample;
-    if (path == nullptr || sound == nullptr || (mode & ~knownModes) != 0 || extendedInfo != nullptr) {
+    if (path == nullptr || sound == nullptr || (mode & ~knownModes) != 0 ||
+        extendedInfo != nullptr) {
         return Result::invalidParam;
     }
     std::error_code error;
@@ -160,13 +166,12 @@ Result System::createSound(const char* path, unsigned mode, void* extendedInfo, 
     return Result::ok;
 }
 
-Result System::playSound(int channelIndex, Sound* sound, bool paused, Channel* channel)
-{
+Result System::playSound(int channelIndex, Sound* sound, bool paused, Channel* channel) {
     if (!initialised_) {
         return Result::notInitialised;
     }
-    if (sound == nullptr || sound->system_ != this || channel == nullptr || channelIndex < channelFree ||
-        channelIndex >= channels()) {
+    if (sound == nullptr || sound->system_ != this || channel == nullptr ||
+        channelIndex < channelFree || channelIndex >= channels()) {
         return Result::invalidParam;
     }
     int index = channelIndex;
@@ -179,7 +184,8 @@ Result System::playSound(int channelIndex, Sound* sound, bool paused, Channel* c
             }
         }
         if (index < 0) {
-            index = static_cast<int>(std::min_element(serials_.begin(), serials_.end()) - serials_.begin());
+            index = static_cast<int>(std::min_element(serials_.begin(), serials_.end()) -
+                                     serials_.begin());
         }
     }
     Mix_HaltChannel(index);
@@ -199,13 +205,11 @@ Result System::playSound(int channelIndex, Sound* sound, bool paused, Channel* c
     return Result::ok;
 }
 
-Result System::update()
-{
+Result System::update() {
     return initialised_ ? Result::ok : Result::notInitialised;
 }
 
-Result System::close()
-{
+Result System::close() {
     if (!initialised_) {
         return Result::notInitialised;
     }
@@ -220,8 +224,7 @@ Result System::close()
     return Result::ok;
 }
 
-Result System::release()
-{
+Result System::release() {
     if (initialised_) {
         const Result closed = close();
         if (closed != Result::ok) {
@@ -235,26 +238,22 @@ Result System::release()
     return Result::ok;
 }
 
-Sound::Sound(System* system, Mix_Chunk* chunk) : system_(system), chunk_(chunk)
-{
+Sound::Sound(System* system, Mix_Chunk* chunk) : system_(system), chunk_(chunk) {
     ++counters.soundsAlive;
 }
 
-Sound::~Sound()
-{
+Sound::~Sound() {
     --counters.soundsAlive;
 }
 
-Result Sound::release()
-{
+Result Sound::release() {
     // Mix_FreeChunk halts every channel still playing the chunk, which makes their handles stale.
     Mix_FreeChunk(chunk_);
     delete this;
     return Result::ok;
 }
 
-double Sound::lengthSeconds() const
-{
+double Sound::lengthSeconds() const {
     int frequency = outputRate;
     Uint16 format = AUDIO_S16SYS;
     int channels = outputChannels;
@@ -263,8 +262,7 @@ double Sound::lengthSeconds() const
     return chunk_->alen / bytesPerFrame / frequency;
 }
 
-Result Channel::isPlaying(bool* playing) const
-{
+Result Channel::isPlaying(bool* playing) const {
     if (playing == nullptr) {
         return Result::invalidParam;
     }
@@ -273,7 +271,8 @@ Result Channel::isPlaying(bool* playing) const
         index_ >= system_->channels()) {
         return Result::invalidHandle;
     }
-    if (system_->serials_[static_cast<std::size_t>(index_)] != serial_ || Mix_Playing(index_) == 0) {
+    if (system_->serials_[static_cast<std::size_t>(index_)] != serial_ ||
+        Mix_Playing(index_) == 0) {
         return Result::invalidHandle;
     }
     *playing = true;

@@ -71,7 +71,8 @@ public:
 
 private:
     friend class System;
-    Channel(System* system, int index, std::uint64_t serial) : system_(system), index_(index), serial_(serial) {}
+    Channel(System* system, int index, std::uint64_t serial)
+        : system_(system), index_(index), serial_(serial) {}
 
     System* system_ = nullptr;
     int index_ = -1;
@@ -80,8 +81,8 @@ private:
 
 // Counters for diagnostics and tests.
 struct Diagnostics {
-    int soundsAlive = 0;            // sounds created and not yet released, over all systems
-    int soundsAliveAtLastClose = -1; // soundsAlive when a system last closed its output
+    int soundsAlive = 0;              // sounds created and not yet released, over all systems
+    int soundsAliveAtLastClose = -1;  // soundsAlive when a system last closed its output
 };
 const Diagnostics& diagnostics();
 
@@ -94,7 +95,8 @@ public:
     // falls back to SDL's silent "dummy" output, which still plays in real time, and prints
     // one "WARNING: " line on standard error.
     Result init(int maxChannels, unsigned flags, void* extraDriverData);
-    // Decodes the whole file into memory. A missing file gives fileNotFound, an undecodable one fileBad.
+    // Decodes the whole file into memory. A missing file gives fileNotFound, an undecodable one
+    // fileBad.
     Result createSound(const char* path, unsigned mode, void* extendedInfo, Sound** sound);
     // Starts the sound at once on the channel (channelFree: any free one).
     Result playSound(int channelIndex, Sound* sound, bool paused, Channel* channel);
@@ -120,7 +122,8 @@ private:
     std::vector<std::uint64_t> serials_;  // serial of the play last started on each channel
 };
 
-// Creates the one sound system of the process; a second one while the first lives gives alreadyCreated.
+// Creates the one sound system of the process; a second one while the first lives gives
+// alreadyCreated.
 Result System_Create(System** system);
 
 }  // namespace VXSound

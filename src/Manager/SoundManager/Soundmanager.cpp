@@ -7,8 +7,7 @@ static_assert(Soundmanager::playMode == 328);
 
 namespace VX3D {
 
-SoundWrapper::~SoundWrapper()
-{
+SoundWrapper::~SoundWrapper() {
     if (sound == nullptr) {
         return;
     }
@@ -21,16 +20,14 @@ SoundWrapper::~SoundWrapper()
 
 }  // namespace VX3D
 
-void Soundmanager::checkResult(VXSound::Result result)
-{
+void Soundmanager::checkResult(VXSound::Result result) {
     if (result != VXSound::Result::ok) {
         throw std::logic_error("FMOD Fail " + std::to_string(static_cast<int>(result)) + ": " +
                                VXSound::resultText(result));
     }
 }
 
-Soundmanager::Soundmanager()
-{
+Soundmanager::Soundmanager() {
     checkResult(VXSound::System_Create(&system));
     const VXSound::Result initialised = system->init(channelCount, VXSound::initNormal, nullptr);
     if (initialised != VXSound::Result::ok) {
@@ -41,8 +38,7 @@ Soundmanager::Soundmanager()
     }
 }
 
-Soundmanager::~Soundmanager()
-{
+Soundmanager::~Soundmanager() {
     playing.clear();
     try {
         checkResult(system->close());
@@ -52,16 +48,14 @@ Soundmanager::~Soundmanager()
     }
 }
 
-void Soundmanager::play(const std::string& path)
-{
+void Soundmanager::play(const std::string& path) {
     auto wrapper = std::make_shared<VX3D::SoundWrapper>();
     checkResult(system->createSound(path.c_str(), playMode, nullptr, &wrapper->sound));
     checkResult(system->playSound(VXSound::channelFree, wrapper->sound, false, &wrapper->channel));
     playing.push_back(std::move(wrapper));
 }
 
-void Soundmanager::update()
-{
+void Soundmanager::update() {
     checkResult(system->update());
     for (auto it = playing.begin(); it != playing.end();) {
         bool isPlaying = false;

@@ -27,7 +27,8 @@ public:
 
 class Soundmanager {
 public:
-    // Creates the sound system and initialises it for 32 channels; failures raise checkResult's error.
+    // Creates the sound system and initialises it for 32 channels; failures raise checkResult's
+    // error.
     Soundmanager();
     // Releases every sound, then closes and releases the system; never raises.
     ~Soundmanager();
@@ -49,7 +50,8 @@ public:
 
     static constexpr int channelCount = 32;
     // mode of every play: 2D, software mixed, decoded fully into memory (328)
-    static constexpr unsigned playMode = VXSound::mode2D | VXSound::modeSoftware | VXSound::modeCreateSample;
+    static constexpr unsigned playMode =
+        VXSound::mode2D | VXSound::modeSoftware | VXSound::modeCreateSample;
 
 private:
     VXSound::System* system = nullptr;

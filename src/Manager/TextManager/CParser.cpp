@@ -4,8 +4,7 @@
 
 namespace VX3D {
 
-bool CToken::feed(char c)
-{
+bool CToken::feed(char c) {
     if (c == keyword_[matched_]) {
         ++matched_;
         return matched_ == keyword_.size();
@@ -14,23 +13,21 @@ bool CToken::feed(char c)
     return false;
 }
 
-void CParser::addToken(int id, const std::string& keyword)
-{
+void CParser::addToken(int id, const std::string& keyword) {
     if (keyword.empty()) {
-        throw std::invalid_argument("CParser: an empty keyword cannot be registered (token id " + std::to_string(id) + ")");
+        throw std::invalid_argument("CParser: an empty keyword cannot be registered (token id " +
+                                    std::to_string(id) + ")");
     }
     tokens_.emplace_back(id, keyword);
 }
 
-void CParser::reset()
-{
+void CParser::reset() {
     for (CToken& token : tokens_) {
         token.reset();
     }
 }
 
-int CParser::feed(char c)
-{
+int CParser::feed(char c) {
     for (auto token = tokens_.rbegin(); token != tokens_.rend(); ++token) {
         if (token->feed(c)) {
             reset();

@@ -28,20 +28,19 @@ enum DescriptorKey {
     keyChnl,
 };
 
-bool isBlank(char c)
-{
+bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::runtime_error badValue(const std::string& fileName, const std::string& key, std::string_view value)
-{
+std::runtime_error badValue(const std::string& fileName, const std::string& key,
+                            std::string_view value) {
     return std::runtime_error("font descriptor " + fileName + ": the value of \"" + key +
                               "\" is not a number: \"" + std::string(value) + "\"");
 }
 
 // The leading whole number of a value (the run may go on past a line end).
-std::int32_t integerValue(std::string_view value, const std::string& fileName, const std::string& key)
-{
+std::int32_t integerValue(std::string_view value, const std::string& fileName,
+                          const std::string& key) {
     std::int32_t result = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), result);
     if (error != std::errc() || end == value.data()) {
@@ -51,8 +50,8 @@ std::int32_t integerValue(std::string_view value, const std::string& fileName, c
 }
 
 // The leading decimal number of a value, truncated towards zero.
-std::int32_t truncatedValue(std::string_view value, const std::string& fileName, const std::string& key)
-{
+std::int32_t truncatedValue(std::string_view value, const std::string& fileName,
+                            const std::string& key) {
     double result = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), result);
     if (error != std::errc() || end == value.data() || !(std::fabs(result) < 2147483647.0)) {
@@ -64,10 +63,11 @@ std::int32_t truncatedValue(std::string_view value, const std::string& fileName,
 }  // namespace
 
 std::vector<GlyphDescriptor> parseFontDescriptor(std::string_view text, std::uint32_t atlasWidth,
-                                                 std::uint32_t atlasHeight, const std::string& fileName)
-{
+                                                 std::uint32_t atlasHeight,
+                                                 const std::string& fileName) {
     CParser parser;
-    const char* const keywords[] = {"id=", "x=", "y=", "width=", "height=", "xoffset=", "yoffset=", "xadvance=", "page=", "chnl="};
+    const char* const keywords[] = {"id=",      "x=",       "y=",        "width=", "height=",
+                                    "xoffset=", "yoffset=", "xadvance=", "page=",  "chnl="};
     for (int id = keyId; id <= keyChnl; ++id) {
         parser.addToken(id, keywords[id - 1]);
     }
@@ -87,35 +87,54 @@ std::vector<GlyphDescriptor> parseFontDescriptor(std::string_view text, std::uin
         const std::string_view value = text.substr(i + 1, end - i - 1);
         const std::string keyword = keywords[key - 1];
         switch (key) {
-        case keyId: current.id = integerValue(value, fileName, keyword); break;
-        case keyX: current.x = integerValue(value, fileName, keyword); break;
-        case keyY: current.y = integerValue(value, fileName, keyword); break;
-        case keyWidth: current.width = integerValue(value, fileName, keyword); break;
-        case keyHeight: current.height = integerValue(value, fileName, keyword); break;
-        case keyXOffset: current.xoffset = truncatedValue(value, fileName, keyword); break;
-        case keyYOffset: current.yoffset = truncatedValue(value, fileName, keyword); break;
-        case keyXAdvance: current.xadvance = truncatedValue(value, fileName, keyword); break;
-        case keyPage: current.page = integerValue(value, fileName, keyword); break;
-        case keyChnl: {
-            current.chnl = integerValue(value, fileName, keyword);
-            const float w = static_cast<float>(atlasWidth);
-            const float h = static_cast<float>(atlasHeight);
-            // In 64 bits: a rectangle near the end of the int range must not overflow.
-            current.uMin = static_cast<float>(current.x) / w;
-            current.uMax = static_cast<float>(std::int64_t{current.x} + current.width) / w;
-            current.vMin = static_cast<float>(current.y) / h;
-            current.vMax = static_cast<float>(std::int64_t{current.y} + current.height) / h;
-            result.push_back(current);
-            break;
-        }
-        default: break;
+            case keyId:
+                current.id = integerValue(value, fileName, keyword);
+                break;
+            case keyX:
+                current.x = integerValue(value, fileName, keyword);
+                break;
+            case keyY:
+                current.y = integerValue(value, fileName, keyword);
+                break;
+            case keyWidth:
+                current.width = integerValue(value, fileName, keyword);
+                break;
+            case keyHeight:
+                current.height = integerValue(value, fileName, keyword);
+                break;
+            case keyXOffset:
+                current.xoffset = truncatedValue(value, fileName, keyword);
+                break;
+            case keyYOffset:
+                current.yoffset = truncatedValue(value, fileName, keyword);
+                break;
+            case keyXAdvance:
+                current.xadvance = truncatedValue(value, fileName, keyword);
+                break;
+            case keyPage:
+                current.page = integerValue(value, fileName, keyword);
+                break;
+            case keyChnl: {
+                current.chnl = integerValue(value, fileName, keyword);
+                const float w = static_cast<float>(atlasWidth);
+                const float h = static_cast<float>(atlasHeight);
+                // In 64 bits: a rectangle near the end of the int range must not overflow.
+                current.uMin = static_cast<float>(current.x) / w;
+                current.uMax = static_cast<float>(std::int64_t{current.x} + current.width) / w;
+                current.vMin = static_cast<float>(current.y) / h;
+                current.vMax = static_cast<float>(std::int64_t{current.y} + current.height) / h;
+                result.push_back(current);
+                break;
+            }
+            default:
+                break;
         }
     }
     return result;
 }
 
-std::map<std::int32_t, GlyphMetrics> readFontMetrics(std::istream& in, const std::string& fileName)
-{
+std::map<std::int32_t, GlyphMetrics> readFontMetrics(std::istream& in,
+                                                     const std::string& fileName) {
     std::map<std::int32_t, GlyphMetrics> metrics;
     std::size_t entries = 0;
     while (true) {
@@ -124,12 +143,14 @@ std::map<std::int32_t, GlyphMetrics> readFontMetrics(std::istream& in, const std
             if (in.eof() && !in.bad()) {
                 break;
             }
-            throw std::runtime_error("font metrics " + fileName + ": entry " + std::to_string(entries + 1) +
+            throw std::runtime_error("font metrics " + fileName + ": entry " +
+                                     std::to_string(entries + 1) +
                                      " does not start with a code point number");
         }
         if (!(in >> g.width >> g.height >> g.xOffset >> g.yOffset >> g.advance)) {
-            throw std::runtime_error("font metrics " + fileName + ": the entry of code point " + std::to_string(g.code) +
-                                     " needs six whole numbers (code, width, height, x offset, y offset, advance)");
+            throw std::runtime_error(
+                "font metrics " + fileName + ": the entry of code point " + std::to_string(g.code) +
+                " needs six whole numbers (code, width, height, x offset, y offset, advance)");
         }
         metrics.emplace(g.code, g);
         ++entries;
@@ -137,30 +158,33 @@ std::map<std::int32_t, GlyphMetrics> readFontMetrics(std::istream& in, const std
     return metrics;
 }
 
-LineBox computeLineBox(const std::map<std::int32_t, GlyphMetrics>& metrics, const std::string& fileName)
-{
+LineBox computeLineBox(const std::map<std::int32_t, GlyphMetrics>& metrics,
+                       const std::string& fileName) {
     LineBox box{std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()};
     for (const auto& [code, g] : metrics) {
         if (code < 0 || code > 255) {
             continue;
         }
         const std::int64_t top = std::int64_t{g.height} + g.yOffset;
-        if (top > std::numeric_limits<std::int32_t>::max() || top < std::numeric_limits<std::int32_t>::min()) {
-            throw std::runtime_error("font metrics " + fileName + ": the glyph of code point " + std::to_string(code) +
-                                     " reaches beyond the number range (height " + std::to_string(g.height) +
-                                     ", y offset " + std::to_string(g.yOffset) + ")");
+        if (top > std::numeric_limits<std::int32_t>::max() ||
+            top < std::numeric_limits<std::int32_t>::min()) {
+            throw std::runtime_error(
+                "font metrics " + fileName + ": the glyph of code point " + std::to_string(code) +
+                " reaches beyond the number range (height " + std::to_string(g.height) +
+                ", y offset " + std::to_string(g.yOffset) + ")");
         }
         box.bottom = std::min(box.bottom, g.yOffset);
         box.top = std::max(box.top, static_cast<std::int32_t>(top));
     }
     if (box.top <= box.bottom) {
-        throw std::runtime_error("font metrics " + fileName + ": no glyph of the code points 0..255 with a height");
+        throw std::runtime_error("font metrics " + fileName +
+                                 ": no glyph of the code points 0..255 with a height");
     }
     return box;
 }
 
-TextGeometry layoutText(const FontTables& font, int anchor, glm::vec2 position, float size, std::string_view text)
-{
+TextGeometry layoutText(const FontTables& font, int anchor, glm::vec2 position, float size,
+                        std::string_view text) {
     std::vector<char32_t> codes;
     utf8::utf8to32(text.begin(), text.end(), std::back_inserter(codes));
 

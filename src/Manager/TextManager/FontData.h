@@ -50,7 +50,8 @@ struct GlyphMetrics {
 // runs from its "=" to the next blank. A value that does not start with a number raises
 // std::runtime_error naming the file and the key. Returns no descriptor when no "chnl=" occurs.
 std::vector<GlyphDescriptor> parseFontDescriptor(std::string_view text, std::uint32_t atlasWidth,
-                                                 std::uint32_t atlasHeight, const std::string& fileName);
+                                                 std::uint32_t atlasHeight,
+                                                 const std::string& fileName);
 
 // Reads six integers per glyph until the stream ends; the first entry of a code point counts.
 // A token that is not a number or an incomplete last entry raises std::runtime_error naming
@@ -64,7 +65,8 @@ struct LineBox {
     std::int32_t top = 0;
 };
 // Raises std::runtime_error naming the file when no glyph of 0..255 is there or the box is empty.
-LineBox computeLineBox(const std::map<std::int32_t, GlyphMetrics>& metrics, const std::string& fileName);
+LineBox computeLineBox(const std::map<std::int32_t, GlyphMetrics>& metrics,
+                       const std::string& fileName);
 
 struct FontTables {
     std::map<std::int32_t, GlyphDescriptor> descriptors;
@@ -86,6 +88,7 @@ struct TextGeometry {
 // anchor / 3 (0 line bottom, 1 centre, 2 line top at position.y); other values place the line
 // bottom-left. size is the line height in screen units. A code point without metrics raises
 // std::logic_error "glyph not available in fontdrawinfo", one without descriptor "char not found".
-TextGeometry layoutText(const FontTables& font, int anchor, glm::vec2 position, float size, std::string_view text);
+TextGeometry layoutText(const FontTables& font, int anchor, glm::vec2 position, float size,
+                        std::string_view text);
 
 }  // namespace VX3D

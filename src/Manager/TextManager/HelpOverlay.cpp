@@ -7,15 +7,13 @@ namespace {
 constexpr float helpTop = 0.7733333f;
 constexpr float helpStep = 23.0f / 300.0f;
 
-constexpr float lineY(int k)
-{
+constexpr float lineY(int k) {
     return helpTop - static_cast<float>(k) * helpStep;
 }
 
 }  // namespace
 
-const std::array<HelpLine, 26>& helpLines()
-{
+const std::array<HelpLine, 26>& helpLines() {
     static const std::array<HelpLine, 26> lines = {{
         {"Welcome to Veltrix3D: Orbanix", lineY(0)},
         {"Objective: Eat food, don't get beaten", lineY(1)},
@@ -47,15 +45,13 @@ const std::array<HelpLine, 26>& helpLines()
     return lines;
 }
 
-void showHelpOverlay(TextManager& text, double lifetime)
-{
+void showHelpOverlay(TextManager& text, double lifetime) {
     for (const HelpLine& line : helpLines()) {
         text.addText(helpAnchor, {helpX, line.y}, helpSize, line.text, lifetime);
     }
 }
 
-void showFrameRateLine(TextManager& text, const std::string& line)
-{
+void showFrameRateLine(TextManager& text, const std::string& line) {
     text.addText(frameRateAnchor, {1.0f, 1.0f}, frameRateSize, line, frameRateLifetime);
 }
 

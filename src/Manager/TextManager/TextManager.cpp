@@ -14,8 +14,7 @@ namespace VX3D {
 
 namespace {
 
-std::string readWholeFile(const std::string& path)
-{
+std::string readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         throw std::runtime_error("cannot open the font descriptor " + path);
@@ -25,8 +24,7 @@ std::string readWholeFile(const std::string& path)
 
 }  // namespace
 
-TextManager::TextManager(const std::string& directory)
-{
+TextManager::TextManager(const std::string& directory) {
     const std::string metricsPath = directory + "/" + metricsFile;
     {
         std::ifstream metrics(metricsPath);
@@ -50,8 +48,8 @@ TextManager::TextManager(const std::string& directory)
     texture_ = GLutil::Texture(directory + "/" + fontName + ".png", 0);
 
     const std::string descriptorPath = directory + "/" + fontName + ".txt";
-    const std::vector<GlyphDescriptor> glyphs =
-        parseFontDescriptor(readWholeFile(descriptorPath), texture_.width(), texture_.height(), descriptorPath);
+    const std::vector<GlyphDescriptor> glyphs = parseFontDescriptor(
+        readWholeFile(descriptorPath), texture_.width(), texture_.height(), descriptorPath);
     if (glyphs.empty()) {
         throw std::logic_error("No font infos extracted (" + descriptorPath + ")");
     }
@@ -59,16 +57,17 @@ TextManager::TextManager(const std::string& directory)
         if (g.x < 0 || g.y < 0 || g.width < 0 || g.height < 0 ||
             static_cast<std::uint32_t>(g.x + g.width) > texture_.width() ||
             static_cast<std::uint32_t>(g.y + g.height) > texture_.height()) {
-            throw std::runtime_error("font descriptor " + descriptorPath + ": the rectangle of char id=" +
-                                     std::to_string(g.id) + " lies outside the " + std::to_string(texture_.width()) +
+            throw std::runtime_error("font descriptor " + descriptorPath +
+                                     ": the rectangle of char id=" + std::to_string(g.id) +
+                                     " lies outside the " + std::to_string(texture_.width()) +
                                      " x " + std::to_string(texture_.height()) + " atlas");
         }
         font_.descriptors[g.id] = g;
     }
 }
 
-void TextManager::addText(int anchor, glm::vec2 position, float size, const std::string& text, double duration)
-{
+void TextManager::addText(int anchor, glm::vec2 position, float size, const std::string& text,
+                          double duration) {
     const TextGeometry geometry = layoutText(font_, anchor, position, size, text);
 
     TextBlock block;
@@ -85,21 +84,18 @@ void TextManager::addText(int anchor, glm::vec2 position, float size, const std:
     blocks_.push_back(std::move(block));
 }
 
-void TextManager::update(const FrameClock& clock)
-{
+void TextManager::update(const FrameClock& clock) {
     update(clock.current - clock.previous);
 }
 
-void TextManager::update(double frameTime)
-{
+void TextManager::update(double frameTime) {
     for (TextBlock& block : blocks_) {
         block.remaining -= frameTime;
     }
     std::erase_if(blocks_, [](const TextBlock& block) { return block.remaining < 0; });
 }
 
-void TextManager::Draw()
-{
+void TextManager::Draw() {
     if (blocks_.empty()) {
         return;
     }

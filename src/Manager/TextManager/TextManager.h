@@ -27,11 +27,11 @@ class TextManager {
 public:
     // One text on screen.
     struct TextBlock {
-        double remaining = 0;                       // display time left, seconds
-        std::unique_ptr<GLutil::DrawableVAO> vao;   // positions at slot 0, texture coordinates at 1
+        double remaining = 0;                      // display time left, seconds
+        std::unique_ptr<GLutil::DrawableVAO> vao;  // positions at slot 0, texture coordinates at 1
         bool visible = true;
-        std::string text;                           // kept for diagnostics and tests
-        glm::vec2 boxMin{0.0f};                     // its line box on screen
+        std::string text;        // kept for diagnostics and tests
+        glm::vec2 boxMin{0.0f};  // its line box on screen
         glm::vec2 boxMax{0.0f};
     };
 
@@ -48,7 +48,8 @@ public:
     // Adds a text: anchor 0..8 (see layoutText), position in normalised device coordinates,
     // size = the height of one line in the same units, UTF-8 text, duration in seconds.
     // On any error (unknown glyph, malformed UTF-8) no text is added.
-    void addText(int anchor, glm::vec2 position, float size, const std::string& text, double duration);
+    void addText(int anchor, glm::vec2 position, float size, const std::string& text,
+                 double duration);
 
     // Ages the texts by the frame time and drops those whose time fell below 0, keeping order.
     void update(const FrameClock& clock);

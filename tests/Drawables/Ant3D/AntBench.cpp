@@ -32,7 +32,9 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+double msSince(Clock::time_point t) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
 
 std::size_t triangles(const GLutil::drawableObjects::SceneObject& m) {
     std::size_t n = m.hasMesh ? m.indices.size() / 3 : 0;
@@ -56,7 +58,8 @@ int main(int argc, char** argv) {
     std::vector<std::unique_ptr<Ant>> ants;
     const Veltrix::Position cells[] = {{3, 5}, {3, 7}, {16, 5}, {16, 7}};
     for (int i = 0; i < 4; ++i)
-        ants.push_back(std::make_unique<Ant>(cells[i], i < 2 ? 1 : -1, i < 2 ? glm::vec4(1, 0, 0, 1) : glm::vec4(0, 0, 1, 1),
+        ants.push_back(std::make_unique<Ant>(cells[i], i < 2 ? 1 : -1,
+                                             i < 2 ? glm::vec4(1, 0, 0, 1) : glm::vec4(0, 0, 1, 1),
                                              floor, 40, i < 2 ? 0 : 1));
 
     GLutil::FBO shadow(3000, 2000, false);
@@ -69,7 +72,8 @@ int main(int argc, char** argv) {
     // From behind player 0's ants, as the game's camera starts.
     const glm::vec3 eye(-2.5f, 4.0f, -6.0f), target(9.5f, 0.0f, -6.0f);
     const glm::mat4 view = glm::lookAt(eye, target, glm::vec3(0, 1, 0));
-    const glm::mat4 projection = glm::perspective(glm::radians(45.0f), float(width) / height, 0.1f, 100.0f);
+    const glm::mat4 projection =
+        glm::perspective(glm::radians(45.0f), float(width) / height, 0.1f, 100.0f);
     extractPlanes(projection * view);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
@@ -79,7 +83,9 @@ int main(int argc, char** argv) {
 
     FrameClock clock(0.0);
     auto startWalks = [&] {
-        for (int i = 0; i < 4; ++i) ants[i]->startMove({cells[i].x + (i < 2 ? 1 : -1), cells[i].y}, clock, false, false, nullptr, {}, 2.6f);
+        for (int i = 0; i < 4; ++i)
+            ants[i]->startMove({cells[i].x + (i < 2 ? 1 : -1), cells[i].y}, clock, false, false,
+                               nullptr, {}, 2.6f);
     };
     std::vector<double> drawMs, shadowMs, emptyMs;
     // The same two passes without ants first: the clears' share of the figure.
@@ -106,7 +112,9 @@ int main(int argc, char** argv) {
         glViewport(0, 0, width, height);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         if (withAnts)
-            for (auto& ant : ants) ant->draw(projection * view, eye, sun, clock, shadow.getTexture(0), projection, view);
+            for (auto& ant : ants)
+                ant->draw(projection * view, eye, sun, clock, shadow.getTexture(0), projection,
+                          view);
         scene.finish(true);
         glFinish();
         // The first frames of each run warm the caches.
@@ -131,12 +139,16 @@ int main(int argc, char** argv) {
         ant.update(c);
     }
     std::cout.rdbuf(out);
-    std::printf("four ants, shadow 3000x2000 + lit 1280x720: median %.2f ms over %d frames (min %.2f, max %.2f)\n",
-                median(drawMs), frames, *std::min_element(drawMs.begin(), drawMs.end()),
-                *std::max_element(drawMs.begin(), drawMs.end()));
+    std::printf(
+        "four ants, shadow 3000x2000 + lit 1280x720: median %.2f ms over %d frames (min %.2f, max "
+        "%.2f)\n",
+        median(drawMs), frames, *std::min_element(drawMs.begin(), drawMs.end()),
+        *std::max_element(drawMs.begin(), drawMs.end()));
     std::printf("  the same passes without ants (clears only): median %.2f ms\n", median(emptyMs));
-    std::printf("  of which the shadow pass (with its clear): median %.2f ms; the model has %zu triangles\n",
-                median(shadowMs), triangles(ants[0]->model()));
+    std::printf(
+        "  of which the shadow pass (with its clear): median %.2f ms; the model has %zu "
+        "triangles\n",
+        median(shadowMs), triangles(ants[0]->model()));
     std::printf("one ant's update while walking: median %.3f us\n", median(updateUs));
     return 0;
 }

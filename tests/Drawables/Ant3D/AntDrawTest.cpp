@@ -56,7 +56,8 @@ protected:
         glClearColor(0.25f, 0.3f, 0.35f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
-    static std::unique_ptr<Ant> quietAnt(Veltrix::Position cell, int facing, const glm::vec4& colour, int player) {
+    static std::unique_ptr<Ant> quietAnt(Veltrix::Position cell, int facing,
+                                         const glm::vec4& colour, int player) {
         testing::internal::CaptureStdout();
         auto ant = std::make_unique<Ant>(cell, facing, colour, nullptr, 40, player);
         testing::internal::GetCapturedStdout();
@@ -108,7 +109,8 @@ TEST_F(AntDraw, LitAndSolidCoverItsPlace_EnergyBarOnlyForShownAnts) {
     draw(*ant);
     EXPECT_TRUE(ant->drawnLastFrame());
     auto frame = VX3DTest::readPixels(0, 0, kSize, kSize);
-    if (const char* dir = std::getenv("VX_ANT_PNG_DIR")) VX3DTest::writePng(std::string(dir) + "/ant-draw.png", frame, kSize, kSize);
+    if (const char* dir = std::getenv("VX_ANT_PNG_DIR"))
+        VX3DTest::writePng(std::string(dir) + "/ant-draw.png", frame, kSize, kSize);
     const glm::ivec2 body = pixelOf(ant->position + glm::vec3(0, 0.06f, 0));
     EXPECT_GT(changedAround(frame, body, 12), 150);
     // A full bar is green over the head.
@@ -122,7 +124,8 @@ TEST_F(AntDraw, LitAndSolidCoverItsPlace_EnergyBarOnlyForShownAnts) {
     frame = VX3DTest::readPixels(0, 0, kSize, kSize);
     int solidRed = 0;
     for (int y = body.y - 12; y < body.y + 12; ++y)
-        for (int x = body.x - 12; x < body.x + 12; ++x) solidRed += pixel(frame, {x, y}) == std::array<int, 3>{255, 0, 0};
+        for (int x = body.x - 12; x < body.x + 12; ++x)
+            solidRed += pixel(frame, {x, y}) == std::array<int, 3>{255, 0, 0};
     EXPECT_GT(solidRed, 150);
 
     // The enemy's bar stays hidden until the cheat view or the uncovered enemy shows it.
@@ -146,7 +149,8 @@ TEST_F(AntDraw, BehindTheCamera_CulledAndNothingDrawn) {
     extractPlanes(projection * view);
     draw(*ant);
     EXPECT_FALSE(ant->drawnLastFrame());
-    EXPECT_EQ(changedAround(VX3DTest::readPixels(0, 0, kSize, kSize), {kSize / 2, kSize / 2}, kSize), 0);
+    EXPECT_EQ(
+        changedAround(VX3DTest::readPixels(0, 0, kSize, kSize), {kSize / 2, kSize / 2}, kSize), 0);
 }
 
 TEST_F(AntDraw, PickBoxAroundModel_HitAndMiss_MarkersFollowTheAnt) {
@@ -173,7 +177,8 @@ TEST_F(AntDraw, PickBoxAroundModel_HitAndMiss_MarkersFollowTheAnt) {
     ASSERT_EQ(ant->pickMarkers().size(), 2u);
     EXPECT_EQ(ant->pickMarkers()[0], lo);
     EXPECT_EQ(ant->pickMarkers()[1], hi);
-    EXPECT_FALSE(ant->hitTest(glm::vec4(middle + glm::vec3(-5, 0, size.z), 1), glm::vec4(1, 0, 0, 0)));
+    EXPECT_FALSE(
+        ant->hitTest(glm::vec4(middle + glm::vec3(-5, 0, size.z), 1), glm::vec4(1, 0, 0, 0)));
     testing::internal::CaptureStdout();
     EXPECT_TRUE(ant->hitTest(glm::vec4(middle + glm::vec3(5, 0, 0), 1), glm::vec4(1, 0, 0, 0)));
     testing::internal::GetCapturedStdout();

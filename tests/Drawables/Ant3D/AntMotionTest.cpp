@@ -40,7 +40,9 @@ struct Recorder {
         };
         ant.hooks.stopClip = [this] { ++stops; };
         ant.hooks.clipPlaying = [this] { return playing; };
-        ant.hooks.updateFog = [this](Fog&, const glm::vec3&, const glm::vec3&, float) { ++fogUpdates; };
+        ant.hooks.updateFog = [this](Fog&, const glm::vec3&, const glm::vec3&, float) {
+            ++fogUpdates;
+        };
         ant.rebuildModelMatrix();
     }
 };
@@ -94,9 +96,11 @@ TEST(AntTurning, SignedAngleInAllQuadrants_TurnByReachesTarget) {
     EXPECT_NEAR(signedAngle({-1, 0, 0}, x), -180.0f, 1e-3f);
     EXPECT_NEAR(signedAngle({1, 5, 0}, {1, -3, 0}), 0.0f, 1e-3f);
 
-    for (const glm::vec3 u : {glm::vec3(1, 0, 0), glm::vec3(0, 0, 1), glm::normalize(glm::vec3(-1, 0, -1))})
-        for (const glm::vec3 v : {glm::vec3(0, 0, -1), glm::vec3(-1, 0, 0), glm::normalize(glm::vec3(1, 0, 1)),
-                                  glm::normalize(glm::vec3(-1, 0, 1))}) {
+    for (const glm::vec3 u :
+         {glm::vec3(1, 0, 0), glm::vec3(0, 0, 1), glm::normalize(glm::vec3(-1, 0, -1))})
+        for (const glm::vec3 v :
+             {glm::vec3(0, 0, -1), glm::vec3(-1, 0, 0), glm::normalize(glm::vec3(1, 0, 1)),
+              glm::normalize(glm::vec3(-1, 0, 1))}) {
             expectNear(turnBy(u, v, 1.0f), v);
             expectNear(turnBy(u, v, 0.0f), u);
             EXPECT_NEAR(signedAngle(u, turnBy(u, v, 0.5f)), 0.5f * signedAngle(u, v), 1e-2f);
@@ -119,7 +123,8 @@ TEST(AntMove, TurnTimeAndClip_StraightLeftRight) {
         AntMotion ant({2, 2}, +1, 40, 0);
         Recorder r;
         r.attach(ant);
-        ant.startMove({2, 3}, clock, false, false, nullptr, {}, 2.6f);  // field +y: world -z, a left turn
+        ant.startMove({2, 3}, clock, false, false, nullptr, {},
+                      2.6f);  // field +y: world -z, a left turn
         EXPECT_NEAR(ant.moveData->rotEnd - ant.moveData->timeStart, 1.0, 1e-9);
         EXPECT_NEAR(ant.moveData->movEnd - ant.moveData->timeStart, 2.0, 1e-9);
         EXPECT_EQ(r.clips, std::vector<AntClip>{AntClip::TurnLeft});
@@ -138,7 +143,8 @@ TEST(AntMove, PlainMove_LastsTurnPlusOneSecond_EndsBehindTargetCentre) {
     Recorder r;
     r.attach(ant);
     FrameClock clock(5.0);
-    ant.startMove({3, 1}, clock, false, false, nullptr, {}, 2.6f);  // diagonal: a turn of about 63 degrees
+    ant.startMove({3, 1}, clock, false, false, nullptr, {},
+                  2.6f);  // diagonal: a turn of about 63 degrees
     const glm::vec3 start = ant.position, centre(3.5f, 0.0f, -1.5f);
     const glm::vec3 walk = glm::normalize(centre - start);
     EXPECT_EQ(r.clips.size(), 1u);
@@ -173,7 +179,7 @@ TEST(AntMove, PortalMove_LastsTurnPlusTwoSeconds_JumpsFromEntryToExitBetweenFram
         if (glm::length(ant.position - previous) > 1.0f) {
             EXPECT_FALSE(jumped);
             jumped = true;
-            expectNear(previous, {3.5f, 0.0f, -2.5f}, 0.02f);  // last frame: at the entry
+            expectNear(previous, {3.5f, 0.0f, -2.5f}, 0.02f);       // last frame: at the entry
             expectNear(ant.position, {10.5f, 0.0f, -8.5f}, 0.01f);  // this frame: at the exit
         }
         previous = ant.position;
@@ -254,15 +260,18 @@ TEST(AntMove, EnergyNeverBelowZero_SecondMoveWarnsAndReplaces) {
     EXPECT_EQ(ant.energy, 0);
 
     const std::string dashes(66, '-');
-    EXPECT_NE(out.find(dashes + "MOve to (3,2) created modeDat:\nMoveData:\nTime Start: 0s\nRot end: 0.01s\n"),
-              std::string::npos);
+    EXPECT_NE(
+        out.find(dashes +
+                 "MOve to (3,2) created modeDat:\nMoveData:\nTime Start: 0s\nRot end: 0.01s\n"),
+        std::string::npos);
     EXPECT_NE(out.find("Ori start: fvec3(1.000000, 0.000000, 0.000000)\n"), std::string::npos);
     const auto warning = out.find("still have move dat that should not be here!\nMoveData:\n");
     ASSERT_NE(warning, std::string::npos);
     EXPECT_LT(warning, out.find(dashes + "MOve to (2,3)"));
     // The replacement walks towards the second target.
-    expectNear(ant.moveData->endPos, glm::vec3(2.5f, 0, -3.5f) -
-                                         0.252f * glm::normalize(glm::vec3(2.5f, 0, -3.5f) - ant.position));
+    expectNear(ant.moveData->endPos,
+               glm::vec3(2.5f, 0, -3.5f) -
+                   0.252f * glm::normalize(glm::vec3(2.5f, 0, -3.5f) - ant.position));
 }
 
 TEST(AntFog, WalkUpdatesFogForPlayerZero_PlayerOneOnlyWhenShown) {
@@ -293,7 +302,8 @@ TEST(AntPickBox, NearestFaceHit_MissBeside_HitBehindOrigin) {
     ASSERT_TRUE(t);
     EXPECT_NEAR(*t * 1000.0f, 1.0f, 1e-3f);
     // Of two boxes on one ray the nearer gives the smaller distance.
-    const auto far = nearestBoxHit(lo + glm::vec3(3, 0, 0), hi + glm::vec3(3, 0, 0), {0, 0.25f, -1.5f, 1}, along);
+    const auto far = nearestBoxHit(lo + glm::vec3(3, 0, 0), hi + glm::vec3(3, 0, 0),
+                                   {0, 0.25f, -1.5f, 1}, along);
     ASSERT_TRUE(far);
     EXPECT_GT(*far, *t);
     // Beside the box: nothing.

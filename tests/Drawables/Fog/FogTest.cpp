@@ -31,7 +31,9 @@ std::vector<T> readBuffer(GLuint buffer) {
     return values;
 }
 
-float unitRandom() { return float(std::rand()) / float(RAND_MAX); }
+float unitRandom() {
+    return float(std::rand()) / float(RAND_MAX);
+}
 
 // Wrap-aware distance one movement pass took a particle.
 float stepLength(const glm::vec4& from, const glm::vec4& to) {
@@ -41,7 +43,9 @@ float stepLength(const glm::vec4& from, const glm::vec4& to) {
     return glm::length(d);
 }
 
-float outsideLayer(float y, float maxHeight) { return y < 0.0f ? -y : (y > maxHeight ? y - maxHeight : 0.0f); }
+float outsideLayer(float y, float maxHeight) {
+    return y < 0.0f ? -y : (y > maxHeight ? y - maxHeight : 0.0f);
+}
 
 class FogTest : public testing::Test {
 protected:
@@ -110,8 +114,11 @@ TEST_F(FogTest, InitialCloud_FromTheUnseededRandomSource_ColumnByColumn) {
         ASSERT_EQ(colours[std::size_t(n)], glm::vec4(0.7f + t, 0.7f + t, 0.7f + t, 0.85f + t)) << n;
         ASSERT_EQ(visible[std::size_t(n)], 1u) << n;
         const float level = p.y - std::min((d.y - 0.5f) * 0.5f, 0.2f);
-        if (row == 0) levels.push_back(level);
-        else ASSERT_NEAR(level, levels.back(), 1e-6f) << "particle " << n << " left its column's level";
+        if (row == 0)
+            levels.push_back(level);
+        else
+            ASSERT_NEAR(level, levels.back(), 1e-6f)
+                << "particle " << n << " left its column's level";
     }
     // The first 13 particles make column 0 at level 0; the level rises 0.005 a column and
     // starts again at 0 once it has passed 1.0.
@@ -186,7 +193,8 @@ TEST_F(FogTest, Visibility_ClearsExactlyTheParticlesWithinRangeOfEitherAnt) {
     int expectedCleared = 0, cleared = 0;
     for (std::size_t n = 0; n < positions.size(); ++n) {
         const glm::vec2 p(positions[n].x, positions[n].z);
-        const float d = std::min(glm::distance(p, glm::vec2(ant1.x, ant1.z)), glm::distance(p, glm::vec2(ant2.x, ant2.z)));
+        const float d = std::min(glm::distance(p, glm::vec2(ant1.x, ant1.z)),
+                                 glm::distance(p, glm::vec2(ant2.x, ant2.z)));
         cleared += visible[n] == 0u ? 1 : 0;
         if (std::abs(d - range) < 1e-4f) continue;  // too close to call in single precision
         const bool inRange = d < range;
@@ -228,13 +236,15 @@ TEST_F(FogTest, Draw_HolesStayEmpty_FogOffDrawsNothingAndKeepsTheBuffer) {
     const auto fog = makeFog();
     // The whole field from straight above: x 0..20 across, z 0..-13 up the picture.
     const glm::vec3 centre(10.0f, 0.0f, -6.5f);
-    const glm::mat4 mvp = glm::perspective(glm::radians(45.0f), 1.0f, 0.1f, 100.0f) *
-                          glm::lookAt(centre + glm::vec3(0.0f, 26.0f, 0.0f), centre, glm::vec3(0.0f, 0.0f, -1.0f));
+    const glm::mat4 mvp =
+        glm::perspective(glm::radians(45.0f), 1.0f, 0.1f, 100.0f) *
+        glm::lookAt(centre + glm::vec3(0.0f, 26.0f, 0.0f), centre, glm::vec3(0.0f, 0.0f, -1.0f));
     const glm::vec3 ant(5.5f, 0.0f, -6.5f);
     fog->updateVisible(ant, ant, 2.6f);
     const auto pixelAt = [&](const glm::vec3& world) {
         const glm::vec4 clip = mvp * glm::vec4(world, 1.0f);
-        const int x = int((clip.x / clip.w * 0.5f + 0.5f) * size), y = int((clip.y / clip.w * 0.5f + 0.5f) * size);
+        const int x = int((clip.x / clip.w * 0.5f + 0.5f) * size),
+                  y = int((clip.y / clip.w * 0.5f + 0.5f) * size);
         const auto px = VX3DTest::readPixels(x, y, 1, 1);
         return glm::ivec3(px[0], px[1], px[2]);
     };
@@ -245,14 +255,16 @@ TEST_F(FogTest, Draw_HolesStayEmpty_FogOffDrawsNothingAndKeepsTheBuffer) {
     EXPECT_EQ(fog->current, 0);
     const auto blank = VX3DTest::readPixels(0, 0, size, size);
     for (std::size_t i = 0; i < blank.size(); i += 4)
-        ASSERT_EQ(blank[i] + blank[i + 1] + blank[i + 2], 0) << "pixel " << i / 4 << " drawn with the fog off";
+        ASSERT_EQ(blank[i] + blank[i + 1] + blank[i + 2], 0)
+            << "pixel " << i / 4 << " drawn with the fog off";
 
     VX3D::RenderState::fog = true;
     fog->draw(mvp);
     EXPECT_EQ(fog->current, 1);
     EXPECT_EQ(pixelAt(ant), glm::ivec3(0)) << "the ant's hole must stay clear";
     glm::ivec3 fogged(0);  // mean over a patch of the unknown field
-    for (int i = 0; i < 25; ++i) fogged += pixelAt({13.0f + float(i % 5), 0.5f, -4.5f - float(i / 5)});
+    for (int i = 0; i < 25; ++i)
+        fogged += pixelAt({13.0f + float(i % 5), 0.5f, -4.5f - float(i / 5)});
     fogged /= 25;
     EXPECT_GT(fogged.r, 60) << "the unknown field must be fogged";
     EXPECT_NEAR(fogged.r, fogged.b, 16) << "fog is a pale grey";

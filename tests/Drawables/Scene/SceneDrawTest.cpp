@@ -47,7 +47,8 @@ protected:
         testing::internal::CaptureStdout();
         target = std::make_unique<GLutil::FBO>(kSize, kSize, false);
         target->attatchDepthBuffer();
-        for (GLenum a : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2}) target->attatchTexture(GL_RGBA8, GL_RGBA, a);
+        for (GLenum a : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2})
+            target->attatchTexture(GL_RGBA8, GL_RGBA, a);
         sun = std::make_unique<VX3D::Sun>(10);
         floor = std::make_unique<VX3D::Floor>(20, 13);
         testing::internal::GetCapturedStdout();
@@ -69,7 +70,8 @@ protected:
     // Binds the three-output target and clears it to transparent black.
     static void begin() {
         glBindFramebuffer(GL_FRAMEBUFFER, target->id());
-        const GLenum buffers[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2};
+        const GLenum buffers[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1,
+                                   GL_COLOR_ATTACHMENT2};
         glDrawBuffers(3, buffers);
         GLutil::FBO::checkStatus();
         glViewport(0, 0, kSize, kSize);
@@ -85,7 +87,8 @@ protected:
         return px;
     }
     static Pixel at(const std::vector<unsigned char>& px, glm::ivec2 p) {
-        const std::size_t i = (static_cast<std::size_t>(p.y) * kSize + static_cast<std::size_t>(p.x)) * 4;
+        const std::size_t i =
+            (static_cast<std::size_t>(p.y) * kSize + static_cast<std::size_t>(p.x)) * 4;
         return {px[i], px[i + 1], px[i + 2], px[i + 3]};
     }
     // The pixel that shows world point w.
@@ -94,7 +97,9 @@ protected:
         const glm::vec2 ndc = glm::vec2(c) / c.w;
         return glm::ivec2((ndc * 0.5f + 0.5f) * static_cast<float>(kSize));
     }
-    static glm::mat4 projection() { return glm::perspective(glm::radians(45.0f), 1.0f, 0.1f, 100.0f); }
+    static glm::mat4 projection() {
+        return glm::perspective(glm::radians(45.0f), 1.0f, 0.1f, 100.0f);
+    }
 
     inline static std::unique_ptr<VX3DTest::GLTestContext> context;
     inline static std::unique_ptr<GLutil::FBO> target;
@@ -104,7 +109,8 @@ protected:
 
 // The floor seen from straight above its middle.
 const glm::vec3 kAboveEye{10.0f, 30.0f, -6.4f};
-const glm::mat4 kAboveView = glm::lookAt(kAboveEye, glm::vec3(10.0f, 0.0f, -6.5f), glm::vec3(0.0f, 1.0f, 0.0f));
+const glm::mat4 kAboveView =
+    glm::lookAt(kAboveEye, glm::vec3(10.0f, 0.0f, -6.5f), glm::vec3(0.0f, 1.0f, 0.0f));
 
 }  // namespace
 
@@ -112,7 +118,8 @@ TEST_F(SceneDraw, Sun_ScoreBalanceMovesTheLightAndTintsTheDisc) {
     VX3D::Sun s(10);
     testing::internal::CaptureStdout();
     for (int player : {0, 0, 0, 1}) s.scoreChanged(player);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ScoreBalance: -1\nScoreBalance: -2\nScoreBalance: -3\nScoreBalance: -2\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "ScoreBalance: -1\nScoreBalance: -2\nScoreBalance: -3\nScoreBalance: -2\n");
     EXPECT_EQ(s.balance, -2);
     EXPECT_NEAR(s.position.x, 9.8f, 1e-5f);
     EXPECT_EQ(s.dominantColor(), glm::vec4(1.0f, 0.0f, 0.0f, 0.2f));
@@ -128,20 +135,25 @@ TEST_F(SceneDraw, Sun_LightLooksStraightDownOverTheWholeField) {
         const glm::vec4 c = light * glm::vec4(w, 1.0f);
         return glm::vec3(c) / c.w;
     };
-    EXPECT_LT(glm::length(glm::vec2(ndc({10.0f, 0.0f, -6.5f}))), 1e-5f);  // the point below is the map's centre
+    EXPECT_LT(glm::length(glm::vec2(ndc({10.0f, 0.0f, -6.5f}))),
+              1e-5f);  // the point below is the map's centre
     EXPECT_LT(glm::length(glm::vec2(ndc({10.0f, -3.0f, -6.5f}))), 1e-5f);
-    for (glm::vec3 corner : {glm::vec3(0, 0, 0), glm::vec3(20, 0, 0), glm::vec3(20, 0, -13), glm::vec3(0, 0, -13)}) {
+    for (glm::vec3 corner :
+         {glm::vec3(0, 0, 0), glm::vec3(20, 0, 0), glm::vec3(20, 0, -13), glm::vec3(0, 0, -13)}) {
         const glm::vec3 p = ndc(corner);
-        EXPECT_TRUE(std::abs(p.x) < 1.0f && std::abs(p.y) < 1.0f && std::abs(p.z) < 1.0f) << corner.x << "," << corner.z;
+        EXPECT_TRUE(std::abs(p.x) < 1.0f && std::abs(p.y) < 1.0f && std::abs(p.z) < 1.0f)
+            << corner.x << "," << corner.z;
     }
     const VX3D::Sun::Disc disc = VX3D::Sun::discMesh();
     ASSERT_EQ(disc.positions.size(), 50u);
-    EXPECT_LT(glm::distance(disc.positions[1], disc.positions[49]), 1e-6f);  // the last rim point closes the fan
+    EXPECT_LT(glm::distance(disc.positions[1], disc.positions[49]),
+              1e-6f);  // the last rim point closes the fan
 }
 
 TEST_F(SceneDraw, Sun_DiscIsDrawnAtTheLightsPosition) {
     const glm::vec3 eye{4.0f, 3.0f, 2.0f};
-    const glm::mat4 view = glm::lookAt(eye, sun->position + glm::vec3(2.0f, 0.0f, 0.0f), glm::vec3(0, 1, 0));
+    const glm::mat4 view =
+        glm::lookAt(eye, sun->position + glm::vec3(2.0f, 0.0f, 0.0f), glm::vec3(0, 1, 0));
     begin();
     sun->draw(view, projection());
     const auto colour = output(0), mask = output(1);
@@ -200,7 +212,8 @@ TEST_F(SceneDraw, Floor_ShadowTermIsZeroUnderACasterAndOneInTheOpen) {
     GLutil::FBO shadowTarget(3000, 2000, false);
     shadowTarget.attatchTexture(GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_DEPTH_ATTACHMENT);
     GLutil::ShaderProgram caster("TestCasterShader");
-    for (const char* f : {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE", "Shader/shadow.geom", "Shader/shadow.frag"})
+    for (const char* f : {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE",
+                          "Shader/shadow.geom", "Shader/shadow.frag"})
         caster.attatch(GLutil::ShaderStore::getShader(f));
     caster.bindAttributeLocation(0, "vertex");
     caster.bindAttributeLocation(2, "UV");
@@ -209,7 +222,9 @@ TEST_F(SceneDraw, Floor_ShadowTermIsZeroUnderACasterAndOneInTheOpen) {
     // A 2 x 2 board floating 2 units over the field's middle, right under the sun.
     GLutil::DrawableVAO board;
     board.mode = GL_PATCHES;
-    board.addBuffer(0, std::vector<glm::vec4>{{9, 2, -5.5f, 1}, {11, 2, -5.5f, 1}, {11, 2, -7.5f, 1}, {9, 2, -7.5f, 1}});
+    board.addBuffer(0,
+                    std::vector<glm::vec4>{
+                        {9, 2, -5.5f, 1}, {11, 2, -5.5f, 1}, {11, 2, -7.5f, 1}, {9, 2, -7.5f, 1}});
     board.addBuffer(2, std::vector<glm::vec2>{{0, 0}, {1, 0}, {1, 1}, {0, 1}});
     board.setIndices(std::vector<std::uint8_t>{0, 1, 2, 0, 2, 3});
 
@@ -220,7 +235,8 @@ TEST_F(SceneDraw, Floor_ShadowTermIsZeroUnderACasterAndOneInTheOpen) {
     glClear(GL_DEPTH_BUFFER_BIT);
     floor->drawShadow(sun->lightMatrix(), kAboveEye);
     caster.use();
-    glUniformMatrix4fv(caster.uniformLocation("mvpMatrix"), 1, GL_FALSE, glm::value_ptr(sun->lightMatrix()));
+    glUniformMatrix4fv(caster.uniformLocation("mvpMatrix"), 1, GL_FALSE,
+                       glm::value_ptr(sun->lightMatrix()));
     glUniform1i(caster.uniformLocation("doTesselation"), 0);
     glUniform1i(caster.uniformLocation("hasDisplacement"), 0);
     glUniform1i(caster.uniformLocation("hasTexture"), 0);
@@ -246,13 +262,15 @@ TEST_F(SceneDraw, Floor_StandsOnTheHeightsOfItsImage) {
     std::vector<unsigned char> rgba;
     unsigned w = 0, h = 0;
     ASSERT_EQ(lodepng::decode(rgba, w, h, "res/Textures/displacement_map3.png"), 0u);
-    for (glm::vec3 p : {glm::vec3(0.5f, 0.0f, -0.5f), glm::vec3(3.02f, 0.0f, -7.9f), glm::vec3(19.99f, 0.0f, -12.001f)}) {
+    for (glm::vec3 p : {glm::vec3(0.5f, 0.0f, -0.5f), glm::vec3(3.02f, 0.0f, -7.9f),
+                        glm::vec3(19.99f, 0.0f, -12.001f)}) {
         const float fx = p.x - std::floor(p.x), fz = -p.z - std::floor(-p.z);
         const std::size_t column = static_cast<std::size_t>(fx * static_cast<float>(w));
         const std::size_t row = static_cast<std::size_t>(fz * static_cast<float>(h));
         const unsigned char* px = &rgba[(row * w + column) * 4];
         const float r = px[0] / 255.0f, g = px[1] / 255.0f, b = px[2] / 255.0f;
-        EXPECT_FLOAT_EQ(floor->groundHeight(p), std::sqrt(r * r + g * g + b * b) / 6.0f) << p.x << "," << p.z;
+        EXPECT_FLOAT_EQ(floor->groundHeight(p), std::sqrt(r * r + g * g + b * b) / 6.0f)
+            << p.x << "," << p.z;
     }
     EXPECT_GT(floor->groundHeight({0.5f, 0.0f, -0.5f}), 0.02f);  // the relief is not flat
 }
@@ -263,7 +281,8 @@ TEST_F(SceneDraw, Mountains_PieceBehindTheCameraIsNotDrawn) {
     testing::internal::GetCapturedStdout();
     // In the field's middle, looking along +x: the strip at x -4..0 lies behind.
     const glm::vec3 eye{10.0f, 2.0f, -6.5f};
-    const glm::mat4 vp = projection() * glm::lookAt(eye, glm::vec3(20.0f, 1.0f, -6.5f), glm::vec3(0, 1, 0));
+    const glm::mat4 vp =
+        projection() * glm::lookAt(eye, glm::vec3(20.0f, 1.0f, -6.5f), glm::vec3(0, 1, 0));
     VX3D::extractPlanes(vp);
     GLuint query = 0;
     glGenQueries(1, &query);

@@ -14,7 +14,9 @@ using namespace SceneObjectTest;
 
 namespace {
 
-glm::vec3 translationOf(const glm::mat4& m) { return glm::vec3(m[3]); }
+glm::vec3 translationOf(const glm::mat4& m) {
+    return glm::vec3(m[3]);
+}
 
 AnimationChannel rampX() {
     // Clip 1 spans 7/3 .. 13/3 on the time line; x runs 0 -> 4 across it.
@@ -27,7 +29,8 @@ AnimationChannel rampX() {
 
 TEST(AnimationKeys, OneKey_SameAtEveryTime) {
     const std::map<double, glm::vec3> keys{{1.5, {1, 2, 3}}};
-    for (double t : {-5.0, 0.0, 1.5, 2.0, 100.0}) EXPECT_EQ(GLutil::drawableObjects::sampleKeys(keys, t, {}), glm::vec3(1, 2, 3));
+    for (double t : {-5.0, 0.0, 1.5, 2.0, 100.0})
+        EXPECT_EQ(GLutil::drawableObjects::sampleKeys(keys, t, {}), glm::vec3(1, 2, 3));
 }
 
 TEST(AnimationKeys, BetweenKeys_Blended_ExactKeyAndEndsClamp) {
@@ -42,8 +45,9 @@ TEST(AnimationKeys, BetweenKeys_Blended_ExactKeyAndEndsClamp) {
 }
 
 TEST(AnimationKeys, Rotation_SphericalHalfway) {
-    const std::map<double, glm::quat> keys{{0.0, glm::angleAxis(0.0f, glm::vec3(0, 1, 0))},
-                                           {2.0, glm::angleAxis(glm::radians(90.0f), glm::vec3(0, 1, 0))}};
+    const std::map<double, glm::quat> keys{
+        {0.0, glm::angleAxis(0.0f, glm::vec3(0, 1, 0))},
+        {2.0, glm::angleAxis(glm::radians(90.0f), glm::vec3(0, 1, 0))}};
     const glm::quat q = GLutil::drawableObjects::sampleKeys(keys, 1.0);
     EXPECT_NEAR(glm::degrees(glm::angle(q)), 45.0f, 1e-3f);
     EXPECT_NEAR(glm::length(q), 1.0f, 1e-6f);
@@ -111,12 +115,14 @@ TEST(AnimationChannel, ZeroDuration_EndsAtOnce) {
 
 TEST(AnimationFile, KeysInFileUnitsAndClipsControlledOnEveryNode) {
     // Body: x 0 -> 4 over clip 1 (7/3 .. 13/3). Arm: a single key.
-    const std::string body = matrixAnimation("Body", "2.333333333 4.333333333",
-                                             "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1  1 0 0 4 0 1 0 0 0 0 1 0 0 0 0 1", 2);
+    const std::string body =
+        matrixAnimation("Body", "2.333333333 4.333333333",
+                        "1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1  1 0 0 4 0 1 0 0 0 0 1 0 0 0 0 1", 2);
     const std::string arm = matrixAnimation("Arm", "0", "1 0 0 0 0 1 0 5 0 0 1 0 0 0 0 1", 1);
-    const std::string text = document(triangleGeometry("Body-mesh", "0 0 0", "1 0 0", "0 1 0") +
-                                          triangleGeometry("Arm-mesh", "0 0 0", "0 0 1", "1 0 0"),
-                                      node("Body", "Body-mesh", node("Arm", "Arm-mesh") + node("Still", "")), body + arm);
+    const std::string text = document(
+        triangleGeometry("Body-mesh", "0 0 0", "1 0 0", "0 1 0") +
+            triangleGeometry("Arm-mesh", "0 0 0", "0 0 1", "1 0 0"),
+        node("Body", "Body-mesh", node("Arm", "Arm-mesh") + node("Still", "")), body + arm);
     testing::internal::CaptureStdout();
     SceneObject model(SceneObjectOpt{writeScratch("anim.DAE", text), glm::mat4(1.0f)});
     testing::internal::GetCapturedStdout();
@@ -141,7 +147,8 @@ TEST(AnimationFile, KeysInFileUnitsAndClipsControlledOnEveryNode) {
         EXPECT_DOUBLE_EQ(ch.duration, 1.0);
     }
     EXPECT_NEAR(model.channels[0].transformAt(20.25)[3][0], 1.0f, 1e-4f);
-    EXPECT_NEAR(model.children[0].channels[0].transformAt(20.25)[3][1], 5.0f, 1e-5f);  // one key: always that key
+    EXPECT_NEAR(model.children[0].channels[0].transformAt(20.25)[3][1], 5.0f,
+                1e-5f);  // one key: always that key
 
     model.stopLooping();
     EXPECT_FALSE(model.channels[0].looping);

@@ -140,7 +140,8 @@ TEST_F(ModelDraw, ClipsMoveThePicture) {
     renderer->render(ant, ModelKind::Ant, 1, 0.3, bare(), Pass::Solid);
     const auto later = renderer->colourTarget();
     std::size_t changed = 0;
-    for (std::size_t p = 0; p < first.size() / 4; ++p) changed += isBackground(first, p) != isBackground(later, p);
+    for (std::size_t p = 0; p < first.size() / 4; ++p)
+        changed += isBackground(first, p) != isBackground(later, p);
     EXPECT_GT(changed, 50u);
 }
 
@@ -149,7 +150,8 @@ TEST_F(ModelDraw, ProgramWithoutTheUniforms_ErrorNamesTheUniform) {
     VX3D::FrameClock clock(0.0);
     renderer->solidProgram->use();
     try {
-        food.draw(glm::mat4(1.0f), glm::mat4(1.0f), glm::vec3(0.0f), false, {}, clock, *renderer->solidProgram, nullptr);
+        food.draw(glm::mat4(1.0f), glm::mat4(1.0f), glm::vec3(0.0f), false, {}, clock,
+                  *renderer->solidProgram, nullptr);
         FAIL() << "expected the unknown uniform";
     } catch (const std::logic_error& e) {
         EXPECT_STREQ(e.what(), "Shader Uniform modelMatrix is UNKNOWN");
@@ -182,8 +184,8 @@ TEST_F(ModelDraw, GenVAO_PatchesWithEveryAttribute) {
 TEST_F(ModelDraw, TextureCache_BackSlashPathLoadsAlone_TwinsShareTextureAndPixels) {
     using namespace SceneObjectTest;
     auto model = [](const std::string& texturePath) {
-        return document(triangleGeometry("T-mesh", "0 0 0", "1 0 0", "0 1 0"), node("T", "T-mesh"), "", texturedPhong(),
-                        textureParams(), image(texturePath));
+        return document(triangleGeometry("T-mesh", "0 0 0", "1 0 0", "0 1 0"), node("T", "T-mesh"),
+                        "", texturedPhong(), textureParams(), image(texturePath));
     };
     const std::string forward = writeScratch("forward.DAE", model("res/Models/AntSkin.png"));
     const std::string backward = writeScratch("backward.DAE", model("res\\Models\\AntSkin.png"));
@@ -211,8 +213,9 @@ TEST_F(ModelDraw, TextureCache_BackSlashPathLoadsAlone_TwinsShareTextureAndPixel
 TEST_F(ModelDraw, MissingMaterialTexture_ErrorNamesTextureMaterialAndModel) {
     using namespace SceneObjectTest;
     const std::string path = writeScratch(
-        "missingtexture.DAE", document(triangleGeometry("T-mesh", "0 0 0", "1 0 0", "0 1 0"), node("T", "T-mesh"), "",
-                                       texturedPhong(), textureParams(), image("res/Models/NoSuchSkin.png")));
+        "missingtexture.DAE",
+        document(triangleGeometry("T-mesh", "0 0 0", "1 0 0", "0 1 0"), node("T", "T-mesh"), "",
+                 texturedPhong(), textureParams(), image("res/Models/NoSuchSkin.png")));
     testing::internal::CaptureStdout();
     try {
         SceneObject model(SceneObjectOpt{path, glm::mat4(1.0f)});

@@ -21,7 +21,8 @@ std::size_t count(const std::string& text, const std::string& what) {
     return n;
 }
 
-SceneObject load(const std::string& path, const glm::mat4& placement, std::string* output = nullptr) {
+SceneObject load(const std::string& path, const glm::mat4& placement,
+                 std::string* output = nullptr) {
     testing::internal::CaptureStdout();
     SceneObject model(SceneObjectOpt{path, placement});
     const std::string out = testing::internal::GetCapturedStdout();
@@ -64,10 +65,12 @@ TEST(SceneObjectLoad, LowerCaseDae_TakesDefaultSteps) {
 }
 
 TEST(SceneObjectLoad, RootTakesFirstTopLevelNode_OthersUnused) {
-    const std::string text = document(
-        triangleGeometry("Body-mesh", "0 0 0", "1 0 0", "0 1 0") + triangleGeometry("Arm-mesh", "0 0 0", "0 0 1", "1 0 0") +
-            triangleGeometry("Other-mesh", "5 5 5", "6 5 5", "5 6 5"),
-        node("Body", "Body-mesh", node("Arm", "Arm-mesh") + node("Empty", "")) + node("Other", "Other-mesh"));
+    const std::string text =
+        document(triangleGeometry("Body-mesh", "0 0 0", "1 0 0", "0 1 0") +
+                     triangleGeometry("Arm-mesh", "0 0 0", "0 0 1", "1 0 0") +
+                     triangleGeometry("Other-mesh", "5 5 5", "6 5 5", "5 6 5"),
+                 node("Body", "Body-mesh", node("Arm", "Arm-mesh") + node("Empty", "")) +
+                     node("Other", "Other-mesh"));
     std::string out;
     const auto model = load(writeScratch("tree.DAE", text), glm::mat4(1.0f), &out);
     EXPECT_EQ(model.name, "Body");
@@ -89,11 +92,13 @@ TEST(SceneObjectLoad, RootTakesFirstTopLevelNode_OthersUnused) {
 TEST(SceneObjectLoad, BoundingBox_PlacementOnlyWidenedByChildren) {
     // The arm's own node transform (x + 100) does not enter the boxes: they are
     // taken in placement space.
-    const std::string text = document(
-        triangleGeometry("Body-mesh", "0 0 0", "1 0 0", "0 1 0") + triangleGeometry("Arm-mesh", "0 0 0", "0 0 2", "-1 0 0"),
-        node("Body", "Body-mesh", node("Arm", "Arm-mesh", "", "1 0 0 100 0 1 0 0 0 0 1 0 0 0 0 1")));
-    const glm::mat4 placement = glm::mat4(glm::vec4(2, 0, 0, 0), glm::vec4(0, 2, 0, 0), glm::vec4(0, 0, 2, 0),
-                                          glm::vec4(10, 0, 0, 1));
+    const std::string text =
+        document(triangleGeometry("Body-mesh", "0 0 0", "1 0 0", "0 1 0") +
+                     triangleGeometry("Arm-mesh", "0 0 0", "0 0 2", "-1 0 0"),
+                 node("Body", "Body-mesh",
+                      node("Arm", "Arm-mesh", "", "1 0 0 100 0 1 0 0 0 0 1 0 0 0 0 1")));
+    const glm::mat4 placement = glm::mat4(glm::vec4(2, 0, 0, 0), glm::vec4(0, 2, 0, 0),
+                                          glm::vec4(0, 0, 2, 0), glm::vec4(10, 0, 0, 1));
     const auto model = load(writeScratch("box.dae", text), placement);
     ASSERT_EQ(model.children.size(), 1u);
     const auto& arm = model.children[0];
@@ -107,11 +112,12 @@ TEST(SceneObjectLoad, BoundingBox_PlacementOnlyWidenedByChildren) {
 }
 
 TEST(SceneObjectLoad, Material_FileColoursWithAlphaForcedToOne) {
-    const std::string text = document(triangleGeometry("T-mesh", "0 0 0", "1 0 0", "0 1 0"), node("T", "T-mesh"), "",
-                                      "<ambient><color>0.1 0.2 0.3 0.4</color></ambient>"
-                                      "<diffuse><color>0.2 0.4 0.6 0.5</color></diffuse>"
-                                      "<specular><color>0.7 0.8 0.9 0</color></specular>"
-                                      "<shininess><float>33</float></shininess>");
+    const std::string text =
+        document(triangleGeometry("T-mesh", "0 0 0", "1 0 0", "0 1 0"), node("T", "T-mesh"), "",
+                 "<ambient><color>0.1 0.2 0.3 0.4</color></ambient>"
+                 "<diffuse><color>0.2 0.4 0.6 0.5</color></diffuse>"
+                 "<specular><color>0.7 0.8 0.9 0</color></specular>"
+                 "<shininess><float>33</float></shininess>");
     const auto model = load(writeScratch("material.DAE", text), glm::mat4(1.0f));
     EXPECT_EQ(model.material.ambient, glm::vec4(0.1f, 0.2f, 0.3f, 1.0f));
     EXPECT_EQ(model.material.diffuse, glm::vec4(0.2f, 0.4f, 0.6f, 1.0f));
@@ -132,8 +138,8 @@ TEST(SceneObjectLoad, Material_DefaultsWithoutAFileMaterial) {
 }
 
 TEST(SceneObjectLoad, UnreadableFile_PrintsAndStaysEmpty) {
-    for (const std::string& path :
-         {std::string("/nonexistent/none.DAE"), writeScratch("garbage.DAE", "<COLLADA> this is not a model")}) {
+    for (const std::string& path : {std::string("/nonexistent/none.DAE"),
+                                    writeScratch("garbage.DAE", "<COLLADA> this is not a model")}) {
         std::string out;
         auto model = load(path, glm::mat4(1.0f), &out);
         EXPECT_FALSE(model.valid()) << path;
@@ -142,7 +148,9 @@ TEST(SceneObjectLoad, UnreadableFile_PrintsAndStaysEmpty) {
         EXPECT_EQ(model.options, nullptr);
         EXPECT_EQ(out.rfind("Import result: ", 0), 0u) << out;
         EXPECT_EQ(out.find("No Error"), std::string::npos);
-        EXPECT_NE(out.find("Assimp importer could not read file: " + path + "\n"), std::string::npos) << out;
+        EXPECT_NE(out.find("Assimp importer could not read file: " + path + "\n"),
+                  std::string::npos)
+            << out;
         VX3D::FrameClock clock(1.0);
         model.startAnimation(1, 1.0, clock, true);
         EXPECT_FALSE(model.isAnimating());
@@ -171,9 +179,10 @@ TEST(SceneObjectMesh, QuadFace_ReportedOnceAndFirstThreeCornersUsed) {
     EXPECT_EQ(count(out, "Damn dieses face ist kein Dreieck!\n"), 1u);
     EXPECT_EQ(node.indices, (std::vector<std::uint32_t>{0, 1, 2}));
     EXPECT_EQ(result.errorFaces, 1u);
-    EXPECT_EQ(out, "Load mesh from Plate\nNumber of vertices: 4\nDamn dieses face ist kein Dreieck!\n"
-                   "Loading quadfinished with 1 Errorfaces.\n");
-    EXPECT_TRUE(node.normals.empty());   // the mesh has none
+    EXPECT_EQ(out,
+              "Load mesh from Plate\nNumber of vertices: 4\nDamn dieses face ist kein Dreieck!\n"
+              "Loading quadfinished with 1 Errorfaces.\n");
+    EXPECT_TRUE(node.normals.empty());  // the mesh has none
     EXPECT_TRUE(node.texCoords.empty());
     EXPECT_EQ(node.bbMax, glm::vec3(1, 1, 0));
 }
@@ -196,7 +205,8 @@ TEST(SceneObjectMesh, BoxDividesByW) {
 TEST(TextureOptKey, SlashesCountAlike_EveryTestPrinted) {
     using GLutil::TextureOpt;
     testing::internal::CaptureStdout();
-    const bool same = TextureOpt{"res\\Models\\a.png", 0, 1.0f} == TextureOpt{"res/Models/a.png", 0, 1.0f};
+    const bool same =
+        TextureOpt{"res\\Models\\a.png", 0, 1.0f} == TextureOpt{"res/Models/a.png", 0, 1.0f};
     const bool otherUnit = TextureOpt{"res/a.png", 0, 1.0f} == TextureOpt{"res/a.png", 1, 1.0f};
     const bool otherBlend = TextureOpt{"res/a.png", 0, 1.0f} == TextureOpt{"res/a.png", 0, 0.5f};
     const bool otherPath = TextureOpt{"res/a.png", 0, 1.0f} == TextureOpt{"res/b.png", 0, 1.0f};
@@ -221,7 +231,8 @@ TEST(TextureOptKey, EqualKeysHashAlike) {
 TEST(SceneObjectLoad, WavefrontGraphFlattened_RootWithoutChildrenTakesItself) {
     // The Wavefront steps flatten the graph into the root, so the root has no children.
     std::string out;
-    const auto model = load(writeScratch("tri.obj", "v 0 0 -3\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"), glm::mat4(1.0f), &out);
+    const auto model = load(writeScratch("tri.obj", "v 0 0 -3\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"),
+                            glm::mat4(1.0f), &out);
     ASSERT_TRUE(model.valid());
     EXPECT_NE(out.find("SceneObject: root hat keine Kinder!\n"), std::string::npos) << out;
     EXPECT_TRUE(model.hasMesh);

@@ -23,15 +23,19 @@ namespace {
 void expectOutward(const modelkit::Mesh& m, const char* what) {
     for (std::size_t i = 0; i < m.indices.size(); i += 3) {
         const auto a = m.indices[i], b = m.indices[i + 1], c = m.indices[i + 2];
-        const glm::vec3 face = glm::cross(m.positions[b] - m.positions[a], m.positions[c] - m.positions[a]);
-        ASSERT_GT(glm::dot(face, m.normals[a] + m.normals[b] + m.normals[c]), 0.0f) << what << " triangle " << i / 3;
+        const glm::vec3 face =
+            glm::cross(m.positions[b] - m.positions[a], m.positions[c] - m.positions[a]);
+        ASSERT_GT(glm::dot(face, m.normals[a] + m.normals[b] + m.normals[c]), 0.0f)
+            << what << " triangle " << i / 3;
     }
 }
 
 double signedVolume(const modelkit::Mesh& m) {
     double v = 0.0;
     for (std::size_t i = 0; i < m.indices.size(); i += 3)
-        v += glm::dot(m.positions[m.indices[i]], glm::cross(m.positions[m.indices[i + 1]], m.positions[m.indices[i + 2]])) / 6.0;
+        v += glm::dot(m.positions[m.indices[i]],
+                      glm::cross(m.positions[m.indices[i + 1]], m.positions[m.indices[i + 2]])) /
+             6.0;
     return v;
 }
 
@@ -46,7 +50,8 @@ TEST(ModelKit, ShapesWindOutwardsAndClose) {
     const auto e = modelkit::ellipsoid({1, 2, 3}, {0.5f, 0.2f, 0.3f}, 16, 10);
     expectOutward(e, "ellipsoid");
     EXPECT_NEAR(signedVolume(e), 4.0 / 3.0 * glm::pi<double>() * 0.5 * 0.2 * 0.3, 0.06 * 0.126);
-    const auto s = modelkit::sweep({{0, 0, 0}, {0.5f, 0.3f, 0}, {1, 0, 0.2f}}, {0.1f, 0.08f, 0.05f}, 7);
+    const auto s =
+        modelkit::sweep({{0, 0, 0}, {0.5f, 0.3f, 0}, {1, 0, 0.2f}}, {0.1f, 0.08f, 0.05f}, 7);
     expectOutward(s, "sweep");
     EXPECT_GT(signedVolume(s), 0.0);
     const auto l = modelkit::lathe({{0, 0}, {0.3f, 0.1f}, {0.2f, 0.4f}, {0, 0.5f}}, 12, 1.5f, 0.8f);
@@ -83,9 +88,11 @@ TEST(ModelKit, WrittenSceneReadsBackAsTheGameDrawsIt) {
     EXPECT_EQ(model.name, "Part");
     ASSERT_EQ(model.indices.size(), 3u);
     std::vector<glm::vec3> world;
-    for (auto i : model.indices) world.push_back(glm::vec3(turn * glm::vec4(model.positions[i], 1.0f)));
+    for (auto i : model.indices)
+        world.push_back(glm::vec3(turn * glm::vec4(model.positions[i], 1.0f)));
     for (const auto& p : world) {
-        const bool known = glm::distance(p, {1, 2, 3}) < 1e-5f || glm::distance(p, {2, 2, 3}) < 1e-5f ||
+        const bool known = glm::distance(p, {1, 2, 3}) < 1e-5f ||
+                           glm::distance(p, {2, 2, 3}) < 1e-5f ||
                            glm::distance(p, {1, 3, 3}) < 1e-5f;
         EXPECT_TRUE(known) << p.x << " " << p.y << " " << p.z;
     }
@@ -102,13 +109,16 @@ TEST(ModelKit, WrittenSceneReadsBackAsTheGameDrawsIt) {
 }
 
 TEST(ModelTool, CommittedModelsAreWhatTheToolMakes) {
-    const auto out = std::filesystem::temp_directory_path() / ("vx_modeltool_" + std::to_string(::getpid()));
+    const auto out =
+        std::filesystem::temp_directory_path() / ("vx_modeltool_" + std::to_string(::getpid()));
     std::filesystem::remove_all(out);
-    const std::string command = std::string(VX_BIN_DIR) + "/modeltool " + out.string() + " > /dev/null";
+    const std::string command =
+        std::string(VX_BIN_DIR) + "/modeltool " + out.string() + " > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    for (const char* file : {"res/AntAnim1.DAE", "res/AntAnim1B.DAE", "res/Food.DAE", "res/Portal.DAE",
-                             "res/Models/AntSkin.png", "res/Models/Strawberry.png", "res/Models/PortalStone.png",
-                             "res/Models/PortalEnergy.png"}) {
+    for (const char* file :
+         {"res/AntAnim1.DAE", "res/AntAnim1B.DAE", "res/Food.DAE", "res/Portal.DAE",
+          "res/Models/AntSkin.png", "res/Models/Strawberry.png", "res/Models/PortalStone.png",
+          "res/Models/PortalEnergy.png"}) {
         const auto committed = std::filesystem::path(VX_GAME_DIR) / file;
         ASSERT_TRUE(std::filesystem::exists(committed)) << committed;
         EXPECT_TRUE(contents(out / file) == contents(committed))

@@ -22,8 +22,9 @@ std::size_t triangles(const SceneObject& n) {
     return t;
 }
 
-const glm::mat4 kAntPlacement = glm::rotate(glm::mat4(1.0f), glm::radians(180.0f), glm::vec3(0, 0, 1)) *
-                                glm::scale(glm::mat4(1.0f), glm::vec3(0.2f));
+const glm::mat4 kAntPlacement =
+    glm::rotate(glm::mat4(1.0f), glm::radians(180.0f), glm::vec3(0, 0, 1)) *
+    glm::scale(glm::mat4(1.0f), glm::vec3(0.2f));
 
 class ShippedModels : public testing::Test {
 protected:
@@ -62,7 +63,8 @@ void expectFourClips(const SceneObject& node) {
     const auto& keys = node.channels.front().rotations;
     for (int c = 0; c < 4; ++c) {
         const double start = c * 7.0 / 3.0;
-        EXPECT_TRUE(keys.lower_bound(start - 1e-4) != keys.end() && keys.lower_bound(start - 1e-4)->first < start + 1e-4)
+        EXPECT_TRUE(keys.lower_bound(start - 1e-4) != keys.end() &&
+                    keys.lower_bound(start - 1e-4)->first < start + 1e-4)
             << node.name << " clip " << c;
         EXPECT_TRUE(keys.lower_bound(start + 2.0 - 1e-4) != keys.end() &&
                     keys.lower_bound(start + 2.0 - 1e-4)->first < start + 2.0 + 1e-4)
@@ -86,8 +88,9 @@ TEST_F(ShippedModels, Ants_LoadCleanWithEveryPart) {
         ASSERT_TRUE(ant.valid()) << path;
         expectCleanLoad(out, path);
         EXPECT_LE(triangles(ant), 5000u) << path;
-        for (const std::string part : {"Head", "Mandible_L", "Mandible_R", "Antenna_L", "Antenna_R", "AntennaTip_L",
-                                       "AntennaTip_R", "Eye_L", "Eye_R", "Petiole", "Gaster"})
+        for (const std::string part :
+             {"Head", "Mandible_L", "Mandible_R", "Antenna_L", "Antenna_R", "AntennaTip_L",
+              "AntennaTip_R", "Eye_L", "Eye_R", "Petiole", "Gaster"})
             EXPECT_NE(ant.find(part), nullptr) << path << " " << part;
         for (const char* side : {"_L", "_R"})
             for (int i = 1; i <= 3; ++i) {
@@ -133,15 +136,20 @@ TEST_F(ShippedModels, AntClips_MoveLegsHeadAndJaws) {
     };
     // Walk and both turns step every leg: each joint leaves its start pose during the clip.
     for (int clip : {1, 2, 3})
-        for (const char* leg : {"Coxa_L1", "Coxa_R2", "Coxa_L3", "Femur_R1", "Femur_L2", "Femur_R3"}) {
+        for (const char* leg :
+             {"Coxa_L1", "Coxa_R2", "Coxa_L3", "Femur_R1", "Femur_L2", "Femur_R3"}) {
             float moved = 0.0f;
-            for (double t = 0.1; t < 2.0; t += 0.1) moved = std::max(moved, maxDifference(poseAt(leg, clip, 0.0), poseAt(leg, clip, t)));
+            for (double t = 0.1; t < 2.0; t += 0.1)
+                moved =
+                    std::max(moved, maxDifference(poseAt(leg, clip, 0.0), poseAt(leg, clip, t)));
             EXPECT_GT(moved, 0.01f) << leg << " clip " << clip;
         }
     // Tripod gait: while the front left leg swings (femur lifted), the front right one stands.
     float together = 0.0f, apart = 1e9f;
     for (double t = 0.0; t <= 2.0; t += 0.05) {
-        const auto lifted = [&](const std::string& femur) { return maxDifference(poseAt(femur, 1, t), glm::mat4(1.0f)) > 0.02f; };
+        const auto lifted = [&](const std::string& femur) {
+            return maxDifference(poseAt(femur, 1, t), glm::mat4(1.0f)) > 0.02f;
+        };
         if (lifted("Femur_L1") && lifted("Femur_R1")) together += 1.0f;
         if (lifted("Femur_L1") && lifted("Femur_R2")) apart = std::min(apart, 0.0f);
     }
@@ -152,7 +160,8 @@ TEST_F(ShippedModels, AntClips_MoveLegsHeadAndJaws) {
     EXPECT_GT(maxDifference(poseAt("Mandible_L", 0, 0.3), poseAt("Mandible_L", 0, 0.45)), 0.02f);
     // Clips loop without a jump: the end pose is the start pose.
     for (int clip = 0; clip < 4; ++clip)
-        EXPECT_LT(maxDifference(poseAt("Coxa_L1", clip, 0.0), poseAt("Coxa_L1", clip, 2.0)), 1e-3f) << clip;
+        EXPECT_LT(maxDifference(poseAt("Coxa_L1", clip, 0.0), poseAt("Coxa_L1", clip, 2.0)), 1e-3f)
+            << clip;
     // Left and right turns move the left front foot in opposite directions.
     const SceneObject* tibia = ant.find("Tibia_L1");
     glm::vec3 foot = tibia->positions.front();
@@ -197,7 +206,8 @@ TEST_F(ShippedModels, Portal_HasTexturedConeThatSpinsUpright) {
     EXPECT_GT(axis.y, 0.99f);
     // Under the game's placement the cone's axis stands on the cell's centre.
     const glm::mat4 placement = glm::translate(glm::mat4(1.0f), glm::vec3(0.05f, 0.0f, 0.1f)) *
-                                glm::scale(glm::mat4(1.0f), glm::vec3(3.9f, 1.4f, 3.5f)) * portal.localTransform;
+                                glm::scale(glm::mat4(1.0f), glm::vec3(3.9f, 1.4f, 3.5f)) *
+                                portal.localTransform;
     const glm::vec4 foot = placement * cone->localTransform * glm::vec4(0, 0, 0, 1);
     EXPECT_NEAR(foot.x, 0.0f, 1e-4f);
     EXPECT_NEAR(foot.z, 0.0f, 1e-4f);

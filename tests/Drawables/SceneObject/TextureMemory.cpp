@@ -30,11 +30,14 @@ int main(int argc, char** argv) {
     auto* const saved = std::cout.rdbuf(quiet.rdbuf());
     std::vector<GLutil::drawableObjects::SceneObject> models;
     // One of each first, so the cache holds every texture before the copies are counted.
-    const char* const files[] = {"res/AntAnim1.DAE", "res/AntAnim1B.DAE", "res/Food.DAE", "res/Portal.DAE"};
-    for (const char* file : files) models.emplace_back(GLutil::drawableObjects::SceneObjectOpt{file, glm::mat4(1.0f)});
+    const char* const files[] = {"res/AntAnim1.DAE", "res/AntAnim1B.DAE", "res/Food.DAE",
+                                 "res/Portal.DAE"};
+    for (const char* file : files)
+        models.emplace_back(GLutil::drawableObjects::SceneObjectOpt{file, glm::mat4(1.0f)});
     const long first = residentKiB();
     for (int n = 1; n < copies; ++n)
-        for (const char* file : files) models.emplace_back(GLutil::drawableObjects::SceneObjectOpt{file, glm::mat4(1.0f)});
+        for (const char* file : files)
+            models.emplace_back(GLutil::drawableObjects::SceneObjectOpt{file, glm::mat4(1.0f)});
     const long all = residentKiB();
     std::cout.rdbuf(saved);
     std::cout << "VmRSS after one of each model: " << first << " KiB; after " << copies

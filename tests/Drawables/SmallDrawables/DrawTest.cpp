@@ -34,15 +34,17 @@ TEST_F(Markers, BoxCubeAndHalfStatusbar_DrawWhereExpected) {
     EXPECT_LT(red[1], 60);
     // The bar's yellow at its anchor, blended at 0.8 over the background.
     const glm::vec4 barClip = viewProjection * glm::vec4(0.0f, 0.93f, 0.0f, 1.0f);
-    const auto yellow = pixel(int((barClip.x / barClip.w * 0.5f + 0.5f) * SmallDrawablesTest::kSize),
-                              int((barClip.y / barClip.w * 0.5f + 0.5f) * SmallDrawablesTest::kSize));
+    const auto yellow =
+        pixel(int((barClip.x / barClip.w * 0.5f + 0.5f) * SmallDrawablesTest::kSize),
+              int((barClip.y / barClip.w * 0.5f + 0.5f) * SmallDrawablesTest::kSize));
     EXPECT_NEAR(yellow[0], 0.8 * 127 + 0.2 * 64, 6);
     EXPECT_NEAR(yellow[1], 0.8 * 127 + 0.2 * 77, 6);
     EXPECT_LT(yellow[2], 30);
 }
 
 TEST_F(Markers, BoundingBox_KeepsItsCornersUntilCleared) {
-    VX3D::BoundingBox box(1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, glm::translate(glm::mat4(1.0f), {2.0f, 0.0f, 0.0f}));
+    VX3D::BoundingBox box(1.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f,
+                          glm::translate(glm::mat4(1.0f), {2.0f, 0.0f, 0.0f}));
     const glm::mat4 elsewhere = glm::translate(glm::mat4(1.0f), {5.0f, 0.0f, 0.0f});
     EXPECT_FLOAT_EQ(box.transformedCorners(elsewhere)[0].x, 3.0f) << "kept from construction";
     box.clearCorners();

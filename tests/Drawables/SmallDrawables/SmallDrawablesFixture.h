@@ -59,7 +59,9 @@ protected:
         }
     }
 
-    static glm::mat4 projection() { return glm::perspective(glm::radians(45.0f), 1.0f, 0.1f, 100.0f); }
+    static glm::mat4 projection() {
+        return glm::perspective(glm::radians(45.0f), 1.0f, 0.1f, 100.0f);
+    }
     static glm::mat4 view(const glm::vec3& eye, const glm::vec3& target) {
         return glm::lookAt(eye, target, glm::vec3(0.0f, 1.0f, 0.0f));
     }
@@ -68,12 +70,15 @@ protected:
     static void keepPicture(const std::string& name) {
         const char* dir = std::getenv("VX_SMALL_DRAWABLES_PNG_DIR");
         const std::filesystem::path path =
-            std::filesystem::path(dir ? dir : std::filesystem::temp_directory_path().string()) / name;
+            std::filesystem::path(dir ? dir : std::filesystem::temp_directory_path().string()) /
+            name;
         VX3DTest::writePng(path.string(), VX3DTest::readPixels(0, 0, kSize, kSize), kSize, kSize);
         std::cout << "picture: " << path.string() << "\n";
     }
 
-    static std::vector<unsigned char> pixel(int x, int y) { return VX3DTest::readPixels(x, y, 1, 1); }
+    static std::vector<unsigned char> pixel(int x, int y) {
+        return VX3DTest::readPixels(x, y, 1, 1);
+    }
 };
 
 }  // namespace SmallDrawablesTest

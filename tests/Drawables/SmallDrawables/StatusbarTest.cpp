@@ -20,13 +20,16 @@ TEST(Statusbar, ColourRunsFromGreenThroughYellowToRed) {
 TEST(Statusbar, HalfFullBarIsHalfAsWideAndFacesTheCamera) {
     // From an eye off every axis, the bar's corner must lie along the camera's own x axis,
     // half as far from the anchor as when full.
-    const glm::mat4 view = glm::lookAt(glm::vec3(3.0f, 2.0f, 5.0f), glm::vec3(0.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+    const glm::mat4 view =
+        glm::lookAt(glm::vec3(3.0f, 2.0f, 5.0f), glm::vec3(0.0f), glm::vec3(0.0f, 1.0f, 0.0f));
     const glm::mat4 projection(1.0f);
     const glm::vec3 anchor(1.5f, 0.6f, -2.5f);
     const glm::vec4 centre = view * glm::vec4(anchor, 1.0f);
     const glm::mat4 half = VX3D::Statusbar::modelViewProjection(view, projection, anchor, 0.5f);
-    expectNear(half * glm::vec4(0.25f, 0.0f, 0.0f, 1.0f), centre + glm::vec4(0.125f, 0.0f, 0.0f, 0.0f));
-    expectNear(half * glm::vec4(-0.25f, 0.06f, 0.0f, 1.0f), centre + glm::vec4(-0.125f, 0.06f, 0.0f, 0.0f));
+    expectNear(half * glm::vec4(0.25f, 0.0f, 0.0f, 1.0f),
+               centre + glm::vec4(0.125f, 0.0f, 0.0f, 0.0f));
+    expectNear(half * glm::vec4(-0.25f, 0.06f, 0.0f, 1.0f),
+               centre + glm::vec4(-0.125f, 0.06f, 0.0f, 0.0f));
 }
 
 TEST(Statusbar, FractionIsHeldBetweenEmptyAndFull) {

@@ -11,7 +11,8 @@ namespace {
 std::vector<glm::vec3> box(glm::vec3 low, glm::vec3 high) {
     std::vector<glm::vec3> corners;
     for (int i = 0; i < 8; ++i) {
-        corners.emplace_back(i & 1 ? high.x : low.x, i & 2 ? high.y : low.y, i & 4 ? high.z : low.z);
+        corners.emplace_back(i & 1 ? high.x : low.x, i & 2 ? high.y : low.y,
+                             i & 4 ? high.z : low.z);
     }
     return corners;
 }
@@ -22,7 +23,8 @@ protected:
         VX3D::RenderState::frustumCulling = true;
         // The eye at the origin looking down −z, near plane at 0.1, far at 100.
         const glm::mat4 projection = glm::perspective(glm::radians(60.0f), 1.0f, 0.1f, 100.0f);
-        const glm::mat4 view = glm::lookAt(glm::vec3(0.0f), glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+        const glm::mat4 view =
+            glm::lookAt(glm::vec3(0.0f), glm::vec3(0.0f, 0.0f, -1.0f), glm::vec3(0.0f, 1.0f, 0.0f));
         VX3D::extractPlanes(projection * view);
     }
     void TearDown() override { VX3D::RenderState::frustumCulling = true; }
@@ -31,7 +33,10 @@ protected:
 TEST_F(ViewVolumeTest, PlanesAreRowCombinationsInTheirOrder) {
     glm::mat4 m(0.0f);
     // Rows (1,0,0,0), (0,2,0,0), (0,0,3,0), (0,0,0,4), set through glm's [column][row].
-    m[0][0] = 1.0f; m[1][1] = 2.0f; m[2][2] = 3.0f; m[3][3] = 4.0f;
+    m[0][0] = 1.0f;
+    m[1][1] = 2.0f;
+    m[2][2] = 3.0f;
+    m[3][3] = 4.0f;
     VX3D::extractPlanes(m);
     const auto& planes = VX3D::viewVolumePlanes();
     EXPECT_EQ(planes[0], glm::vec4(-1, 0, 0, 4));

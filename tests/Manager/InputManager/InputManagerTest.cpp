@@ -50,10 +50,14 @@ TEST(InputManager, NewInstance_IsAllowedAfterTheFirstIsGone) {
 TEST(InputManager, Press_RunsPressThenChangeCallbacksInRegistrationOrder) {
     InputManager input(640, 480);
     std::vector<std::string> calls;
-    auto t1 = input.registerKeyAction(press, 82, [&] { calls.push_back("press1"); }, "p1");
-    auto t2 = input.registerKeyAction(change, 82, [&] { calls.push_back("change"); }, "c");
-    auto t3 = input.registerKeyAction(press, 82, [&] { calls.push_back("press2"); }, "p2");
-    auto t4 = input.registerKeyAction(release, 82, [&] { calls.push_back("release"); }, "r");
+    auto t1 = input.registerKeyAction(
+        press, 82, [&] { calls.push_back("press1"); }, "p1");
+    auto t2 = input.registerKeyAction(
+        change, 82, [&] { calls.push_back("change"); }, "c");
+    auto t3 = input.registerKeyAction(
+        press, 82, [&] { calls.push_back("press2"); }, "p2");
+    auto t4 = input.registerKeyAction(
+        release, 82, [&] { calls.push_back("release"); }, "r");
     input.onKeyOrButton(82, 1);
     EXPECT_EQ(calls, (std::vector<std::string>{"press1", "press2", "change"}));
     calls.clear();
@@ -64,7 +68,8 @@ TEST(InputManager, Press_RunsPressThenChangeCallbacksInRegistrationOrder) {
 TEST(InputManager, AnyActionOtherThanOne_IsARelease) {
     InputManager input(640, 480);
     int releases = 0;
-    auto token = input.registerKeyAction(release, 65, [&] { ++releases; }, "r");
+    auto token = input.registerKeyAction(
+        release, 65, [&] { ++releases; }, "r");
     input.onKeyOrButton(65, 2);
     input.onKeyOrButton(65, -1);
     EXPECT_EQ(releases, 2);
@@ -75,19 +80,23 @@ TEST(InputManager, AnyActionOtherThanOne_IsARelease) {
 TEST(InputManager, LeftMouseButtonAndKeyZero_ShareOneCode) {
     InputManager input(640, 480);
     std::vector<std::string> calls;
-    auto select = input.registerKeyAction(press, 0, [&] { calls.push_back("Select Ant"); }, "Select Ant");
-    auto moved = input.registerKeyAction(release, 0, [&] { calls.push_back("Move Selected Ant"); },
-                                         "Move Selected Ant");
-    auto any = input.registerKeyAction(change, 0, [&] { calls.push_back("change"); }, "change");
+    auto select = input.registerKeyAction(
+        press, 0, [&] { calls.push_back("Select Ant"); }, "Select Ant");
+    auto moved = input.registerKeyAction(
+        release, 0, [&] { calls.push_back("Move Selected Ant"); }, "Move Selected Ant");
+    auto any = input.registerKeyAction(
+        change, 0, [&] { calls.push_back("change"); }, "change");
     input.onKeyOrButton(0, 1);
     input.onKeyOrButton(0, 0);
-    EXPECT_EQ(calls, (std::vector<std::string>{"Select Ant", "change", "Move Selected Ant", "change"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"Select Ant", "change", "Move Selected Ant", "change"}));
 }
 
 TEST(InputManager, CodeWithoutRegistrations_CallsNothingButSetsItsBit) {
     InputManager input(640, 480);
     int calls = 0;
-    auto token = input.registerKeyAction(press, 76, [&] { ++calls; }, "L");
+    auto token = input.registerKeyAction(
+        press, 76, [&] { ++calls; }, "L");
     input.onKeyOrButton(77, 1);
     EXPECT_EQ(calls, 0);
     EXPECT_TRUE(input.wasPressedThisFrame(77));
@@ -112,12 +121,14 @@ TEST(InputManager, CodesOutsideTheSpace_RaiseTheSubscriptError) {
 TEST(InputManager, WrongActionTypes_RaiseLogicErrors) {
     InputManager input(640, 480);
     try {
-        input.registerKeyAction(3, 82, [] {}, "x");
+        input.registerKeyAction(
+            3, 82, [] {}, "x");
         FAIL();
     } catch (const std::logic_error& e) {
         EXPECT_STREQ(e.what(), "wrong kb action type");
     }
-    auto token = input.registerKeyAction(press, 82, [] {}, "x");
+    auto token = input.registerKeyAction(
+        press, 82, [] {}, "x");
     token->type = 7;
     try {
         input.unregisterKeyAction(token);
@@ -139,9 +150,12 @@ TEST(InputManager, WrongActionTypes_RaiseLogicErrors) {
 TEST(InputManager, RemovingTheFirstOfTwo_LeavesTheSecondInPlace) {
     InputManager input(640, 480);
     std::vector<int> calls;
-    auto first = input.registerKeyAction(press, 87, [&] { calls.push_back(1); }, "first");
-    auto second = input.registerKeyAction(press, 87, [&] { calls.push_back(2); }, "second");
-    auto third = input.registerKeyAction(press, 87, [&] { calls.push_back(3); }, "third");
+    auto first = input.registerKeyAction(
+        press, 87, [&] { calls.push_back(1); }, "first");
+    auto second = input.registerKeyAction(
+        press, 87, [&] { calls.push_back(2); }, "second");
+    auto third = input.registerKeyAction(
+        press, 87, [&] { calls.push_back(3); }, "third");
     input.unregisterKeyAction(first);
     EXPECT_FALSE(first->valid);
     EXPECT_TRUE(second->valid);
@@ -158,8 +172,10 @@ TEST(InputManager, RemovingTheFirstOfTwo_LeavesTheSecondInPlace) {
 TEST(InputManager, UnregisteringTwice_WarnsOnceAndChangesNothing) {
     InputManager input(640, 480);
     int calls = 0;
-    auto kept = input.registerKeyAction(press, 81, [&] { ++calls; }, "kept");
-    auto token = input.registerKeyAction(press, 81, [] {}, "gone");
+    auto kept = input.registerKeyAction(
+        press, 81, [&] { ++calls; }, "kept");
+    auto token = input.registerKeyAction(
+        press, 81, [] {}, "gone");
     EXPECT_EQ(captureStdout([&] { input.unregisterKeyAction(token); }), "");
     EXPECT_EQ(captureStdout([&] { input.unregisterKeyAction(token); }),
               "WARNING: ignoring unregistering of invalid token\n");
@@ -176,7 +192,8 @@ TEST(InputManager, TokenOfAnEarlierManager_IsTreatedAsInvalid) {
     std::shared_ptr<VX3D::CallbackKBToken> stale;
     {
         InputManager old(640, 480);
-        stale = old.registerKeyAction(press, 82, [] {}, "old");
+        stale = old.registerKeyAction(
+            press, 82, [] {}, "old");
     }
     InputManager input(640, 480);
     EXPECT_EQ(captureStdout([&] { input.unregisterKeyAction(stale); }),
@@ -188,13 +205,18 @@ TEST(InputManager, CallbackWithdrawingItself_DoesNotDisturbTheDispatch) {
     std::vector<int> calls;
     std::shared_ptr<VX3D::CallbackKBToken> self;
     std::shared_ptr<VX3D::CallbackKBToken> next;
-    self = input.registerKeyAction(press, 9, [&] {
-        calls.push_back(1);
-        input.unregisterKeyAction(self);
-        input.unregisterKeyAction(next);
-    }, "self");
-    next = input.registerKeyAction(press, 9, [&] { calls.push_back(2); }, "next");
-    auto last = input.registerKeyAction(press, 9, [&] { calls.push_back(3); }, "last");
+    self = input.registerKeyAction(
+        press, 9,
+        [&] {
+            calls.push_back(1);
+            input.unregisterKeyAction(self);
+            input.unregisterKeyAction(next);
+        },
+        "self");
+    next = input.registerKeyAction(
+        press, 9, [&] { calls.push_back(2); }, "next");
+    auto last = input.registerKeyAction(
+        press, 9, [&] { calls.push_back(3); }, "last");
     input.onKeyOrButton(9, 1);
     EXPECT_EQ(calls, (std::vector<int>{1, 3}));
     calls.clear();
@@ -206,7 +228,8 @@ TEST(InputManager, Holder_WithdrawsItsRegistrationWhenDestroyed) {
     InputManager input(640, 480);
     int calls = 0;
     {
-        VX3D::KeyActionRegistration holder(&input, input.registerKeyAction(press, 75, [&] { ++calls; }, "K"));
+        VX3D::KeyActionRegistration holder(&input, input.registerKeyAction(
+                                                       press, 75, [&] { ++calls; }, "K"));
         input.onKeyOrButton(75, 1);
         VX3D::KeyActionRegistration moved = std::move(holder);
         input.onKeyOrButton(75, 1);
@@ -229,7 +252,8 @@ TEST(InputManager, HolderOutlivingItsManager_DoesNothing) {
     VX3D::KeyActionRegistration holder;
     {
         auto input = std::make_unique<InputManager>(640, 480);
-        holder = VX3D::KeyActionRegistration(input.get(), input->registerKeyAction(press, 1, [] {}, "x"));
+        holder = VX3D::KeyActionRegistration(input.get(), input->registerKeyAction(
+                                                              press, 1, [] {}, "x"));
     }
     InputManager next(640, 480);
     EXPECT_EQ(captureStdout([&] { holder.reset(); }), "");
@@ -305,7 +329,8 @@ TEST_F(Picking, CentreOfTheWindow_RayRunsFromTheNearPlaneThroughTheTarget) {
 
 TEST_F(Picking, GroundPlane_HitUnderTheCentreIsTheOrigin) {
     input.onMousePosition(320, 240);
-    const glm::vec4 hit = input.intersectPlane(viewProjection, {0, 0, 0, 1}, {1, 0, 0, 1}, {0, 0, -1, 1});
+    const glm::vec4 hit =
+        input.intersectPlane(viewProjection, {0, 0, 0, 1}, {1, 0, 0, 1}, {0, 0, -1, 1});
     EXPECT_NEAR(hit.x, 0.0f, 1e-3f);
     EXPECT_NEAR(hit.y, 0.0f, 1e-3f);
     EXPECT_NEAR(hit.z, 0.0f, 1e-3f);
@@ -315,7 +340,8 @@ TEST_F(Picking, GroundPlane_HitUnderTheCentreIsTheOrigin) {
 TEST_F(Picking, GroundPlane_HitProjectsBackToTheCursor) {
     // y downwards in the window: a cursor near the bottom looks at ground nearer the camera.
     input.onMousePosition(500, 400);
-    const glm::vec4 hit = input.intersectPlane(viewProjection, {0, 0, 0, 1}, {1, 0, 0, 1}, {0, 0, -1, 1});
+    const glm::vec4 hit =
+        input.intersectPlane(viewProjection, {0, 0, 0, 1}, {1, 0, 0, 1}, {0, 0, -1, 1});
     EXPECT_NEAR(hit.y, 0.0f, 1e-3f);
     EXPECT_GT(hit.x, 0.0f);
     EXPECT_GT(hit.z, 0.0f);

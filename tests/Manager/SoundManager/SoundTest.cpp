@@ -22,16 +22,16 @@ namespace {
 const std::string gameDir = VX_GAME_DIR;
 const std::string omnom = gameDir + "/sound/omnom.mp3";
 
-void useDriver(const char* driver)
-{
+void useDriver(const char* driver) {
     setenv("SDL_AUDIODRIVER", driver, 1);
 }
 
 // Calls update until nothing plays or the time runs out; returns the seconds it took.
-double updateUntilSilent(Soundmanager& sounds, double limitSeconds)
-{
+double updateUntilSilent(Soundmanager& sounds, double limitSeconds) {
     const auto start = std::chrono::steady_clock::now();
-    const auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    const auto elapsed = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
     while (sounds.playingCount() > 0 && elapsed() < limitSeconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         sounds.update();
@@ -46,8 +46,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SoundTest, Play_AllSixEffectsLoadAndStart)
-{
+TEST_F(SoundTest, Play_AllSixEffectsLoadAndStart) {
     Soundmanager sounds;
     for (const char* name : {"omnom", "brz", "attack", "sleep", "victory", "die"}) {
         sounds.play(gameDir + "/sound/" + name + ".mp3");
@@ -56,8 +55,7 @@ TEST_F(SoundTest, Play_AllSixEffectsLoadAndStart)
     EXPECT_EQ(sounds.playingCount(), 6u);
 }
 
-TEST_F(SoundTest, Update_RemovesEffectAfterItsRealLength)
-{
+TEST_F(SoundTest, Update_RemovesEffectAfterItsRealLength) {
     Soundmanager sounds;
     sounds.play(omnom);
     sounds.update();
@@ -65,14 +63,14 @@ TEST_F(SoundTest, Update_RemovesEffectAfterItsRealLength)
     const int aliveBefore = VXSound::diagnostics().soundsAlive;
     const double took = updateUntilSilent(sounds, 5.0);
     EXPECT_EQ(sounds.playingCount(), 0u);
-    EXPECT_EQ(VXSound::diagnostics().soundsAlive, aliveBefore - 1) << "removing the wrapper releases its sound";
+    EXPECT_EQ(VXSound::diagnostics().soundsAlive, aliveBefore - 1)
+        << "removing the wrapper releases its sound";
     // omnom.mp3 lasts about 0.57 s; the silent output must still take real time for it.
     EXPECT_GT(took, 0.4);
     EXPECT_LT(took, 2.0);
 }
 
-TEST_F(SoundTest, Play_SameFileTwiceInOneFrameUsesTwoChannels)
-{
+TEST_F(SoundTest, Play_SameFileTwiceInOneFrameUsesTwoChannels) {
     Soundmanager sounds;
     sounds.play(omnom);
     sounds.play(omnom);
@@ -84,8 +82,7 @@ TEST_F(SoundTest, Play_SameFileTwiceInOneFrameUsesTwoChannels)
     EXPECT_EQ(VXSound::diagnostics().soundsAlive, 0);
 }
 
-TEST_F(SoundTest, Play_MissingFileRaisesFileNotFoundAndAddsNothing)
-{
+TEST_F(SoundTest, Play_MissingFileRaisesFileNotFoundAndAddsNothing) {
     Soundmanager sounds;
     try {
         sounds.play(gameDir + "/sound/no-such-effect.mp3");
@@ -97,8 +94,7 @@ TEST_F(SoundTest, Play_MissingFileRaisesFileNotFoundAndAddsNothing)
     EXPECT_EQ(VXSound::diagnostics().soundsAlive, 0);
 }
 
-TEST_F(SoundTest, Play_CorruptFileRaisesFileBad)
-{
+TEST_F(SoundTest, Play_CorruptFileRaisesFileBad) {
     const auto path = std::filesystem::temp_directory_path() / "vx_sound_corrupt.mp3";
     std::ofstream(path) << "this is not an mp3 file at all, just some text";
     Soundmanager sounds;
@@ -115,19 +111,18 @@ TEST_F(SoundTest, Play_CorruptFileRaisesFileBad)
     std::filesystem::remove(path);
 }
 
-TEST_F(SoundTest, CheckResult_FormatsCodeAndFixedText)
-{
+TEST_F(SoundTest, CheckResult_FormatsCodeAndFixedText) {
     EXPECT_NO_THROW(Soundmanager::checkResult(VXSound::Result::ok));
     try {
         Soundmanager::checkResult(VXSound::Result::invalidHandle);
         FAIL();
     } catch (const std::logic_error& e) {
-        EXPECT_EQ(std::string(e.what()), std::string("FMOD Fail 36: ") + VXSound::resultText(VXSound::Result::invalidHandle));
+        EXPECT_EQ(std::string(e.what()), std::string("FMOD Fail 36: ") +
+                                             VXSound::resultText(VXSound::Result::invalidHandle));
     }
 }
 
-TEST_F(SoundTest, Destruction_ReleasesSoundsBeforeClosingTheSystem)
-{
+TEST_F(SoundTest, Destruction_ReleasesSoundsBeforeClosingTheSystem) {
     testing::internal::CaptureStderr();
     {
         Soundmanager sounds;
@@ -135,15 +130,16 @@ TEST_F(SoundTest, Destruction_ReleasesSoundsBeforeClosingTheSystem)
         sounds.play(gameDir + "/sound/victory.mp3");
         ASSERT_EQ(VXSound::diagnostics().soundsAlive, 2);
     }
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "no deallocation failure may be reported";
-    EXPECT_EQ(VXSound::diagnostics().soundsAliveAtLastClose, 0) << "sounds must be released before the system closes";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "")
+        << "no deallocation failure may be reported";
+    EXPECT_EQ(VXSound::diagnostics().soundsAliveAtLastClose, 0)
+        << "sounds must be released before the system closes";
     EXPECT_EQ(VXSound::diagnostics().soundsAlive, 0);
     // The system is gone, so a new manager can create one again.
     EXPECT_NO_THROW(Soundmanager{});
 }
 
-TEST_F(SoundTest, Create_SecondSystemWhileOneLivesIsRefused)
-{
+TEST_F(SoundTest, Create_SecondSystemWhileOneLivesIsRefused) {
     Soundmanager sounds;
     try {
         Soundmanager second;
@@ -155,8 +151,7 @@ TEST_F(SoundTest, Create_SecondSystemWhileOneLivesIsRefused)
     EXPECT_EQ(sounds.playingCount(), 1u);
 }
 
-TEST_F(SoundTest, Init_WithoutAudioDeviceFallsBackToSilentOutputWithOneWarning)
-{
+TEST_F(SoundTest, Init_WithoutAudioDeviceFallsBackToSilentOutputWithOneWarning) {
     useDriver("no-such-audio-driver");
     testing::internal::CaptureStderr();
     Soundmanager sounds;
@@ -172,8 +167,7 @@ TEST_F(SoundTest, Init_WithoutAudioDeviceFallsBackToSilentOutputWithOneWarning)
 }
 
 // The invalid-handle rule, checked on the layer itself where the channel count can be small.
-TEST_F(SoundTest, Channel_StaleWhenEndedReleasedOrReused)
-{
+TEST_F(SoundTest, Channel_StaleWhenEndedReleasedOrReused) {
     VXSound::System* system = nullptr;
     ASSERT_EQ(VXSound::System_Create(&system), VXSound::Result::ok);
     ASSERT_EQ(system->init(2, VXSound::initNormal, nullptr), VXSound::Result::ok);
@@ -185,8 +179,10 @@ TEST_F(SoundTest, Channel_StaleWhenEndedReleasedOrReused)
     VXSound::Sound* sounds[3] = {};
     VXSound::Channel channels[3];
     for (int i = 0; i < 3; ++i) {
-        ASSERT_EQ(system->createSound(omnom.c_str(), Soundmanager::playMode, nullptr, &sounds[i]), VXSound::Result::ok);
-        ASSERT_EQ(system->playSound(VXSound::channelFree, sounds[i], false, &channels[i]), VXSound::Result::ok);
+        ASSERT_EQ(system->createSound(omnom.c_str(), Soundmanager::playMode, nullptr, &sounds[i]),
+                  VXSound::Result::ok);
+        ASSERT_EQ(system->playSound(VXSound::channelFree, sounds[i], false, &channels[i]),
+                  VXSound::Result::ok);
     }
     // Three plays on two channels: the oldest gave its channel to the third.
     EXPECT_EQ(channels[2].index(), channels[0].index());
@@ -215,8 +211,7 @@ TEST_F(SoundTest, Channel_StaleWhenEndedReleasedOrReused)
     EXPECT_EQ(system->release(), VXSound::Result::ok);
 }
 
-TEST_F(SoundTest, Play_ThroughDiskOutputWritesAudibleSamples)
-{
+TEST_F(SoundTest, Play_ThroughDiskOutputWritesAudibleSamples) {
     const auto raw = std::filesystem::temp_directory_path() / "vx_sound_disk.raw";
     std::filesystem::remove(raw);
     useDriver("disk");
@@ -232,12 +227,13 @@ TEST_F(SoundTest, Play_ThroughDiskOutputWritesAudibleSamples)
 
     std::ifstream in(raw, std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_GT(bytes.size(), 44100u * 4 / 2) << "at least half a second of s16 stereo must have been written";
+    ASSERT_GT(bytes.size(), 44100u * 4 / 2)
+        << "at least half a second of s16 stereo must have been written";
     std::size_t loud = 0;
     int peak = 0;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto sample = static_cast<std::int16_t>(static_cast<unsigned char>(bytes[i]) |
-                                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        const auto sample = static_cast<std::int16_t>(
+            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
         const int magnitude = std::abs(static_cast<int>(sample));
         peak = std::max(peak, magnitude);
         loud += magnitude > 2000 ? 1 : 0;

@@ -21,16 +21,14 @@ namespace {
 
 const std::string textDir = std::string(VX_GAME_DIR) + "/res/text";
 
-std::string readFile(const std::string& path)
-{
+std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A tiny font: 'A' and 'b' with descriptor and metrics, '#' with metrics only, and the euro
 // sign far taller than the rest.
-FontTables tinyFont()
-{
+FontTables tinyFont() {
     FontTables font;
     font.metrics[65] = {65, 10, 20, 1, -2, 12};
     font.metrics[98] = {98, 8, 24, 0, -6, 9};
@@ -45,15 +43,13 @@ FontTables tinyFont()
 
 }  // namespace
 
-TEST(CParser, EmptyKeyword_IsRefused)
-{
+TEST(CParser, EmptyKeyword_IsRefused) {
     CParser parser;
     EXPECT_THROW(parser.addToken(1, ""), std::invalid_argument);
     EXPECT_TRUE(parser.tokens().empty());
 }
 
-TEST(CParser, Feed_LastRegisteredTokenWinsAndAllCountsReset)
-{
+TEST(CParser, Feed_LastRegisteredTokenWinsAndAllCountsReset) {
     CParser parser;
     parser.addToken(1, "ab=");
     parser.addToken(2, "b=");
@@ -68,8 +64,7 @@ TEST(CParser, Feed_LastRegisteredTokenWinsAndAllCountsReset)
     }
 }
 
-TEST(CParser, Feed_MismatchStartsTheKeywordAgainWithoutRetry)
-{
+TEST(CParser, Feed_MismatchStartsTheKeywordAgainWithoutRetry) {
     CParser parser;
     parser.addToken(7, "x=");
     std::string seen;
@@ -80,10 +75,11 @@ TEST(CParser, Feed_MismatchStartsTheKeywordAgainWithoutRetry)
     EXPECT_EQ(seen, "000007");
 }
 
-TEST(FontDescriptor, CharLine_GivesEveryValueAndTextureRectangle)
-{
+TEST(FontDescriptor, CharLine_GivesEveryValueAndTextureRectangle) {
     const auto glyphs = parseFontDescriptor(
-        "char id=65 x=100 y=50 width=20 height=30 xoffset=-3 yoffset=4 xadvance=17 page=0 chnl=15\n", 200, 100, "f.txt");
+        "char id=65 x=100 y=50 width=20 height=30 xoffset=-3 yoffset=4 xadvance=17 page=0 "
+        "chnl=15\n",
+        200, 100, "f.txt");
     ASSERT_EQ(glyphs.size(), 1u);
     const GlyphDescriptor& g = glyphs[0];
     EXPECT_EQ(g.id, 65);
@@ -102,13 +98,13 @@ TEST(FontDescriptor, CharLine_GivesEveryValueAndTextureRectangle)
     EXPECT_FLOAT_EQ(g.vMax, 0.8f);
 }
 
-TEST(FontDescriptor, Values_CarryAcrossLinesUntilOverwritten)
-{
+TEST(FontDescriptor, Values_CarryAcrossLinesUntilOverwritten) {
     // The keys of one glyph spread over two lines, and a second glyph that only changes id and
     // x: it keeps everything else from the first. Decimal offsets are truncated towards zero.
-    const auto glyphs = parseFontDescriptor("char id=65 x=1 y=2 width=3\nheight=4 xoffset=-1.7 yoffset=2.9 "
-                                            "xadvance=5.5 page=0 chnl=15\nchar id=66 x=9 chnl=15",
-                                            10, 10, "f.txt");
+    const auto glyphs = parseFontDescriptor(
+        "char id=65 x=1 y=2 width=3\nheight=4 xoffset=-1.7 yoffset=2.9 "
+        "xadvance=5.5 page=0 chnl=15\nchar id=66 x=9 chnl=15",
+        10, 10, "f.txt");
     ASSERT_EQ(glyphs.size(), 2u);
     EXPECT_EQ(glyphs[0].height, 4);
     EXPECT_EQ(glyphs[0].xoffset, -1);
@@ -120,28 +116,27 @@ TEST(FontDescriptor, Values_CarryAcrossLinesUntilOverwritten)
     EXPECT_EQ(glyphs[1].height, 4);
 }
 
-TEST(FontDescriptor, Value_RunsToNextBlankThroughLineEnds)
-{
+TEST(FontDescriptor, Value_RunsToNextBlankThroughLineEnds) {
     // "page=3\nchar" is one run; its leading number counts. The info and common lines and the
     // page line's "id=0" add no glyph.
-    const auto glyphs = parseFontDescriptor("info face=\"x\" size=48\ncommon lineHeight=53 base=39 scaleW=8 scaleH=8\n"
-                                            "page id=0 file=\"a.png\"\nchars count=1\n"
-                                            "char id=33 x=1 y=1 width=2 height=2 xoffset=0 yoffset=0 xadvance=3 page=3\nchar chnl=15",
-                                            8, 8, "f.txt");
+    const auto glyphs = parseFontDescriptor(
+        "info face=\"x\" size=48\ncommon lineHeight=53 base=39 scaleW=8 scaleH=8\n"
+        "page id=0 file=\"a.png\"\nchars count=1\n"
+        "char id=33 x=1 y=1 width=2 height=2 xoffset=0 yoffset=0 xadvance=3 page=3\nchar chnl=15",
+        8, 8, "f.txt");
     ASSERT_EQ(glyphs.size(), 1u);
     EXPECT_EQ(glyphs[0].id, 33);
     EXPECT_EQ(glyphs[0].page, 3);
 }
 
-TEST(FontDescriptor, WithoutChnl_YieldsNoGlyph)
-{
+TEST(FontDescriptor, WithoutChnl_YieldsNoGlyph) {
     const auto glyphs = parseFontDescriptor(
-        "char id=65 x=100 y=50 width=20 height=30 xoffset=-3 yoffset=4 xadvance=17 page=0\n", 200, 100, "f.txt");
+        "char id=65 x=100 y=50 width=20 height=30 xoffset=-3 yoffset=4 xadvance=17 page=0\n", 200,
+        100, "f.txt");
     EXPECT_TRUE(glyphs.empty());
 }
 
-TEST(FontDescriptor, NonNumericValue_NamesFileAndKey)
-{
+TEST(FontDescriptor, NonNumericValue_NamesFileAndKey) {
     try {
         parseFontDescriptor("char id=65 x=abc chnl=15", 10, 10, "res/text/bad.txt");
         FAIL();
@@ -152,8 +147,7 @@ TEST(FontDescriptor, NonNumericValue_NamesFileAndKey)
     }
 }
 
-TEST(FontMetrics, FirstEntryOfACodePointCounts)
-{
+TEST(FontMetrics, FirstEntryOfACodePointCounts) {
     std::istringstream in("65 10 20 1 -2 12\n65 99 99 99 99 99\n66 1 2 3 4 5\n");
     const auto metrics = readFontMetrics(in, "m.txt");
     ASSERT_EQ(metrics.size(), 2u);
@@ -162,8 +156,7 @@ TEST(FontMetrics, FirstEntryOfACodePointCounts)
     EXPECT_EQ(metrics.at(66).advance, 5);
 }
 
-TEST(FontMetrics, CorruptOrTruncatedFile_NamesTheFile)
-{
+TEST(FontMetrics, CorruptOrTruncatedFile_NamesTheFile) {
     std::istringstream corrupt("65 10 20 1 -2 12\nx 1 2 3 4 5\n");
     EXPECT_THROW(
         {
@@ -179,8 +172,7 @@ TEST(FontMetrics, CorruptOrTruncatedFile_NamesTheFile)
     EXPECT_THROW(readFontMetrics(truncated, "m.txt"), std::runtime_error);
 }
 
-TEST(FontMetrics, LineBox_OnlyFromCodePointsUpTo255)
-{
+TEST(FontMetrics, LineBox_OnlyFromCodePointsUpTo255) {
     const FontTables font = tinyFont();
     EXPECT_EQ(font.line.bottom, -6);  // 'b' goes lowest
     EXPECT_EQ(font.line.top, 18);     // 'b': 24 - 6; the euro sign's 50 does not count
@@ -188,8 +180,7 @@ TEST(FontMetrics, LineBox_OnlyFromCodePointsUpTo255)
     EXPECT_THROW(computeLineBox(onlyHigh, "m.txt"), std::runtime_error);
 }
 
-TEST(Layout, Anchors_PlaceTheLineBoxAsTheirColumnAndRowSay)
-{
+TEST(Layout, Anchors_PlaceTheLineBoxAsTheirColumnAndRowSay) {
     const FontTables font = tinyFont();
     const glm::vec2 p(0.2f, -0.3f);
     const float size = 0.24f;
@@ -211,8 +202,7 @@ TEST(Layout, Anchors_PlaceTheLineBoxAsTheirColumnAndRowSay)
     }
 }
 
-TEST(Layout, Anchor4CentresAndAnchor6PutsTopLeftAtThePosition)
-{
+TEST(Layout, Anchor4CentresAndAnchor6PutsTopLeftAtThePosition) {
     const FontTables font = tinyFont();
     const TextGeometry centred = layoutText(font, 4, {0.1f, 0.2f}, 0.5f, "bAb");
     EXPECT_NEAR((centred.boxMin.x + centred.boxMax.x) / 2, 0.1f, 1e-6);
@@ -222,8 +212,7 @@ TEST(Layout, Anchor4CentresAndAnchor6PutsTopLeftAtThePosition)
     EXPECT_NEAR(topLeft.boxMax.y, 1.0f, 1e-6);
 }
 
-TEST(Layout, GlyphQuads_FollowPenOffsetsAndFlipRows)
-{
+TEST(Layout, GlyphQuads_FollowPenOffsetsAndFlipRows) {
     const FontTables font = tinyFont();
     // size 24 = line height, so one layout unit is one screen unit; anchor 0 at (0, 0) puts the
     // line bottom (-6) at y = 0.
@@ -239,8 +228,7 @@ TEST(Layout, GlyphQuads_FollowPenOffsetsAndFlipRows)
     EXPECT_EQ(g.positions[6], glm::vec4(12, 0, 0, 1));
 }
 
-TEST(Layout, UnknownGlyph_RaisesItsMessage)
-{
+TEST(Layout, UnknownGlyph_RaisesItsMessage) {
     const FontTables font = tinyFont();
     try {
         layoutText(font, 0, {0, 0}, 0.1f, "AZ");
@@ -256,15 +244,13 @@ TEST(Layout, UnknownGlyph_RaisesItsMessage)
     }
 }
 
-TEST(Layout, MalformedUtf8_RaisesTheDecodersErrors)
-{
+TEST(Layout, MalformedUtf8_RaisesTheDecodersErrors) {
     const FontTables font = tinyFont();
     EXPECT_THROW(layoutText(font, 0, {0, 0}, 0.1f, "A\xff"), utf8::invalid_utf8);
     EXPECT_THROW(layoutText(font, 0, {0, 0}, 0.1f, "A\xe2\x82"), utf8::not_enough_room);
 }
 
-TEST(Layout, AboveLatin1_DrawnWithoutChangingTheLineBox)
-{
+TEST(Layout, AboveLatin1_DrawnWithoutChangingTheLineBox) {
     const FontTables font = tinyFont();
     const TextGeometry g = layoutText(font, 0, {0, 0}, 24.0f, "A\xe2\x82\xac");  // "A€"
     EXPECT_EQ(g.positions.size(), 12u);
@@ -272,11 +258,11 @@ TEST(Layout, AboveLatin1_DrawnWithoutChangingTheLineBox)
     EXPECT_EQ(g.texCoords[6], glm::vec2(0.5f, 1.0f));
 }
 
-TEST(ShippedFont, CoversLatin1AndTheCommonExtras)
-{
+TEST(ShippedFont, CoversLatin1AndTheCommonExtras) {
     std::ifstream metricsFile(textDir + "/FreeSans.txt");
     const auto metrics = readFontMetrics(metricsFile, "FreeSans.txt");
-    const auto descriptors = parseFontDescriptor(readFile(textDir + "/FreeSans.ttf_sdf.txt"), 1024, 512, "FreeSans.ttf_sdf.txt");
+    const auto descriptors = parseFontDescriptor(readFile(textDir + "/FreeSans.ttf_sdf.txt"), 1024,
+                                                 512, "FreeSans.ttf_sdf.txt");
     std::map<std::int32_t, GlyphDescriptor> byId;
     for (const auto& d : descriptors) {
         byId[d.id] = d;
@@ -287,7 +273,8 @@ TEST(ShippedFont, CoversLatin1AndTheCommonExtras)
     std::vector<std::int32_t> wanted;
     for (int c = 32; c <= 126; ++c) wanted.push_back(c);
     for (int c = 160; c <= 255; ++c) wanted.push_back(c);
-    for (int c : {0x20AC, 0x2018, 0x2019, 0x201C, 0x201D, 0x201E, 0x2013, 0x2014, 0x2026}) wanted.push_back(c);
+    for (int c : {0x20AC, 0x2018, 0x2019, 0x201C, 0x201D, 0x201E, 0x2013, 0x2014, 0x2026})
+        wanted.push_back(c);
     for (std::int32_t c : wanted) {
         EXPECT_TRUE(metrics.count(c)) << "metrics lack " << c;
         EXPECT_TRUE(byId.count(c)) << "descriptor lacks " << c;
@@ -299,12 +286,12 @@ TEST(ShippedFont, CoversLatin1AndTheCommonExtras)
     font.descriptors = byId;
     font.line = computeLineBox(metrics, "FreeSans.txt");
     for (const HelpLine& line : helpLines()) {
-        EXPECT_NO_THROW(layoutText(font, helpAnchor, {helpX, line.y}, helpSize, line.text)) << line.text;
+        EXPECT_NO_THROW(layoutText(font, helpAnchor, {helpX, line.y}, helpSize, line.text))
+            << line.text;
     }
 }
 
-TEST(HelpOverlay, TwentySixLinesFromWelcomeDownBelowTheWindow)
-{
+TEST(HelpOverlay, TwentySixLinesFromWelcomeDownBelowTheWindow) {
     const auto& lines = helpLines();
     ASSERT_EQ(lines.size(), 26u);
     EXPECT_STREQ(lines[0].text, "Welcome to Veltrix3D: Orbanix");

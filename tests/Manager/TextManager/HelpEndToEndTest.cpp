@@ -26,8 +26,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string run(const std::string& command)
-{
+std::string run(const std::string& command) {
     std::string output;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         std::array<char, 256> buffer{};
@@ -39,8 +38,7 @@ std::string run(const std::string& command)
     return output;
 }
 
-std::string readFile(const fs::path& path)
-{
+std::string readFile(const fs::path& path) {
     std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
@@ -52,8 +50,7 @@ struct Shot {
     unsigned width = 0, height = 0;
 
     // Pixels in the text colour (the red inside of the glyphs) within a rectangle.
-    int textPixels(unsigned x0, unsigned y0, unsigned x1, unsigned y1) const
-    {
+    int textPixels(unsigned x0, unsigned y0, unsigned x1, unsigned y1) const {
         int count = 0;
         for (unsigned y = y0; y < std::min(y1, height); ++y) {
             for (unsigned x = x0; x < std::min(x1, width); ++x) {
@@ -65,8 +62,7 @@ struct Shot {
     }
 };
 
-Shot screenshot(const std::string& window, const std::string& name)
-{
+Shot screenshot(const std::string& window, const std::string& name) {
     const std::string path = std::string(VX_BIN_DIR) + "/" + name;
     EXPECT_EQ(std::system(("import -window " + window + " " + path).c_str()), 0);
     Shot shot;
@@ -76,8 +72,7 @@ Shot screenshot(const std::string& window, const std::string& name)
 
 class Game {
 public:
-    Game()
-    {
+    Game() {
         dir_ = fs::temp_directory_path() / ("vx_text_e2e_" + std::to_string(::getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
@@ -100,8 +95,7 @@ public:
             ::_exit(127);
         }
     }
-    ~Game()
-    {
+    ~Game() {
         if (pid_ > 0) {
             ::kill(pid_, SIGKILL);
             ::waitpid(pid_, nullptr, 0);
@@ -109,10 +103,11 @@ public:
         fs::remove_all(dir_);
     }
 
-    std::string window()
-    {
-        for (auto until = std::chrono::steady_clock::now() + 90s; std::chrono::steady_clock::now() < until;) {
-            const std::string id = run("xdotool search --onlyvisible --name '^Veltrix 3D: Orbanix$' 2>/dev/null");
+    std::string window() {
+        for (auto until = std::chrono::steady_clock::now() + 90s;
+             std::chrono::steady_clock::now() < until;) {
+            const std::string id =
+                run("xdotool search --onlyvisible --name '^Veltrix 3D: Orbanix$' 2>/dev/null");
             if (!id.empty()) {
                 return id.substr(0, id.find('\n'));
             }
@@ -121,9 +116,9 @@ public:
         return {};
     }
 
-    bool waitForOutput(const std::string& text)
-    {
-        for (auto until = std::chrono::steady_clock::now() + 60s; std::chrono::steady_clock::now() < until;) {
+    bool waitForOutput(const std::string& text) {
+        for (auto until = std::chrono::steady_clock::now() + 60s;
+             std::chrono::steady_clock::now() < until;) {
             if (readFile(dir_ / "stdout.txt").find(text) != std::string::npos) {
                 return true;
             }
@@ -132,14 +127,14 @@ public:
         return false;
     }
 
-    void key(const std::string& window, const std::string& keys)
-    {
-        ASSERT_EQ(std::system(("xdotool windowfocus --sync " + window + " key " + keys).c_str()), 0);
+    void key(const std::string& window, const std::string& keys) {
+        ASSERT_EQ(std::system(("xdotool windowfocus --sync " + window + " key " + keys).c_str()),
+                  0);
     }
 
-    int exitStatus()
-    {
-        for (auto until = std::chrono::steady_clock::now() + 60s; std::chrono::steady_clock::now() < until;) {
+    int exitStatus() {
+        for (auto until = std::chrono::steady_clock::now() + 60s;
+             std::chrono::steady_clock::now() < until;) {
             int status = 0;
             if (::waitpid(pid_, &status, WNOHANG) == pid_) {
                 pid_ = -1;
@@ -159,8 +154,7 @@ private:
 
 }  // namespace
 
-TEST(HelpEndToEnd, F1ShowsHelpF3TogglesWireframeEscapeEnds)
-{
+TEST(HelpEndToEnd, F1ShowsHelpF3TogglesWireframeEscapeEnds) {
     Game game;
     const std::string window = game.window();
     ASSERT_FALSE(window.empty()) << game.stderrText();
@@ -175,7 +169,8 @@ TEST(HelpEndToEnd, F1ShowsHelpF3TogglesWireframeEscapeEnds)
     }
     ASSERT_EQ(plain.width, 640u);
     ASSERT_EQ(plain.height, 480u);
-    EXPECT_GT(plain.textPixels(400, 0, 640, 40), 40) << "the frame-rate line belongs in the top-right corner";
+    EXPECT_GT(plain.textPixels(400, 0, 640, 40), 40)
+        << "the frame-rate line belongs in the top-right corner";
 
     game.key(window, "F1");
     ASSERT_TRUE(game.waitForOutput("Using Help Display: on\n"));

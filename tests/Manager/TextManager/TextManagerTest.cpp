@@ -26,8 +26,7 @@ const std::string textDir = std::string(VX_GAME_DIR) + "/res/text";
 constexpr int side = 256;
 
 // A scratch copy of the font directory whose files a test may spoil.
-std::filesystem::path scratchFontDir(const std::string& name)
-{
+std::filesystem::path scratchFontDir(const std::string& name) {
     const auto dir = std::filesystem::temp_directory_path() / ("vx_text_" + name);
     std::filesystem::remove_all(dir);
     std::filesystem::copy(textDir, dir);
@@ -36,8 +35,7 @@ std::filesystem::path scratchFontDir(const std::string& name)
 
 struct PixelBox {
     int minX = side, minY = side, maxX = -1, maxY = -1, count = 0;
-    void add(int x, int y)
-    {
+    void add(int x, int y) {
         minX = std::min(minX, x);
         maxX = std::max(maxX, x);
         minY = std::min(minY, y);
@@ -50,13 +48,11 @@ struct PixelBox {
 
 class TextManagerTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         context = std::make_unique<VX3DTest::GLTestContext>(side, side);
         text = std::make_unique<TextManager>(textDir);
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         text.reset();
         // The stored shaders belong to this context; the next suite makes a new one.
         GLutil::ShaderStore::purge();
@@ -71,8 +67,7 @@ protected:
 std::unique_ptr<VX3DTest::GLTestContext> TextManagerTest::context;
 std::unique_ptr<TextManager> TextManagerTest::text;
 
-TEST_F(TextManagerTest, Load_ShippedFontGivesEveryGlyphAndTheAtlasSize)
-{
+TEST_F(TextManagerTest, Load_ShippedFontGivesEveryGlyphAndTheAtlasSize) {
     EXPECT_EQ(text->texture().width(), 1024u);
     EXPECT_EQ(text->texture().height(), 512u);
     EXPECT_EQ(text->font().descriptors.size(), text->font().metrics.size());
@@ -82,8 +77,7 @@ TEST_F(TextManagerTest, Load_ShippedFontGivesEveryGlyphAndTheAtlasSize)
     EXPECT_GT(text->font().line.top, 0);
 }
 
-TEST_F(TextManagerTest, Load_DescriptorWithoutChnlFailsWithNoFontInfos)
-{
+TEST_F(TextManagerTest, Load_DescriptorWithoutChnlFailsWithNoFontInfos) {
     const auto dir = scratchFontDir("nochnl");
     std::string descriptor;
     {
@@ -103,8 +97,7 @@ TEST_F(TextManagerTest, Load_DescriptorWithoutChnlFailsWithNoFontInfos)
     std::filesystem::remove_all(dir);
 }
 
-TEST_F(TextManagerTest, Load_MissingMetricsFileIsNamed)
-{
+TEST_F(TextManagerTest, Load_MissingMetricsFileIsNamed) {
     const auto dir = scratchFontDir("nometrics");
     std::filesystem::remove(dir / "FreeSans.txt");
     try {
@@ -116,8 +109,7 @@ TEST_F(TextManagerTest, Load_MissingMetricsFileIsNamed)
     std::filesystem::remove_all(dir);
 }
 
-TEST_F(TextManagerTest, Update_TextDisappearsAtFirstUpdateAfterItsDuration)
-{
+TEST_F(TextManagerTest, Update_TextDisappearsAtFirstUpdateAfterItsDuration) {
     text->addText(4, {0, 0}, 0.1f, "AI moves", 3.0);
     FrameClock clock(10.0);
     for (double t : {11.0, 12.0, 13.0}) {
@@ -130,8 +122,7 @@ TEST_F(TextManagerTest, Update_TextDisappearsAtFirstUpdateAfterItsDuration)
     EXPECT_TRUE(text->blocks().empty());
 }
 
-TEST_F(TextManagerTest, AddText_OverlappingTextsStayAndExpiryKeepsOrder)
-{
+TEST_F(TextManagerTest, AddText_OverlappingTextsStayAndExpiryKeepsOrder) {
     text->addText(6, {-1, 1}, 1.0f / 12, "Player 0 Score: 1", 5.0);
     text->addText(6, {-1, 1}, 1.0f / 12, "Player 0 Score: 2", 1.0);
     text->addText(6, {-1, 1}, 1.0f / 12, "Player 1 Score: 0", 5.0);
@@ -142,17 +133,17 @@ TEST_F(TextManagerTest, AddText_OverlappingTextsStayAndExpiryKeepsOrder)
     EXPECT_EQ(text->blocks()[1].text, "Player 1 Score: 0");
 }
 
-TEST_F(TextManagerTest, AddText_FailureAddsNoBlock)
-{
-    EXPECT_THROW(text->addText(0, {0, 0}, 0.1f, "snow \xe2\x98\x83", 1.0), std::logic_error);  // U+2603 not in the font
+TEST_F(TextManagerTest, AddText_FailureAddsNoBlock) {
+    EXPECT_THROW(text->addText(0, {0, 0}, 0.1f, "snow \xe2\x98\x83", 1.0),
+                 std::logic_error);  // U+2603 not in the font
     EXPECT_THROW(text->addText(0, {0, 0}, 0.1f, "bad \xc3", 1.0), std::exception);
     EXPECT_TRUE(text->blocks().empty());
-    text->addText(0, {0, 0}, 0.1f, "\xe2\x80\x9cPrice: 5 \xe2\x82\xac\xe2\x80\x9d", 1.0);  // “Price: 5 €”
+    text->addText(0, {0, 0}, 0.1f, "\xe2\x80\x9cPrice: 5 \xe2\x82\xac\xe2\x80\x9d",
+                  1.0);  // “Price: 5 €”
     EXPECT_EQ(text->blocks().size(), 1u);
 }
 
-TEST_F(TextManagerTest, HelpOverlay_AddsTwentySixLinesAtTheirPositionsForOneBeat)
-{
+TEST_F(TextManagerTest, HelpOverlay_AddsTwentySixLinesAtTheirPositionsForOneBeat) {
     showHelpOverlay(*text, 0.5);
     const auto& blocks = text->blocks();
     ASSERT_EQ(blocks.size(), 26u);
@@ -169,8 +160,7 @@ TEST_F(TextManagerTest, HelpOverlay_AddsTwentySixLinesAtTheirPositionsForOneBeat
     EXPECT_TRUE(blocks.empty());
 }
 
-TEST_F(TextManagerTest, FrameRateLine_TopRightCornerAtTheWindowsCorner)
-{
+TEST_F(TextManagerTest, FrameRateLine_TopRightCornerAtTheWindowsCorner) {
     showFrameRateLine(*text, "60 FPS (16ms), 1234 primitives");
     ASSERT_EQ(text->blocks().size(), 1u);
     const auto& block = text->blocks()[0];
@@ -190,8 +180,7 @@ protected:
         std::vector<unsigned char> pixels;
     };
 
-    Found render(int anchor, glm::vec2 position, float size, const std::string& png)
-    {
+    Found render(int anchor, glm::vec2 position, float size, const std::string& png) {
         GLutil::FBO fbo(side, side, false);
         fbo.attatchTexture(GL_RGBA8, GL_RGBA, GL_COLOR_ATTACHMENT0);
         glBindFramebuffer(GL_FRAMEBUFFER, fbo.id());
@@ -231,8 +220,7 @@ protected:
     }
 
     // Ink box of "HI" in pixels (bottom row 0) for a text whose line box starts at (left, bottom).
-    PixelBox predictedInk(float left, float bottom, float size)
-    {
+    PixelBox predictedInk(float left, float bottom, float size) {
         const FontTables& font = text->font();
         const float s = size / static_cast<float>(font.line.top - font.line.bottom);
         const float pad = 8.0f;
@@ -243,12 +231,12 @@ protected:
         box.minX = static_cast<int>(px(left + s * (h.xOffset + pad)));
         box.maxX = static_cast<int>(px(left + s * (h.advance + i.xOffset + i.width - pad)));
         box.minY = static_cast<int>(px(bottom + s * (h.yOffset + pad - font.line.bottom)));
-        box.maxY = static_cast<int>(px(bottom + s * (h.yOffset + h.height - pad - font.line.bottom)));
+        box.maxY =
+            static_cast<int>(px(bottom + s * (h.yOffset + h.height - pad - font.line.bottom)));
         return box;
     }
 
-    void expectInkAt(const Found& found, const PixelBox& ink)
-    {
+    void expectInkAt(const Found& found, const PixelBox& ink) {
         ASSERT_GT(found.red.count, 100) << "the glyphs must be drawn in the text colour";
         EXPECT_NEAR(found.red.minX, ink.minX, 2);
         EXPECT_NEAR(found.red.maxX, ink.maxX, 2);
@@ -260,25 +248,23 @@ protected:
     }
 };
 
-TEST_F(TextRenderTest, Draw_Anchor6PutsTheGlyphsBelowRightOfThePosition)
-{
+TEST_F(TextRenderTest, Draw_Anchor6PutsTheGlyphsBelowRightOfThePosition) {
     const float size = 0.5f;
     const Found found = render(6, {-0.75f, 0.5f}, size, "text_render_anchor6.png");
     expectInkAt(found, predictedInk(-0.75f, 0.5f - size, size));
 }
 
-TEST_F(TextRenderTest, Draw_Anchor2PutsTheGlyphsAboveLeftOfThePosition)
-{
+TEST_F(TextRenderTest, Draw_Anchor2PutsTheGlyphsAboveLeftOfThePosition) {
     const float size = 0.4f;
     const FontTables& font = text->font();
     const float s = size / static_cast<float>(font.line.top - font.line.bottom);
-    const float width = s * static_cast<float>(font.metrics.at('H').advance + font.metrics.at('I').advance);
+    const float width =
+        s * static_cast<float>(font.metrics.at('H').advance + font.metrics.at('I').advance);
     const Found found = render(2, {0.9f, -0.9f}, size, "text_render_anchor2.png");
     expectInkAt(found, predictedInk(0.9f - width, -0.9f, size));
 }
 
-TEST_F(TextRenderTest, Draw_LargeTextKeepsACrispEdge)
-{
+TEST_F(TextRenderTest, Draw_LargeTextKeepsACrispEdge) {
     // Magnified about six times over the atlas: the step from outline to glyph still spans
     // at most a few pixels instead of a smeared ramp.
     const Found found = render(4, {0.0f, 0.0f}, 1.9f, "text_render_large.png");

@@ -21,34 +21,32 @@ struct ToolRun {
     std::string err;
 };
 
-ToolRun run(const std::vector<std::string>& args)
-{
+ToolRun run(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int status = runImageTool(args, out, err);
     return {status, out.str(), err.str()};
 }
 
-std::filesystem::path scratch(const std::string& name)
-{
+std::filesystem::path scratch(const std::string& name) {
     const auto dir = std::filesystem::temp_directory_path() / ("vx_imagetool_cli_" + name);
     std::filesystem::remove_all(dir);
     return dir;
 }
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
-} // namespace
+}  // namespace
 
-TEST(ImageToolCli, NoArguments_PrintsUsageAndFails)
-{
+TEST(ImageToolCli, NoArguments_PrintsUsageAndFails) {
     const ToolRun r = run({});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(contains(r.err, "no output directory")) << r.err;
     EXPECT_TRUE(contains(r.err, "usage: veltrix-imagetool OUTDIR [NAME...]")) << r.err;
 }
 
-TEST(ImageToolCli, UnknownImage_IsNamedAndNothingIsWritten)
-{
+TEST(ImageToolCli, UnknownImage_IsNamedAndNothingIsWritten) {
     const auto dir = scratch("unknown");
     const ToolRun r = run({dir.string(), "Sun", "Grass"});
     EXPECT_EQ(r.status, 2);
@@ -57,16 +55,14 @@ TEST(ImageToolCli, UnknownImage_IsNamedAndNothingIsWritten)
     EXPECT_FALSE(std::filesystem::exists(dir / "Sun.png"));
 }
 
-TEST(ImageToolCli, UnknownOption_IsRefused)
-{
+TEST(ImageToolCli, UnknownOption_IsRefused) {
     const ToolRun r = run({"--fast", "out"});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(contains(r.err, "unknown option '--fast'")) << r.err;
     EXPECT_EQ(run({"--list", "extra"}).status, 2);
 }
 
-TEST(ImageToolCli, OutputPathThatIsAFile_IsRefused)
-{
+TEST(ImageToolCli, OutputPathThatIsAFile_IsRefused) {
     const auto dir = scratch("file");
     std::filesystem::create_directories(dir);
     const auto file = dir / "plain";
@@ -77,8 +73,7 @@ TEST(ImageToolCli, OutputPathThatIsAFile_IsRefused)
     EXPECT_TRUE(contains(r.err, file.string())) << r.err;
 }
 
-TEST(ImageToolCli, List_NamesEveryImageWithItsSize)
-{
+TEST(ImageToolCli, List_NamesEveryImageWithItsSize) {
     const ToolRun r = run({"--list"});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(contains(r.out, "CubeMap  CubeMap.png  2048 x 1536")) << r.out;
@@ -86,8 +81,7 @@ TEST(ImageToolCli, List_NamesEveryImageWithItsSize)
     EXPECT_EQ(run({"--help"}).status, 0);
 }
 
-TEST(ImageToolCli, NamedImages_AreWrittenOnceIntoANewDirectory)
-{
+TEST(ImageToolCli, NamedImages_AreWrittenOnceIntoANewDirectory) {
     const auto dir = scratch("named") / "deeper";
     const ToolRun r = run({dir.string(), "Fog", "Sun", "Fog"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -98,8 +92,7 @@ TEST(ImageToolCli, NamedImages_AreWrittenOnceIntoANewDirectory)
     EXPECT_FALSE(std::filesystem::exists(dir / "grass.png"));
 }
 
-TEST(ImageToolCli, Executable_ExitsWithTheStatusOfItsArguments)
-{
+TEST(ImageToolCli, Executable_ExitsWithTheStatusOfItsArguments) {
     const std::string tool = std::string(VX_BIN_DIR) + "/veltrix-imagetool";
     const auto dir = scratch("exe");
     const int bad = std::system((tool + " " + dir.string() + " NoSuchImage 2>/dev/null").c_str());

@@ -16,26 +16,25 @@ using namespace vximg;
 
 namespace {
 
-float sum(const Field& f) { return std::accumulate(f.data().begin(), f.data().end(), 0.0f); }
+float sum(const Field& f) {
+    return std::accumulate(f.data().begin(), f.data().end(), 0.0f);
+}
 
-std::filesystem::path scratchDir(const std::string& name)
-{
+std::filesystem::path scratchDir(const std::string& name) {
     const auto dir = std::filesystem::temp_directory_path() / ("vx_imagecore_" + name);
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
 }
 
-} // namespace
+}  // namespace
 
-TEST(ImageGrid, Construction_RejectsEmptySizes)
-{
+TEST(ImageGrid, Construction_RejectsEmptySizes) {
     EXPECT_THROW(Field(0, 4), std::invalid_argument);
     EXPECT_THROW(Image(3, -1), std::invalid_argument);
 }
 
-TEST(ImageGrid, EdgeReads_WrapOrClamp)
-{
+TEST(ImageGrid, EdgeReads_WrapOrClamp) {
     Field f(3, 2);
     f.at(0, 0) = 1.0f;
     f.at(2, 1) = 5.0f;
@@ -47,18 +46,17 @@ TEST(ImageGrid, EdgeReads_WrapOrClamp)
     EXPECT_NEAR(f.sample({1.0f, 0.5f}, Edge::Clamp), 0.5f, 1e-6f);
 }
 
-TEST(ImageBlur, WrapMode_KeepsTheTotalAndSpreadsAcrossTheBorder)
-{
+TEST(ImageBlur, WrapMode_KeepsTheTotalAndSpreadsAcrossTheBorder) {
     Field f(16, 16);
     f.at(0, 0) = 1.0f;
     blur(f, 2.0f, Edge::Wrap);
     EXPECT_NEAR(sum(f), 1.0f, 1e-4f);
-    EXPECT_GT(f.at(15, 15), 0.01f) << "light at a corner must reach the opposite corner when wrapping";
+    EXPECT_GT(f.at(15, 15), 0.01f)
+        << "light at a corner must reach the opposite corner when wrapping";
     EXPECT_NEAR(f.at(15, 0), f.at(1, 0), 1e-6f);
 }
 
-TEST(ImageBlur, ClampMode_DoesNotLeakToTheOppositeSide)
-{
+TEST(ImageBlur, ClampMode_DoesNotLeakToTheOppositeSide) {
     Field f(16, 16);
     f.at(0, 0) = 1.0f;
     blur(f, 2.0f, Edge::Clamp);
@@ -66,8 +64,7 @@ TEST(ImageBlur, ClampMode_DoesNotLeakToTheOppositeSide)
     EXPECT_GT(f.at(1, 1), 0.01f);
 }
 
-TEST(ImageBlur, ZeroSigma_LeavesTheImageAlone)
-{
+TEST(ImageBlur, ZeroSigma_LeavesTheImageAlone) {
     Image img(4, 4, {0.2f, 0.4f, 0.6f, 1.0f});
     img.at(1, 2) = {1, 0, 0, 1};
     const Image before = img;
@@ -75,8 +72,7 @@ TEST(ImageBlur, ZeroSigma_LeavesTheImageAlone)
     EXPECT_EQ(img, before);
 }
 
-TEST(ImageCompositing, BlendOver_MixesByAlphaAndKeepsOpaqueOpaque)
-{
+TEST(ImageCompositing, BlendOver_MixesByAlphaAndKeepsOpaqueOpaque) {
     glm::vec4 px(0, 0, 1, 1);
     blendOver(px, {1, 0, 0}, 0.25f);
     EXPECT_NEAR(px.r, 0.25f, 1e-6f);
@@ -89,14 +85,12 @@ TEST(ImageCompositing, BlendOver_MixesByAlphaAndKeepsOpaqueOpaque)
     EXPECT_NEAR(clear.a, 0.5f, 1e-6f);
 }
 
-TEST(ImageCompositing, CompositeOver_RefusesDifferentSizes)
-{
+TEST(ImageCompositing, CompositeOver_RefusesDifferentSizes) {
     Image a(4, 4), b(4, 5);
     EXPECT_THROW(compositeOver(a, b), std::invalid_argument);
 }
 
-TEST(ImageFlip, FlippedVertically_ReversesTheRows)
-{
+TEST(ImageFlip, FlippedVertically_ReversesTheRows) {
     Image img(2, 3);
     img.at(1, 0) = {1, 0, 0, 1};
     const Image flipped = flippedVertically(img);
@@ -105,8 +99,7 @@ TEST(ImageFlip, FlippedVertically_ReversesTheRows)
     EXPECT_EQ(flippedVertically(flipped), img);
 }
 
-TEST(ImageNormalise, Field_SpansTheRequestedRange)
-{
+TEST(ImageNormalise, Field_SpansTheRequestedRange) {
     Field f(3, 1);
     f.at(0, 0) = -2.0f;
     f.at(1, 0) = 0.0f;
@@ -117,17 +110,16 @@ TEST(ImageNormalise, Field_SpansTheRequestedRange)
     EXPECT_NEAR(f.at(2, 0), 0.5f, 1e-6f);
 }
 
-TEST(ImageShapes, Stroke_WrapsAroundATileBorder)
-{
+TEST(ImageShapes, Stroke_WrapsAroundATileBorder) {
     Image img(32, 32);
-    strokeTapered(img, {-3, 16}, {3, 16}, 2, 2, [](float) { return glm::vec4(1, 1, 1, 1); }, Edge::Wrap);
+    strokeTapered(
+        img, {-3, 16}, {3, 16}, 2, 2, [](float) { return glm::vec4(1, 1, 1, 1); }, Edge::Wrap);
     EXPECT_GT(img.at(31, 16).a, 0.9f);
     EXPECT_GT(img.at(1, 16).a, 0.9f);
     EXPECT_EQ(img.at(16, 16).a, 0.0f);
 }
 
-TEST(ImageShapes, Ellipse_CoversItsInsideOnly)
-{
+TEST(ImageShapes, Ellipse_CoversItsInsideOnly) {
     Image img(40, 40);
     fillEllipse(img, {20, 20}, {10, 5}, 0.0f, {1, 0, 0, 1});
     EXPECT_NEAR(img.at(20, 20).a, 1.0f, 1e-6f);
@@ -136,13 +128,13 @@ TEST(ImageShapes, Ellipse_CoversItsInsideOnly)
     EXPECT_EQ(img.at(2, 2).a, 0.0f);
 }
 
-TEST(ImagePng, WriteAndRead_RoundTripsEightBitValues)
-{
+TEST(ImagePng, WriteAndRead_RoundTripsEightBitValues) {
     const auto dir = scratchDir("png");
     Image img(5, 3);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
-            img.at(x, y) = {static_cast<float>(x) / 4.0f, static_cast<float>(y) / 2.0f, 0.5f, 1.0f - static_cast<float>(x) / 8.0f};
+            img.at(x, y) = {static_cast<float>(x) / 4.0f, static_cast<float>(y) / 2.0f, 0.5f,
+                            1.0f - static_cast<float>(x) / 8.0f};
     const std::string path = (dir / "rt.png").string();
     writePng(path, img, {PngChannels::Rgba, false});
     const PngPixels back = readPng(path);
@@ -154,8 +146,7 @@ TEST(ImagePng, WriteAndRead_RoundTripsEightBitValues)
     EXPECT_EQ(back.rgba[(2 * 5) * 4 + 1], 255);
 }
 
-TEST(ImagePng, GrayAndRgb_DropTheUnusedChannels)
-{
+TEST(ImagePng, GrayAndRgb_DropTheUnusedChannels) {
     Image img(2, 1, {0.5f, 0.9f, 0.1f, 0.3f});
     const auto gray = toBytes(img, {PngChannels::Gray, false});
     EXPECT_EQ(gray, (std::vector<unsigned char>{128, 128, 128, 255, 128, 128, 128, 255}));
@@ -164,23 +155,20 @@ TEST(ImagePng, GrayAndRgb_DropTheUnusedChannels)
     EXPECT_EQ(rgbBytes[3], 255);
 }
 
-TEST(ImagePng, Quantise_ClampsOutOfRangeValues)
-{
+TEST(ImagePng, Quantise_ClampsOutOfRangeValues) {
     Image img(1, 1, {-0.5f, 1.7f, 0.5f, 2.0f});
-    EXPECT_EQ(toBytes(img, {PngChannels::Rgba, false}), (std::vector<unsigned char>{0, 255, 128, 255}));
+    EXPECT_EQ(toBytes(img, {PngChannels::Rgba, false}),
+              (std::vector<unsigned char>{0, 255, 128, 255}));
 }
 
-TEST(ImagePng, Dither_IsSmallAndReproducible)
-{
+TEST(ImagePng, Dither_IsSmallAndReproducible) {
     Image img(64, 64, {0.5f, 0.5f, 0.5f, 1.0f});
     const auto a = toBytes(img, {PngChannels::Rgb, true});
     EXPECT_EQ(a, toBytes(img, {PngChannels::Rgb, true}));
-    for (std::size_t i = 0; i < a.size(); i += 4)
-        EXPECT_NEAR(static_cast<int>(a[i]), 128, 1);
+    for (std::size_t i = 0; i < a.size(); i += 4) EXPECT_NEAR(static_cast<int>(a[i]), 128, 1);
 }
 
-TEST(ImagePng, Failures_NameTheFile)
-{
+TEST(ImagePng, Failures_NameTheFile) {
     const auto dir = scratchDir("pngfail");
     const std::string missingDir = (dir / "no" / "such" / "x.png").string();
     try {
@@ -200,17 +188,16 @@ TEST(ImagePng, Failures_NameTheFile)
     EXPECT_THROW(readPng((dir / "absent.png").string()), std::runtime_error);
 }
 
-TEST(ImageUtf8, Decode_ReadsMultiByteCharacters)
-{
+TEST(ImageUtf8, Decode_ReadsMultiByteCharacters) {
     EXPECT_EQ(decodeUtf8("Loading\u2026"), std::u32string(U"Loading\u2026"));
     EXPECT_EQ(decodeUtf8("a\u00b7b"), std::u32string(U"a\u00b7b"));
     EXPECT_EQ(decodeUtf8(""), std::u32string());
 }
 
-TEST(ImageUtf8, Decode_RejectsBrokenSequencesWithTheirOffset)
-{
-    for (const std::string& bad : {std::string("ab\xe2\x80"), std::string("\xff"), std::string("x\xc0\xaf"),
-                                  std::string("\xed\xa0\x80"), std::string("\xe2x\x80")}) {
+TEST(ImageUtf8, Decode_RejectsBrokenSequencesWithTheirOffset) {
+    for (const std::string& bad :
+         {std::string("ab\xe2\x80"), std::string("\xff"), std::string("x\xc0\xaf"),
+          std::string("\xed\xa0\x80"), std::string("\xe2x\x80")}) {
         try {
             decodeUtf8(bad);
             FAIL() << "accepted a broken sequence";
@@ -220,18 +207,17 @@ TEST(ImageUtf8, Decode_RejectsBrokenSequencesWithTheirOffset)
     }
 }
 
-TEST(ImageFont, MissingFile_IsReportedWithItsPath)
-{
+TEST(ImageFont, MissingFile_IsReportedWithItsPath) {
     try {
         Font font("/nonexistent/NoSuchFont.ttf");
         FAIL() << "opened a missing font";
     } catch (const std::runtime_error& e) {
-        EXPECT_NE(std::string(e.what()).find("/nonexistent/NoSuchFont.ttf"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("/nonexistent/NoSuchFont.ttf"), std::string::npos)
+            << e.what();
     }
 }
 
-TEST(ImageFont, Render_PutsInkOnTheBaselineAndScalesWithSize)
-{
+TEST(ImageFont, Render_PutsInkOnTheBaselineAndScalesWithSize) {
     const Font font(kFontSansBold);
     const TextMask mask = font.render("Draw", 60, 4);
     EXPECT_GT(sum(mask.coverage), 60.0f * 20.0f * 0.3f);
@@ -245,8 +231,7 @@ TEST(ImageFont, Render_PutsInkOnTheBaselineAndScalesWithSize)
     EXPECT_EQ(mask.advance, font.measure("Draw", 60));
 }
 
-TEST(ImageFont, FitSize_KeepsTheLineWithinTheWidth)
-{
+TEST(ImageFont, FitSize_KeepsTheLineWithinTheWidth) {
     const Font font(kFontSans);
     const std::string line = "Both colonies gathered the same amount of food";
     const int size = font.fitSize(line, 200, 500);
@@ -255,8 +240,7 @@ TEST(ImageFont, FitSize_KeepsTheLineWithinTheWidth)
     EXPECT_EQ(font.fitSize("x", 40, 1000), 40);
 }
 
-TEST(ImageFont, MissingGlyph_IsAnError)
-{
+TEST(ImageFont, MissingGlyph_IsAnError) {
     const Font font(kFontSans);
     EXPECT_THROW(font.render("\U0010FFFD", 20, 0), std::runtime_error);
 }

@@ -11,8 +11,7 @@
 
 using namespace vximg;
 
-TEST(ImageNoise, LatticeNoise_RepeatsAtItsPeriod)
-{
+TEST(ImageNoise, LatticeNoise_RepeatsAtItsPeriod) {
     Rng rng(5);
     const glm::ivec2 period(3, 7);
     for (int i = 0; i < 200; ++i) {
@@ -23,8 +22,7 @@ TEST(ImageNoise, LatticeNoise_RepeatsAtItsPeriod)
     }
 }
 
-TEST(ImageNoise, LatticeNoise_StaysInRangeAndVaries)
-{
+TEST(ImageNoise, LatticeNoise_StaysInRangeAndVaries) {
     Rng rng(6);
     float lo = 1e9f, hi = -1e9f;
     for (int i = 0; i < 2000; ++i) {
@@ -40,8 +38,7 @@ TEST(ImageNoise, LatticeNoise_StaysInRangeAndVaries)
     EXPECT_GT(hi - lo, 0.8f) << "gradient noise is nearly flat";
 }
 
-TEST(ImageNoise, Fbm_ContinuesAcrossTheTileBorders)
-{
+TEST(ImageNoise, Fbm_ContinuesAcrossTheTileBorders) {
     for (const NoiseKind kind : {NoiseKind::Value, NoiseKind::Gradient}) {
         const Fbm fbm{{3, 5}, 6, 0.5f, kind, 17};
         for (int i = 0; i <= 20; ++i) {
@@ -56,28 +53,26 @@ TEST(ImageNoise, Fbm_ContinuesAcrossTheTileBorders)
     }
 }
 
-TEST(ImageNoise, Fbm_SeedChangesThePattern)
-{
+TEST(ImageNoise, Fbm_SeedChangesThePattern) {
     const Fbm a{{4, 4}, 4, 0.5f, NoiseKind::Gradient, 1};
     Fbm b = a;
     b.seed = 2;
     float diff = 0.0f;
     for (int i = 0; i < 100; ++i) {
-        const glm::vec2 uv(static_cast<float>(i % 10) / 10.0f + 0.05f, static_cast<float>(i / 10) / 10.0f + 0.05f);
+        const glm::vec2 uv(static_cast<float>(i % 10) / 10.0f + 0.05f,
+                           static_cast<float>(i / 10) / 10.0f + 0.05f);
         diff += std::fabs(a(uv) - b(uv));
     }
     EXPECT_GT(diff / 100.0f, 0.05f);
 }
 
-TEST(ImageNoise, Period_BelowOneIsRefused)
-{
+TEST(ImageNoise, Period_BelowOneIsRefused) {
     EXPECT_THROW(valueNoise({0.5f, 0.5f}, {0, 4}, 1), std::invalid_argument);
     EXPECT_THROW(gradientNoise({0.5f, 0.5f}, {4, -1}, 1), std::invalid_argument);
     EXPECT_THROW(cellDistance({0.5f, 0.5f}, {0, 0}, 1), std::invalid_argument);
 }
 
-TEST(ImageNoise, CellDistance_TilesAndIsBounded)
-{
+TEST(ImageNoise, CellDistance_TilesAndIsBounded) {
     for (int i = 0; i <= 10; ++i) {
         const float t = static_cast<float>(i) / 10.0f;
         EXPECT_NEAR(cellDistance({1.0f, t}, {5, 5}, 4), cellDistance({0.0f, t}, {5, 5}, 4), 1e-4f);
@@ -85,8 +80,7 @@ TEST(ImageNoise, CellDistance_TilesAndIsBounded)
     }
 }
 
-TEST(ImageRng, SameSeed_GivesTheSameSequence)
-{
+TEST(ImageRng, SameSeed_GivesTheSameSequence) {
     Rng a(42), b(42), c(43);
     bool differs = false;
     for (int i = 0; i < 100; ++i) {
@@ -97,8 +91,7 @@ TEST(ImageRng, SameSeed_GivesTheSameSequence)
     EXPECT_TRUE(differs);
 }
 
-TEST(ImageRng, Ranges_StayInsideTheirBounds)
-{
+TEST(ImageRng, Ranges_StayInsideTheirBounds) {
     Rng rng(7);
     std::set<int> seen;
     for (int i = 0; i < 5000; ++i) {
@@ -118,8 +111,7 @@ TEST(ImageRng, Ranges_StayInsideTheirBounds)
     EXPECT_THROW(rng.below(0), std::invalid_argument);
 }
 
-TEST(ImageColorRamp, Lookup_InterpolatesBetweenStopsAndClampsAtTheEnds)
-{
+TEST(ImageColorRamp, Lookup_InterpolatesBetweenStopsAndClampsAtTheEnds) {
     const ColorRamp ramp{{0.2f, {0, 0, 0, 1}}, {0.6f, {1, 0.5f, 0, 1}}, {1.0f, {1, 1, 1, 1}}};
     EXPECT_EQ(ramp(-1.0f), glm::vec4(0, 0, 0, 1));
     EXPECT_EQ(ramp(2.0f), glm::vec4(1, 1, 1, 1));
@@ -129,8 +121,7 @@ TEST(ImageColorRamp, Lookup_InterpolatesBetweenStopsAndClampsAtTheEnds)
     EXPECT_NEAR(ramp(0.8f).b, 0.5f, 1e-6f);
 }
 
-TEST(ImageColorRamp, Construction_RejectsEmptyOrUnsortedStops)
-{
+TEST(ImageColorRamp, Construction_RejectsEmptyOrUnsortedStops) {
     EXPECT_THROW(ColorRamp({}), std::invalid_argument);
     EXPECT_THROW(ColorRamp({{0.5f, {}}, {0.5f, {}}}), std::invalid_argument);
     EXPECT_THROW(ColorRamp({{0.7f, {}}, {0.1f, {}}}), std::invalid_argument);

@@ -18,8 +18,8 @@ float coverage(float distance, float softness = 1.0f);
 using StrokeShade = std::function<glm::vec4(float t)>;
 
 // A capsule from a to b whose radius runs from ra to rb.
-void strokeTapered(Image& image, glm::vec2 a, glm::vec2 b, float ra, float rb, const StrokeShade& shade,
-                   Edge edge = Edge::Clamp, float softness = 1.0f);
+void strokeTapered(Image& image, glm::vec2 a, glm::vec2 b, float ra, float rb,
+                   const StrokeShade& shade, Edge edge = Edge::Clamp, float softness = 1.0f);
 
 // A quadratic Bezier curve p0, p1 (control), p2 as `segments` tapered pieces.
 void strokeCurve(Image& image, glm::vec2 p0, glm::vec2 p1, glm::vec2 p2, float r0, float r2,
@@ -41,4 +41,4 @@ void forEachPixelInBox(int width, int height, glm::vec2 lo, glm::vec2 hi, Edge e
 // Distance from p to the segment a..b, and the segment parameter of the closest point.
 glm::vec2 segmentDistance(glm::vec2 p, glm::vec2 a, glm::vec2 b);
 
-} // namespace vximg
+}  // namespace vximg

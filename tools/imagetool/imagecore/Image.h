@@ -22,11 +22,10 @@ template <typename T>
 class Grid {
 public:
     Grid() = default;
-    Grid(int width, int height, T fill = T{}) : w(width), h(height)
-    {
+    Grid(int width, int height, T fill = T{}) : w(width), h(height) {
         if (width <= 0 || height <= 0)
-            throw std::invalid_argument("image size must be positive, got " + std::to_string(width) +
-                                        " x " + std::to_string(height));
+            throw std::invalid_argument("image size must be positive, got " +
+                                        std::to_string(width) + " x " + std::to_string(height));
         cells.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
     }
 
@@ -38,17 +37,14 @@ public:
     const T& at(int x, int y) const { return cells[index(x, y)]; }
 
     // Reads with the given border rule; never out of range.
-    const T& get(int x, int y, Edge edge) const
-    {
-        if (edge == Edge::Wrap)
-            return cells[index(wrapIndex(x, w), wrapIndex(y, h))];
+    const T& get(int x, int y, Edge edge) const {
+        if (edge == Edge::Wrap) return cells[index(wrapIndex(x, w), wrapIndex(y, h))];
         return cells[index(clampIndex(x, w), clampIndex(y, h))];
     }
 
     // Bilinear read at continuous pixel coordinates, where pixel (i, j) has its
     // centre at (i + 0.5, j + 0.5).
-    T sample(glm::vec2 p, Edge edge) const
-    {
+    T sample(glm::vec2 p, Edge edge) const {
         const float fx = p.x - 0.5f;
         const float fy = p.y - 0.5f;
         const int x0 = floorToInt(fx);
@@ -69,14 +65,13 @@ public:
     static int clampIndex(int i, int n) { return i < 0 ? 0 : (i >= n ? n - 1 : i); }
 
 private:
-    static int floorToInt(float v)
-    {
+    static int floorToInt(float v) {
         const int i = static_cast<int>(v);
         return (static_cast<float>(i) > v) ? i - 1 : i;
     }
-    std::size_t index(int x, int y) const
-    {
-        return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) + static_cast<std::size_t>(x);
+    std::size_t index(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(w) +
+               static_cast<std::size_t>(x);
     }
 
     int w = 0;
@@ -108,4 +103,4 @@ void addLight(glm::vec4& dst, glm::vec3 light);
 // Composites a whole image over another of the same size.
 void compositeOver(Image& dst, const Image& src);
 
-} // namespace vximg
+}  // namespace vximg

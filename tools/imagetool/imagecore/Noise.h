@@ -56,10 +56,10 @@ class Rng {
 public:
     explicit Rng(std::uint64_t seed, std::uint64_t stream = 1);
     std::uint32_t next();
-    float uniform();                       // [0, 1)
-    float range(float lo, float hi);       // [lo, hi)
-    int below(int n);                      // 0 .. n-1, n >= 1
-    float normal();                        // mean 0, deviation 1
+    float uniform();                  // [0, 1)
+    float range(float lo, float hi);  // [lo, hi)
+    int below(int n);                 // 0 .. n-1, n >= 1
+    float normal();                   // mean 0, deviation 1
 
 private:
     std::uint64_t state = 0;
@@ -68,4 +68,4 @@ private:
 
 float smoothstep(float edge0, float edge1, float x);
 
-} // namespace vximg
+}  // namespace vximg

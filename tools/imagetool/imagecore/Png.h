@@ -31,4 +31,4 @@ struct PngPixels {
 };
 PngPixels readPng(const std::string& path);
 
-} // namespace vximg
+}  // namespace vximg

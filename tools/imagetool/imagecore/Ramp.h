@@ -27,4 +27,4 @@ private:
 // sRGB bytes (as a painter picks them) to the 0..1 floats of the images.
 glm::vec4 rgb(int r, int g, int b, float a = 1.0f);
 
-} // namespace vximg
+}  // namespace vximg

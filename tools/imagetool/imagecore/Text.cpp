@@ -9,12 +9,12 @@
 
 namespace vximg {
 
-std::u32string decodeUtf8(const std::string& text)
-{
+std::u32string decodeUtf8(const std::string& text) {
     std::u32string out;
     std::size_t i = 0;
     auto bad = [&](std::size_t at) {
-        return std::invalid_argument("invalid UTF-8 in text \"" + text + "\" at byte " + std::to_string(at));
+        return std::invalid_argument("invalid UTF-8 in text \"" + text + "\" at byte " +
+                                     std::to_string(at));
     };
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
@@ -34,18 +34,15 @@ std::u32string decodeUtf8(const std::string& text)
         } else {
             throw bad(i);
         }
-        if (i + static_cast<std::size_t>(extra) >= text.size() && extra > 0)
-            throw bad(i);
+        if (i + static_cast<std::size_t>(extra) >= text.size() && extra > 0) throw bad(i);
         for (int k = 1; k <= extra; ++k) {
             const auto cont = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((cont & 0xc0) != 0x80)
-                throw bad(i);
+            if ((cont & 0xc0) != 0x80) throw bad(i);
             cp = (cp << 6) | (cont & 0x3f);
         }
         // Overlong forms and surrogates are not text.
         static constexpr char32_t minimum[] = {0, 0x80, 0x800, 0x10000};
-        if (cp < minimum[extra] || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff))
-            throw bad(i);
+        if (cp < minimum[extra] || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff)) throw bad(i);
         out.push_back(cp);
         i += static_cast<std::size_t>(extra) + 1;
     }
@@ -57,28 +54,24 @@ struct Font::Impl {
     FT_Face face = nullptr;
     std::string path;
 
-    void setSize(int pixelSize) const
-    {
+    void setSize(int pixelSize) const {
         if (FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelSize)) != 0)
-            throw std::runtime_error("setting size " + std::to_string(pixelSize) + " on font " + path + " failed");
+            throw std::runtime_error("setting size " + std::to_string(pixelSize) + " on font " +
+                                     path + " failed");
     }
-    FT_UInt glyphIndex(char32_t cp) const
-    {
+    FT_UInt glyphIndex(char32_t cp) const {
         const FT_UInt index = FT_Get_Char_Index(face, cp);
         if (index == 0)
             throw std::runtime_error("font " + path + " has no glyph for U+" + std::to_string(cp));
         return index;
     }
-    long kerning(FT_UInt left, FT_UInt right) const
-    {
-        if (!FT_HAS_KERNING(face) || left == 0)
-            return 0;
+    long kerning(FT_UInt left, FT_UInt right) const {
+        if (!FT_HAS_KERNING(face) || left == 0) return 0;
         FT_Vector k{};
         FT_Get_Kerning(face, left, right, FT_KERNING_DEFAULT, &k);
         return k.x;
     }
-    void load(FT_UInt index, bool renderBitmap) const
-    {
+    void load(FT_UInt index, bool renderBitmap) const {
         if (FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_HINTING) != 0)
             throw std::runtime_error("loading a glyph of font " + path + " failed");
         if (renderBitmap && FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0)
@@ -86,26 +79,24 @@ struct Font::Impl {
     }
 };
 
-Font::Font(const std::string& path) : impl(std::make_unique<Impl>())
-{
+Font::Font(const std::string& path) : impl(std::make_unique<Impl>()) {
     impl->path = path;
     if (FT_Init_FreeType(&impl->library) != 0)
         throw std::runtime_error("initialising FreeType failed");
     if (const FT_Error err = FT_New_Face(impl->library, path.c_str(), 0, &impl->face); err != 0) {
         FT_Done_FreeType(impl->library);
-        throw std::runtime_error("opening font " + path + " failed (FreeType error " + std::to_string(err) +
+        throw std::runtime_error("opening font " + path + " failed (FreeType error " +
+                                 std::to_string(err) +
                                  "); the fonts-freefont-ttf package provides it");
     }
 }
 
-Font::~Font()
-{
+Font::~Font() {
     FT_Done_Face(impl->face);
     FT_Done_FreeType(impl->library);
 }
 
-int Font::measure(const std::string& utf8, int pixelSize) const
-{
+int Font::measure(const std::string& utf8, int pixelSize) const {
     impl->setSize(pixelSize);
     long pen = 0;
     FT_UInt previous = 0;
@@ -119,16 +110,13 @@ int Font::measure(const std::string& utf8, int pixelSize) const
     return static_cast<int>((pen + 32) / 64);
 }
 
-int Font::fitSize(const std::string& utf8, int maxSize, int maxWidth) const
-{
+int Font::fitSize(const std::string& utf8, int maxSize, int maxWidth) const {
     int size = maxSize;
-    while (size > 4 && measure(utf8, size) > maxWidth)
-        --size;
+    while (size > 4 && measure(utf8, size) > maxWidth) --size;
     return size;
 }
 
-TextMask Font::render(const std::string& utf8, int pixelSize, int padding) const
-{
+TextMask Font::render(const std::string& utf8, int pixelSize, int padding) const {
     impl->setSize(pixelSize);
     struct Placed {
         Field bitmap;
@@ -176,16 +164,16 @@ TextMask Font::render(const std::string& utf8, int pixelSize, int padding) const
     for (const Placed& g : glyphs)
         for (int r = 0; r < g.bitmap.height(); ++r)
             for (int c = 0; c < g.bitmap.width(); ++c) {
-                float& dst = mask.coverage.at(g.left - minX + padding + c, mask.baseline - g.top + r);
+                float& dst =
+                    mask.coverage.at(g.left - minX + padding + c, mask.baseline - g.top + r);
                 dst = std::min(1.0f, dst + g.bitmap.at(c, r));
             }
     return mask;
 }
 
-glm::ivec2 maskOrigin(const TextMask& mask, TextPlacement at)
-{
+glm::ivec2 maskOrigin(const TextMask& mask, TextPlacement at) {
     return {static_cast<int>(at.centreX - static_cast<float>(mask.coverage.width()) * 0.5f),
             static_cast<int>(at.baselineY) - mask.baseline};
 }
 
-} // namespace vximg
+}  // namespace vximg

@@ -52,4 +52,4 @@ struct TextPlacement {
 // Pixel position of the mask's (0, 0) for the placement.
 glm::ivec2 maskOrigin(const TextMask& mask, TextPlacement at);
 
-} // namespace vximg
+}  // namespace vximg

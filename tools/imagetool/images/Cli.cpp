@@ -9,21 +9,19 @@ namespace vximg {
 
 namespace {
 
-constexpr const char* kUsage = "usage: veltrix-imagetool OUTDIR [NAME...]\n"
-                               "       veltrix-imagetool --list\n";
+constexpr const char* kUsage =
+    "usage: veltrix-imagetool OUTDIR [NAME...]\n"
+    "       veltrix-imagetool --list\n";
 
-std::string knownNames()
-{
+std::string knownNames() {
     std::string names;
-    for (const Recipe& r : recipes())
-        names += (names.empty() ? "" : ", ") + r.name;
+    for (const Recipe& r : recipes()) names += (names.empty() ? "" : ", ") + r.name;
     return names;
 }
 
-} // namespace
+}  // namespace
 
-int runImageTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
-{
+int runImageTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
         err << "veltrix-imagetool: no output directory given\n" << kUsage;
         return 2;
@@ -53,25 +51,26 @@ int runImageTool(const std::vector<std::string>& args, std::ostream& out, std::o
     for (std::size_t i = 1; i < args.size(); ++i) {
         const Recipe* r = findRecipe(args[i]);
         if (r == nullptr) {
-            err << "veltrix-imagetool: unknown image '" << args[i] << "' (known: " << knownNames() << ")\n";
+            err << "veltrix-imagetool: unknown image '" << args[i] << "' (known: " << knownNames()
+                << ")\n";
             return 2;
         }
-        if (seen.insert(r->name).second)
-            chosen.push_back(r);
+        if (seen.insert(r->name).second) chosen.push_back(r);
     }
     if (chosen.empty())
-        for (const Recipe& r : recipes())
-            chosen.push_back(&r);
+        for (const Recipe& r : recipes()) chosen.push_back(&r);
 
     const std::filesystem::path dir(args[0]);
     std::error_code ec;
     if (std::filesystem::exists(dir, ec) && !std::filesystem::is_directory(dir, ec)) {
-        err << "veltrix-imagetool: output directory '" << args[0] << "' exists and is not a directory\n";
+        err << "veltrix-imagetool: output directory '" << args[0]
+            << "' exists and is not a directory\n";
         return 2;
     }
     std::filesystem::create_directories(dir, ec);
     if (ec) {
-        err << "veltrix-imagetool: cannot create output directory '" << args[0] << "': " << ec.message() << "\n";
+        err << "veltrix-imagetool: cannot create output directory '" << args[0]
+            << "': " << ec.message() << "\n";
         return 1;
     }
 
@@ -88,4 +87,4 @@ int runImageTool(const std::vector<std::string>& args, std::ostream& out, std::o
     return 0;
 }
 
-} // namespace vximg
+}  // namespace vximg

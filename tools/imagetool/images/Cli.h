@@ -13,4 +13,4 @@ namespace vximg {
 // 0 done, 1 an image could not be made or written, 2 bad arguments.
 int runImageTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-} // namespace vximg
+}  // namespace vximg

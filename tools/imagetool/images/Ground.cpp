@@ -24,8 +24,7 @@ struct Meadow {
 
 // Colour and shine are painted by the same strokes, so a bright specular
 // fleck always sits on a blade tip, never on the soil between blades.
-Meadow paintMeadow(int w, int h)
-{
+Meadow paintMeadow(int w, int h) {
     Meadow m{Image(w, h), Image(w, h)};
     const float scale = static_cast<float>(w) / 512.0f;
     const Fbm soilNoise{{4, 4}, 5, 0.55f, NoiseKind::Gradient, 11};
@@ -39,32 +38,39 @@ Meadow paintMeadow(int w, int h)
             m.shine.at(x, y) = glm::vec4(glm::vec3(0.04f), 1.0f);
         }
 
-    const ColorRamp bladeHue{{0.0f, rgb(40, 84, 20)},  {0.45f, rgb(70, 128, 32)}, {0.8f, rgb(104, 150, 44)},
-                             {0.93f, rgb(150, 160, 70)}, {1.0f, rgb(172, 160, 92)}};
+    const ColorRamp bladeHue{{0.0f, rgb(40, 84, 20)},
+                             {0.45f, rgb(70, 128, 32)},
+                             {0.8f, rgb(104, 150, 44)},
+                             {0.93f, rgb(150, 160, 70)},
+                             {1.0f, rgb(172, 160, 92)}};
     Rng rng(20261208);
     // Dry thatch underneath first, then tufts of living blades; later blades sit
     // higher in the sward and catch more light.
     const int thatch = static_cast<int>(1400 * scale * scale);
     for (int i = 0; i < thatch; ++i) {
-        const glm::vec2 root(rng.range(0, static_cast<float>(w)), rng.range(0, static_cast<float>(h)));
+        const glm::vec2 root(rng.range(0, static_cast<float>(w)),
+                             rng.range(0, static_cast<float>(h)));
         const float angle = rng.range(0, 2 * kPi);
         const float len = rng.range(6, 16) * scale;
         const glm::vec2 tip = root + len * glm::vec2(std::cos(angle), std::sin(angle));
         const glm::vec4 c = rgb(110, 96, 52) * rng.range(0.6f, 1.0f);
-        strokeTapered(m.color, root, tip, 0.9f * scale, 0.4f * scale,
-                      [&](float) { return glm::vec4(glm::vec3(c), 0.8f); }, Edge::Wrap);
-        strokeTapered(m.shine, root, tip, 0.9f * scale, 0.4f * scale,
-                      [&](float) { return glm::vec4(glm::vec3(0.08f), 0.8f); }, Edge::Wrap);
+        strokeTapered(
+            m.color, root, tip, 0.9f * scale, 0.4f * scale,
+            [&](float) { return glm::vec4(glm::vec3(c), 0.8f); }, Edge::Wrap);
+        strokeTapered(
+            m.shine, root, tip, 0.9f * scale, 0.4f * scale,
+            [&](float) { return glm::vec4(glm::vec3(0.08f), 0.8f); }, Edge::Wrap);
     }
 
     const int tufts = static_cast<int>(1100 * scale * scale);
     for (int i = 0; i < tufts; ++i) {
         const float depth = static_cast<float>(i) / static_cast<float>(tufts);
-        const glm::vec2 centre(rng.range(0, static_cast<float>(w)), rng.range(0, static_cast<float>(h)));
+        const glm::vec2 centre(rng.range(0, static_cast<float>(w)),
+                               rng.range(0, static_cast<float>(h)));
         const float lean = rng.range(0, 2 * kPi);
         const int blades = 5 + rng.below(8);
-        const float patch =
-            0.5f + 0.5f * patchNoise(centre / glm::vec2(static_cast<float>(w), static_cast<float>(h)));
+        const float patch = 0.5f + 0.5f * patchNoise(centre / glm::vec2(static_cast<float>(w),
+                                                                        static_cast<float>(h)));
         for (int b = 0; b < blades; ++b) {
             const glm::vec2 root = centre + glm::vec2(rng.normal(), rng.normal()) * 2.5f * scale;
             const float angle = lean + rng.normal() * 0.7f;
@@ -77,24 +83,29 @@ Meadow paintMeadow(int w, int h)
             const glm::vec3 base = glm::vec3(bladeHue(hue)) * (0.55f + 0.55f * depth);
             const float gloss = rng.range(0.3f, 1.0f) * (0.3f + 0.7f * depth);
             const float width = rng.range(1.2f, 2.2f) * scale;
-            strokeCurve(m.color, root, ctrl, tip, width, 0.35f * scale,
-                        [&](float t) { return glm::vec4(base * (0.6f + 0.55f * t), 1.0f); }, 4, Edge::Wrap);
-            strokeCurve(m.shine, root, ctrl, tip, width, 0.35f * scale,
-                        [&](float t) { return glm::vec4(glm::vec3(0.1f + gloss * 0.65f * t * t), 1.0f); }, 4,
-                        Edge::Wrap);
+            strokeCurve(
+                m.color, root, ctrl, tip, width, 0.35f * scale,
+                [&](float t) { return glm::vec4(base * (0.6f + 0.55f * t), 1.0f); }, 4, Edge::Wrap);
+            strokeCurve(
+                m.shine, root, ctrl, tip, width, 0.35f * scale,
+                [&](float t) { return glm::vec4(glm::vec3(0.1f + gloss * 0.65f * t * t), 1.0f); },
+                4, Edge::Wrap);
         }
     }
     return m;
 }
 
-} // namespace
+}  // namespace
 
-Image makeGrass(int width, int height) { return paintMeadow(width, height).color; }
+Image makeGrass(int width, int height) {
+    return paintMeadow(width, height).color;
+}
 
-Image makeGrassSpecular(int width, int height) { return paintMeadow(width, height).shine; }
+Image makeGrassSpecular(int width, int height) {
+    return paintMeadow(width, height).shine;
+}
 
-Image makeGroundDisplacement(int width, int height)
-{
+Image makeGroundDisplacement(int width, int height) {
     // A couple of soft swells per cell with a little unevenness on top. The
     // range stays low so ants (height = |rgb| / 6) rise at most about a tenth of
     // a cell, and cell borders meet their neighbours because the relief tiles.
@@ -110,9 +121,8 @@ Image makeGroundDisplacement(int width, int height)
     normalise(f, 0.14f, 0.40f);
     Image out(width, height);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            out.at(x, y) = glm::vec4(glm::vec3(f.at(x, y)), 1.0f);
+        for (int x = 0; x < width; ++x) out.at(x, y) = glm::vec4(glm::vec3(f.at(x, y)), 1.0f);
     return out;
 }
 
-} // namespace vximg
+}  // namespace vximg

@@ -41,4 +41,4 @@ glm::vec3 cubeFaceDirection(CubeFace face, float s, float t);
 // The sky's colour for a direction (need not be normalised).
 glm::vec4 skyColor(glm::vec3 direction);
 
-} // namespace vximg
+}  // namespace vximg

@@ -14,8 +14,8 @@
 namespace vximg {
 
 struct Recipe {
-    std::string name;         // what the command line calls it: the file's stem
-    std::string file;         // file name under the output directory
+    std::string name;  // what the command line calls it: the file's stem
+    std::string file;  // file name under the output directory
     int width = 0;
     int height = 0;
     bool powerOfTwo = false;  // mipmapped scene textures keep power-of-two sizes
@@ -28,4 +28,4 @@ const std::vector<Recipe>& recipes();
 // nullptr when there is no image of that name.
 const Recipe* findRecipe(std::string_view name);
 
-} // namespace vximg
+}  // namespace vximg
