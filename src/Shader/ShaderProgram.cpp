@@ -2,6 +2,7 @@
 
 #include "Shader/CheckPoint.h"
 #include "Shader/ProgramRegistry.h"
+#include "Shader/ShaderStore.h"
 
 #include <algorithm>
 #include <iostream>
@@ -28,6 +29,17 @@ ShaderProgram::~ShaderProgram() {
     std::cout << kBanner << "DELETE SHADER PROG " << name_ << "\n";
     // The program object goes with handle_, whose destructor runs the checkpoint and
     // reports rather than throws.
+}
+
+std::shared_ptr<ShaderProgram> ShaderProgram::build(
+    const std::string& name, const std::vector<std::string>& files,
+    const std::vector<std::pair<GLuint, std::string>>& attributes) {
+    auto program = std::make_shared<ShaderProgram>(name);
+    for (const auto& file : files) program->attatch(ShaderStore::getShader(file));
+    for (const auto& [slot, attribute] : attributes)
+        program->bindAttributeLocation(slot, attribute);
+    program->link();
+    return program;
 }
 
 void ShaderProgram::attatch(const std::shared_ptr<Shader>& shader) {

@@ -43,6 +43,14 @@ public:
     ShaderProgram(const ShaderProgram&) = delete;
     ShaderProgram& operator=(const ShaderProgram&) = delete;
 
+    // A program of the named files (shared through the shader store) with the attribute
+    // slots bound, linked: the common start of every drawable's set-up. Uniforms and
+    // validation follow at the caller (varyings to capture must precede the link, so a
+    // transform-feedback program is put together step by step instead).
+    static std::shared_ptr<ShaderProgram> build(
+        const std::string& name, const std::vector<std::string>& files,
+        const std::vector<std::pair<GLuint, std::string>>& attributes);
+
     void attatch(const std::shared_ptr<Shader>& shader);
     void bindAttributeLocation(GLuint slot, const std::string& attribute);
     void link();

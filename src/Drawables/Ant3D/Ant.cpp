@@ -3,7 +3,6 @@
 #include "Drawables/ViewVolume/ViewVolume.h"
 #include "Game/GameFlags.h"
 #include "Shader/CheckPoint.h"
-#include "Shader/ShaderStore.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -16,20 +15,9 @@ namespace {
 
 using GLutil::ShaderProgram;
 
-std::shared_ptr<ShaderProgram> buildProgram(
-    const std::string& name, const std::vector<std::string>& files,
-    const std::vector<std::pair<GLuint, std::string>>& attributes) {
-    auto program = std::make_shared<ShaderProgram>(name);
-    for (const auto& file : files) program->attatch(GLutil::ShaderStore::getShader(file));
-    for (const auto& [slot, attribute] : attributes)
-        program->bindAttributeLocation(slot, attribute);
-    program->link();
-    return program;
-}
-
 std::shared_ptr<ShaderProgram> makeLitProgram() {
     const std::string base = "./Shader/testshader1";
-    auto program = buildProgram(
+    auto program = ShaderProgram::build(
         "AntShader",
         {base + ".vert", base + ".tesC", base + ".tesE", base + ".geom", base + ".frag"},
         {{0, "vertexPosition"}, {1, "vertex_normal_in"}, {2, "uv_coordinates"}});
@@ -42,17 +30,18 @@ std::shared_ptr<ShaderProgram> makeLitProgram() {
 }
 
 std::shared_ptr<ShaderProgram> makeShadowProgram() {
-    auto program = buildProgram("AntShadowShader",
-                                {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE",
-                                 "Shader/shadow.geom", "Shader/shadow.frag"},
-                                {{0, "vertex"}, {2, "UV"}});
+    auto program =
+        ShaderProgram::build("AntShadowShader",
+                             {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE",
+                              "Shader/shadow.geom", "Shader/shadow.frag"},
+                             {{0, "vertex"}, {2, "UV"}});
     program->validate();
     return program;
 }
 
 std::shared_ptr<ShaderProgram> makeSolidProgram() {
-    auto program =
-        buildProgram("AntSolidShader", {"Shader/Solid.vert", "Shader/Solid.frag"}, {{0, "vertex"}});
+    auto program = ShaderProgram::build(
+        "AntSolidShader", {"Shader/Solid.vert", "Shader/Solid.frag"}, {{0, "vertex"}});
     program->validate();
     return program;
 }

@@ -1,6 +1,5 @@
 #include "Drawables/Cube/Cube.h"
 
-#include "Shader/ShaderStore.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <glm/gtc/type_ptr.hpp>
@@ -12,12 +11,8 @@ namespace VX3D {
 namespace {
 
 std::shared_ptr<GLutil::ShaderProgram> makeCubeProgram() {
-    auto program = std::make_shared<GLutil::ShaderProgram>("CubeShader");
-    program->attatch(GLutil::ShaderStore::getShader("Shader/basic.vert"));
-    program->attatch(GLutil::ShaderStore::getShader("Shader/basic.frag"));
-    program->bindAttributeLocation(0, "vVertex");
-    program->bindAttributeLocation(1, "vColour");
-    program->link();
+    auto program = GLutil::ShaderProgram::build(
+        "CubeShader", {"Shader/basic.vert", "Shader/basic.frag"}, {{0, "vVertex"}, {1, "vColour"}});
     program->validate();
     program->use();
     GLutil::ShaderProgram::unuse();

@@ -2,7 +2,6 @@
 
 #include "Drawables/Floor/SlopeMap.h"
 #include "Shader/CheckPoint.h"
-#include "Shader/ShaderStore.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <glm/gtc/type_ptr.hpp>
@@ -16,17 +15,6 @@ namespace VX3D {
 namespace {
 
 using GLutil::ShaderProgram;
-
-std::shared_ptr<ShaderProgram> buildProgram(
-    const std::string& name, const std::vector<std::string>& files,
-    const std::vector<std::pair<GLuint, std::string>>& attributes) {
-    auto program = std::make_shared<ShaderProgram>(name);
-    for (const auto& file : files) program->attatch(GLutil::ShaderStore::getShader(file));
-    for (const auto& [slot, attribute] : attributes)
-        program->bindAttributeLocation(slot, attribute);
-    program->link();
-    return program;
-}
 
 void setMat4(const ShaderProgram& p, const char* name, const glm::mat4& m) {
     glUniformMatrix4fv(p.uniformLocation(name), 1, GL_FALSE, glm::value_ptr(m));
@@ -125,10 +113,10 @@ Floor::Floor(int width, int height)
     outline_.addBuffer(0, mesh.outline);
     outline_.addBuffer(1, mesh.outlineColours);
 
-    program_ = buildProgram("FloorShader",
-                            {"Shader/floor.vert", "Shader/floor.tesC", "Shader/floor.tesE",
-                             "Shader/floor.geom", "Shader/floor.frag"},
-                            {{0, "vertex"}, {1, "color"}, {2, "UV"}});
+    program_ = ShaderProgram::build("FloorShader",
+                                    {"Shader/floor.vert", "Shader/floor.tesC", "Shader/floor.tesE",
+                                     "Shader/floor.geom", "Shader/floor.frag"},
+                                    {{0, "vertex"}, {1, "color"}, {2, "UV"}});
     program_->use();
     program_->setConstant("shadowMap", 4);
     program_->setConstant("textureMap", 1);
@@ -140,16 +128,18 @@ Floor::Floor(int width, int height)
     program_->use();
     ShaderProgram::unuse();
 
-    borderProgram_ = buildProgram("FloorBorderShader", {"Shader/basic.vert", "Shader/basic.frag"},
-                                  {{0, "vertex"}, {1, "color"}});
+    borderProgram_ =
+        ShaderProgram::build("FloorBorderShader", {"Shader/basic.vert", "Shader/basic.frag"},
+                             {{0, "vertex"}, {1, "color"}});
     borderProgram_->validate();
     borderProgram_->use();
     ShaderProgram::unuse();
 
-    shadowProgram_ = buildProgram("FloorShadowShader",
-                                  {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE",
-                                   "Shader/shadow.geom", "Shader/shadow.frag"},
-                                  {{0, "vertex"}, {2, "UV"}});
+    shadowProgram_ =
+        ShaderProgram::build("FloorShadowShader",
+                             {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE",
+                              "Shader/shadow.geom", "Shader/shadow.frag"},
+                             {{0, "vertex"}, {2, "UV"}});
     shadowProgram_->validate();
     shadowProgram_->use();
     ShaderProgram::unuse();

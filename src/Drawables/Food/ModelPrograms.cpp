@@ -1,19 +1,12 @@
 #include "Drawables/Food/ModelPrograms.h"
 
-#include "Shader/ShaderStore.h"
-
 namespace VX3D {
 
 std::shared_ptr<GLutil::ShaderProgram> makeLitModelProgram(const std::string& name) {
-    auto program = std::make_shared<GLutil::ShaderProgram>(name);
-    for (const char* stage : {".vert", ".tesC", ".tesE", ".geom", ".frag"}) {
-        program->attatch(
-            GLutil::ShaderStore::getShader(std::string("./Shader/testshader1") + stage));
-    }
-    program->bindAttributeLocation(0, "vertexPosition");
-    program->bindAttributeLocation(1, "vertex_normal_in");
-    program->bindAttributeLocation(2, "uv_coordinates");
-    program->link();
+    const std::string base = "./Shader/testshader1";
+    auto program = GLutil::ShaderProgram::build(
+        name, {base + ".vert", base + ".tesC", base + ".tesE", base + ".geom", base + ".frag"},
+        {{0, "vertexPosition"}, {1, "vertex_normal_in"}, {2, "uv_coordinates"}});
     program->setConstant("shadowMap", 4);
     program->setConstant("textureMap", 0);
     GLutil::ShaderProgram::unuse();
@@ -25,13 +18,10 @@ std::shared_ptr<GLutil::ShaderProgram> makeLitModelProgram(const std::string& na
 }
 
 std::shared_ptr<GLutil::ShaderProgram> makeModelShadowProgram(const std::string& name) {
-    auto program = std::make_shared<GLutil::ShaderProgram>(name);
-    for (const char* stage : {".vert", ".tesC", ".tesE", ".geom", ".frag"}) {
-        program->attatch(GLutil::ShaderStore::getShader(std::string("Shader/shadow") + stage));
-    }
-    program->bindAttributeLocation(0, "vertex");
-    program->bindAttributeLocation(2, "UV");
-    program->link();
+    const std::string base = "Shader/shadow";
+    auto program = GLutil::ShaderProgram::build(
+        name, {base + ".vert", base + ".tesC", base + ".tesE", base + ".geom", base + ".frag"},
+        {{0, "vertex"}, {2, "UV"}});
     program->validate();
     program->use();
     GLutil::ShaderProgram::unuse();

@@ -1,7 +1,5 @@
 #include "Drawables/MoveIndicator/MoveIndicator.h"
 
-#include "Shader/ShaderStore.h"
-
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
@@ -13,12 +11,9 @@ namespace VX3D {
 namespace {
 
 std::shared_ptr<GLutil::ShaderProgram> makeIndicatorProgram() {
-    auto program = std::make_shared<GLutil::ShaderProgram>("MoveIndicatorShader");
-    program->attatch(GLutil::ShaderStore::getShader("Shader/basic.vert"));
-    program->attatch(GLutil::ShaderStore::getShader("Shader/basic.frag"));
-    program->bindAttributeLocation(0, "vVertex");
-    program->bindAttributeLocation(1, "vColour");
-    program->link();
+    auto program = GLutil::ShaderProgram::build("MoveIndicatorShader",
+                                                {"Shader/basic.vert", "Shader/basic.frag"},
+                                                {{0, "vVertex"}, {1, "vColour"}});
     program->validate();
     program->use();
     GLutil::ShaderProgram::unuse();
