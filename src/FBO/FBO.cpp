@@ -1,9 +1,9 @@
 #include "FBO/FBO.h"
 
 #include "Shader/CheckPoint.h"
+#include "Shader/HandleGuard.h"
 #include "Veltrix3D/RenderState.h"
 
-#include <iostream>
 #include <stdexcept>
 #include <string>
 
@@ -11,40 +11,24 @@ namespace GLutil {
 
 FBOHandle::FBOHandle() {
     glGenFramebuffers(1, &id_);
-    try {
-        GLUTIL_CHECKPOINT("GLutil::FBOHandle::FBOHandle");
-    } catch (...) {
-        glDeleteFramebuffers(1, &id_);
-        throw;
-    }
+    guardCreation(GLUTIL_SITE("GLutil::FBOHandle::FBOHandle"),
+                  [this] { glDeleteFramebuffers(1, &id_); });
 }
 
 FBOHandle::~FBOHandle() {
-    try {
-        glDeleteFramebuffers(1, &id_);
-        GLUTIL_CHECKPOINT("GLutil::FBOHandle::~FBOHandle");
-    } catch (const std::logic_error& e) {
-        std::cerr << "Caught exception in FBOHandle Destructor: " << e.what() << "\n";
-    }
+    guardRelease(GLUTIL_SITE("GLutil::FBOHandle::~FBOHandle"), "FBOHandle",
+                 [this] { glDeleteFramebuffers(1, &id_); });
 }
 
 RBHandle::RBHandle() {
     glGenRenderbuffers(1, &id_);
-    try {
-        GLUTIL_CHECKPOINT("GLutil::RBHandle::RBHandle");
-    } catch (...) {
-        glDeleteRenderbuffers(1, &id_);
-        throw;
-    }
+    guardCreation(GLUTIL_SITE("GLutil::RBHandle::RBHandle"),
+                  [this] { glDeleteRenderbuffers(1, &id_); });
 }
 
 RBHandle::~RBHandle() {
-    try {
-        glDeleteRenderbuffers(1, &id_);
-        GLUTIL_CHECKPOINT("GLutil::RBHandle::~RBHandle");
-    } catch (const std::logic_error& e) {
-        std::cerr << "Caught exception in RBHandle Destructor: " << e.what() << "\n";
-    }
+    guardRelease(GLUTIL_SITE("GLutil::RBHandle::~RBHandle"), "RBHandle",
+                 [this] { glDeleteRenderbuffers(1, &id_); });
 }
 
 FBO::FBO(GLint width, GLint height, bool mipmaps)

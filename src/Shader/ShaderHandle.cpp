@@ -1,47 +1,57 @@
 #include "Shader/ShaderHandle.h"
 
-#include "Shader/CheckPoint.h"
+#include "Shader/HandleGuard.h"
 
-#include <iostream>
-#include <stdexcept>
+#include <ostream>
+#include <vector>
 
 namespace GLutil {
 
-ShaderHandle::ShaderHandle(GLenum stage) : id_(glCreateShader(stage)) {
-    try {
-        GLUTIL_CHECKPOINT("GLutil::ShaderHandle::ShaderHandle");
-    } catch (...) {
-        // The destructor will not run for a half-built object.
-        glDeleteShader(id_);
-        throw;
+namespace {
+
+// Shader and program objects keep their logs alike; only the two query functions differ.
+void writeLog(std::ostream& out, GLuint id, PFNGLGETSHADERIVPROC getParameter,
+              PFNGLGETSHADERINFOLOGPROC getLog) {
+    GLint length = 0;
+    getParameter(id, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0) {
+        out << "NO INFO AVAILABLE\n";
+        return;
     }
+    std::vector<GLchar> buffer(static_cast<std::size_t>(length));
+    getLog(id, length, nullptr, buffer.data());
+    buffer.back() = '\0';
+    out << buffer.data() << "\n";
+}
+
+}  // namespace
+
+ShaderHandle::ShaderHandle(GLenum stage) : id_(glCreateShader(stage)) {
+    guardCreation(GLUTIL_SITE("GLutil::ShaderHandle::ShaderHandle"),
+                  [this] { glDeleteShader(id_); });
 }
 
 ShaderHandle::~ShaderHandle() {
-    try {
-        glDeleteShader(id_);
-        GLUTIL_CHECKPOINT("GLutil::ShaderHandle::~ShaderHandle");
-    } catch (const std::logic_error& e) {
-        std::cerr << "Caught exception in ShaderHandle Destructor: " << e.what() << "\n";
-    }
+    guardRelease(GLUTIL_SITE("GLutil::ShaderHandle::~ShaderHandle"), "ShaderHandle",
+                 [this] { glDeleteShader(id_); });
+}
+
+void ShaderHandle::writeInfoLog(std::ostream& out) const {
+    writeLog(out, id_, glGetShaderiv, glGetShaderInfoLog);
 }
 
 ProgramHandle::ProgramHandle() : id_(glCreateProgram()) {
-    try {
-        GLUTIL_CHECKPOINT("GLutil::ProgramHandle::ProgramHandle");
-    } catch (...) {
-        glDeleteProgram(id_);
-        throw;
-    }
+    guardCreation(GLUTIL_SITE("GLutil::ProgramHandle::ProgramHandle"),
+                  [this] { glDeleteProgram(id_); });
 }
 
 ProgramHandle::~ProgramHandle() {
-    try {
-        glDeleteProgram(id_);
-        GLUTIL_CHECKPOINT("GLutil::ProgramHandle::~ProgramHandle");
-    } catch (const std::logic_error& e) {
-        std::cerr << "Caught exception in ProgramHandle Destructor: " << e.what() << "\n";
-    }
+    guardRelease(GLUTIL_SITE("GLutil::ProgramHandle::~ProgramHandle"), "ProgramHandle",
+                 [this] { glDeleteProgram(id_); });
+}
+
+void ProgramHandle::writeInfoLog(std::ostream& out) const {
+    writeLog(out, id_, glGetProgramiv, glGetProgramInfoLog);
 }
 
 }  // namespace GLutil

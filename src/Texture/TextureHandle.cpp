@@ -1,29 +1,18 @@
 #include "Texture/TextureHandle.h"
 
-#include "Shader/CheckPoint.h"
-
-#include <iostream>
-#include <stdexcept>
+#include "Shader/HandleGuard.h"
 
 namespace GLutil {
 
 TextureHandle::TextureHandle() {
     glGenTextures(1, &id_);
-    try {
-        GLUTIL_CHECKPOINT("GLutil::TextureHandle::TextureHandle");
-    } catch (...) {
-        glDeleteTextures(1, &id_);
-        throw;
-    }
+    guardCreation(GLUTIL_SITE("GLutil::TextureHandle::TextureHandle"),
+                  [this] { glDeleteTextures(1, &id_); });
 }
 
 TextureHandle::~TextureHandle() {
-    try {
-        glDeleteTextures(1, &id_);
-        GLUTIL_CHECKPOINT("GLutil::TextureHandle::~TextureHandle");
-    } catch (const std::logic_error& e) {
-        std::cerr << "Caught exception in TextureHandle Destructor: " << e.what() << "\n";
-    }
+    guardRelease(GLUTIL_SITE("GLutil::TextureHandle::~TextureHandle"), "TextureHandle",
+                 [this] { glDeleteTextures(1, &id_); });
 }
 
 }  // namespace GLutil

@@ -1,30 +1,20 @@
 #include "TransformFeedback/TransformFeedback.h"
 
 #include "Shader/CheckPoint.h"
+#include "Shader/HandleGuard.h"
 #include "Shader/ShaderProgram.h"
-
-#include <iostream>
-#include <stdexcept>
 
 namespace GLutil {
 
 TransformFeedbackHandle::TransformFeedbackHandle() {
     glGenTransformFeedbacks(1, &id_);
-    try {
-        GLUTIL_CHECKPOINT("GLutil::TransformFeedbackHandle::TransformFeedbackHandle");
-    } catch (...) {
-        glDeleteTransformFeedbacks(1, &id_);
-        throw;
-    }
+    guardCreation(GLUTIL_SITE("GLutil::TransformFeedbackHandle::TransformFeedbackHandle"),
+                  [this] { glDeleteTransformFeedbacks(1, &id_); });
 }
 
 TransformFeedbackHandle::~TransformFeedbackHandle() {
-    try {
-        glDeleteTransformFeedbacks(1, &id_);
-        GLUTIL_CHECKPOINT("GLutil::TransformFeedbackHandle::~TransformFeedbackHandle");
-    } catch (const std::logic_error& e) {
-        std::cerr << "Caught exception in TransformFeedbackHandle Destructor: " << e.what() << "\n";
-    }
+    guardRelease(GLUTIL_SITE("GLutil::TransformFeedbackHandle::~TransformFeedbackHandle"),
+                 "TransformFeedbackHandle", [this] { glDeleteTransformFeedbacks(1, &id_); });
 }
 
 TransformFeedback::TransformFeedback() : mode_(GL_POINTS) {

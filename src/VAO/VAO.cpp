@@ -1,30 +1,19 @@
 #include "VAO/VAO.h"
 
 #include "Shader/CheckPoint.h"
-
-#include <iostream>
-#include <stdexcept>
+#include "Shader/HandleGuard.h"
 
 namespace GLutil {
 
 VAOHandle::VAOHandle() {
     glGenVertexArrays(1, &id_);
-    try {
-        GLUTIL_CHECKPOINT("GLutil::VAOHandle::VAOHandle");
-    } catch (...) {
-        // The destructor will not run for a half-built object.
-        glDeleteVertexArrays(1, &id_);
-        throw;
-    }
+    guardCreation(GLUTIL_SITE("GLutil::VAOHandle::VAOHandle"),
+                  [this] { glDeleteVertexArrays(1, &id_); });
 }
 
 VAOHandle::~VAOHandle() {
-    try {
-        glDeleteVertexArrays(1, &id_);
-        GLUTIL_CHECKPOINT("GLutil::VAOHandle::~VAOHandle");
-    } catch (const std::logic_error& e) {
-        std::cerr << "Caught exception in VAOHandle Destructor: " << e.what() << "\n";
-    }
+    guardRelease(GLUTIL_SITE("GLutil::VAOHandle::~VAOHandle"), "VAOHandle",
+                 [this] { glDeleteVertexArrays(1, &id_); });
 }
 
 void VAO::bind() const {

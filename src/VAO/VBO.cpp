@@ -1,30 +1,19 @@
 #include "VAO/VBO.h"
 
 #include "Shader/CheckPoint.h"
-
-#include <iostream>
-#include <stdexcept>
+#include "Shader/HandleGuard.h"
 
 namespace GLutil {
 
 VBOHandle::VBOHandle() {
     glGenBuffers(1, &id_);
-    try {
-        GLUTIL_CHECKPOINT("GLutil::VBOHandle::VBOHandle");
-    } catch (...) {
-        // The destructor will not run for a half-built object.
-        glDeleteBuffers(1, &id_);
-        throw;
-    }
+    guardCreation(GLUTIL_SITE("GLutil::VBOHandle::VBOHandle"),
+                  [this] { glDeleteBuffers(1, &id_); });
 }
 
 VBOHandle::~VBOHandle() {
-    try {
-        glDeleteBuffers(1, &id_);
-        GLUTIL_CHECKPOINT("GLutil::VBOHandle::~VBOHandle");
-    } catch (const std::logic_error& e) {
-        std::cerr << "Caught exception in VBOHandle Destructor: " << e.what() << "\n";
-    }
+    guardRelease(GLUTIL_SITE("GLutil::VBOHandle::~VBOHandle"), "VBOHandle",
+                 [this] { glDeleteBuffers(1, &id_); });
 }
 
 VBO::VBO(GLenum target) : target_(target) {}
