@@ -6,7 +6,6 @@
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
-#include <vector>
 
 namespace GLutil {
 
@@ -83,16 +82,7 @@ void Shader::reload() {
 
 void Shader::printInfoLog(std::ostream& out) const {
     out << "Info Log of Shader " << path_ << ":\n";
-    GLint length = 0;
-    glGetShaderiv(handle_.id(), GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0) {
-        out << "NO INFO AVAILABLE\n";
-    } else {
-        std::vector<GLchar> buffer(static_cast<std::size_t>(length));
-        glGetShaderInfoLog(handle_.id(), length, nullptr, buffer.data());
-        buffer.back() = '\0';
-        out << buffer.data() << "\n";
-    }
+    handle_.writeInfoLog(out);
     GLUTIL_CHECKPOINT("GLutil::Shader::printInfoLog");
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 // Owners of one shader object name and one program object name. Each creates its
 // object in the constructor and deletes it in the destructor; neither is copyable.
+// writeInfoLog writes the driver's compile or link log, or "NO INFO AVAILABLE\n".
 #include <GL/glew.h>
+
+#include <iosfwd>
 
 namespace GLutil {
 
@@ -13,6 +16,7 @@ public:
     ShaderHandle& operator=(const ShaderHandle&) = delete;
 
     GLuint id() const { return id_; }
+    void writeInfoLog(std::ostream& out) const;
 
 private:
     GLuint id_;
@@ -26,6 +30,7 @@ public:
     ProgramHandle& operator=(const ProgramHandle&) = delete;
 
     GLuint id() const { return id_; }
+    void writeInfoLog(std::ostream& out) const;
 
 private:
     GLuint id_;

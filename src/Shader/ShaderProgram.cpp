@@ -58,15 +58,19 @@ void ShaderProgram::bindAttributeLocation(GLuint slot, const std::string& attrib
 
 void ShaderProgram::link() {
     glLinkProgram(handle_.id());
-    GLint status = GL_FALSE;
-    glGetProgramiv(handle_.id(), GL_LINK_STATUS, &status);
-    if (status != GL_TRUE) {
+    requireStatus(GL_LINK_STATUS);
+    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::link");
+    restoreConstants();
+}
+
+void ShaderProgram::requireStatus(GLenum status) const {
+    GLint value = GL_FALSE;
+    glGetProgramiv(handle_.id(), status, &value);
+    if (value != GL_TRUE) {
         std::ostringstream log;
         printInfoLog(log);
         throw std::logic_error(log.str());
     }
-    GLUTIL_CHECKPOINT("GLutil::ShaderProgram::link");
-    restoreConstants();
 }
 
 void ShaderProgram::restoreConstants() {
@@ -87,13 +91,7 @@ void ShaderProgram::restoreConstants() {
 
 void ShaderProgram::validate() {
     glValidateProgram(handle_.id());
-    GLint status = GL_FALSE;
-    glGetProgramiv(handle_.id(), GL_VALIDATE_STATUS, &status);
-    if (status != GL_TRUE) {
-        std::ostringstream log;
-        printInfoLog(log);
-        throw std::logic_error(log.str());
-    }
+    requireStatus(GL_VALIDATE_STATUS);
     GLUTIL_CHECKPOINT("GLutil::ShaderProgram::validate");
 }
 
@@ -110,16 +108,7 @@ void ShaderProgram::unuse() {
 
 void ShaderProgram::printInfoLog(std::ostream& out) const {
     out << "Info Log of " << name_ << "\n";
-    GLint length = 0;
-    glGetProgramiv(handle_.id(), GL_INFO_LOG_LENGTH, &length);
-    if (length <= 0) {
-        out << "NO INFO AVAILABLE\n";
-    } else {
-        std::vector<GLchar> buffer(static_cast<std::size_t>(length));
-        glGetProgramInfoLog(handle_.id(), length, nullptr, buffer.data());
-        buffer.back() = '\0';
-        out << buffer.data() << "\n";
-    }
+    handle_.writeInfoLog(out);
     GLUTIL_CHECKPOINT("GLutil::ShaderProgram::printInfoLog");
 }
 

@@ -72,6 +72,8 @@ public:
     const std::vector<std::shared_ptr<Shader>>& shaders() const { return shaders_; }
 
 private:
+    // Raises std::logic_error with the program's log when the link or validate status is false.
+    void requireStatus(GLenum status) const;
     void restoreConstants();
     std::string name_;
     std::vector<std::shared_ptr<Shader>> shaders_;
