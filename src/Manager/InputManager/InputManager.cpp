@@ -280,82 +280,8 @@ glm::vec4 InputManager::intersectPlane(const glm::mat4& viewProjection, const gl
     return ray.origin + solution.x * ray.direction;
 }
 
-// ---- registration holders ----
-
-KeyActionRegistration::KeyActionRegistration(InputManager* manager,
-                                             std::shared_ptr<CallbackKBToken> token)
-    : manager_(manager), token_(std::move(token)) {}
-
-KeyActionRegistration::~KeyActionRegistration() {
-    reset();
-}
-
-KeyActionRegistration::KeyActionRegistration(KeyActionRegistration&& other) noexcept
-    : manager_(other.manager_), token_(std::move(other.token_)) {
-    other.manager_ = nullptr;
-}
-
-KeyActionRegistration& KeyActionRegistration::operator=(KeyActionRegistration&& other) noexcept {
-    if (this != &other) {
-        reset();
-        manager_ = other.manager_;
-        token_ = std::move(other.token_);
-        other.manager_ = nullptr;
-    }
-    return *this;
-}
-
-void KeyActionRegistration::reset() {
-    // Only the manager that made the token can still hold its entry.
-    if (manager_ != nullptr && token_ && token_->valid && InputManager::current() == manager_ &&
-        manager_->instanceId() == token_->manager) {
-        try {
-            manager_->unregisterKeyAction(token_);
-        } catch (const std::exception& e) {
-            std::cerr << "Caught exception in KeyActionRegistration Destructor: " << e.what()
-                      << "\n";
-        }
-    }
-    manager_ = nullptr;
-    token_.reset();
-}
-
-MouseMovementRegistration::MouseMovementRegistration(InputManager* manager,
-                                                     std::shared_ptr<CallbackMouseToken> token)
-    : manager_(manager), token_(std::move(token)) {}
-
-MouseMovementRegistration::~MouseMovementRegistration() {
-    reset();
-}
-
-MouseMovementRegistration::MouseMovementRegistration(MouseMovementRegistration&& other) noexcept
-    : manager_(other.manager_), token_(std::move(other.token_)) {
-    other.manager_ = nullptr;
-}
-
-MouseMovementRegistration& MouseMovementRegistration::operator=(
-    MouseMovementRegistration&& other) noexcept {
-    if (this != &other) {
-        reset();
-        manager_ = other.manager_;
-        token_ = std::move(other.token_);
-        other.manager_ = nullptr;
-    }
-    return *this;
-}
-
-void MouseMovementRegistration::reset() {
-    if (manager_ != nullptr && token_ && token_->valid && InputManager::current() == manager_ &&
-        manager_->instanceId() == token_->manager) {
-        try {
-            manager_->unregisterMouseMovement(token_);
-        } catch (const std::exception& e) {
-            std::cerr << "Caught exception in MouseMovementRegistration Destructor: " << e.what()
-                      << "\n";
-        }
-    }
-    manager_ = nullptr;
-    token_.reset();
+void detail::reportWithdrawFailure(const char* holder, const std::exception& e) {
+    std::cerr << "Caught exception in " << holder << " Destructor: " << e.what() << "\n";
 }
 
 }  // namespace VX3D

@@ -11,11 +11,13 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <list>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace VX3D {
@@ -154,43 +156,77 @@ private:
     std::uint64_t instanceId_;
 };
 
-// Owns one key registration: destroying the holder withdraws it. A holder that outlives its
-// manager does nothing (the manager's tables went with it).
-class KeyActionRegistration {
-public:
-    KeyActionRegistration() = default;
-    KeyActionRegistration(InputManager* manager, std::shared_ptr<CallbackKBToken> token);
-    ~KeyActionRegistration();
-    KeyActionRegistration(KeyActionRegistration&& other) noexcept;
-    KeyActionRegistration& operator=(KeyActionRegistration&& other) noexcept;
-    KeyActionRegistration(const KeyActionRegistration&) = delete;
-    KeyActionRegistration& operator=(const KeyActionRegistration&) = delete;
+namespace detail {
 
-    const std::shared_ptr<CallbackKBToken>& token() const { return token_; }
-    void reset();
+// How each kind of registration is withdrawn, and the holder's name in its error line.
+template <typename Token>
+struct RegistrationKind;
+
+template <>
+struct RegistrationKind<CallbackKBToken> {
+    static constexpr const char* name = "KeyActionRegistration";
+    static void withdraw(InputManager& manager, const std::shared_ptr<CallbackKBToken>& token) {
+        manager.unregisterKeyAction(token);
+    }
+};
+
+template <>
+struct RegistrationKind<CallbackMouseToken> {
+    static constexpr const char* name = "MouseMovementRegistration";
+    static void withdraw(InputManager& manager, const std::shared_ptr<CallbackMouseToken>& token) {
+        manager.unregisterMouseMovement(token);
+    }
+};
+
+// "Caught exception in <holder> Destructor: <what>" on the error stream.
+void reportWithdrawFailure(const char* holder, const std::exception& e);
+
+}  // namespace detail
+
+// Owns one registration: destroying the holder withdraws it. A holder that outlives its
+// manager does nothing (the manager's tables went with it). Movable, not copyable.
+template <typename Token>
+class Registration {
+public:
+    Registration() = default;
+    Registration(InputManager* manager, std::shared_ptr<Token> token)
+        : manager_(manager), token_(std::move(token)) {}
+    ~Registration() { reset(); }
+    Registration(Registration&& other) noexcept
+        : manager_(std::exchange(other.manager_, nullptr)), token_(std::move(other.token_)) {}
+    Registration& operator=(Registration&& other) noexcept {
+        if (this != &other) {
+            reset();
+            manager_ = std::exchange(other.manager_, nullptr);
+            token_ = std::move(other.token_);
+        }
+        return *this;
+    }
+    Registration(const Registration&) = delete;
+    Registration& operator=(const Registration&) = delete;
+
+    const std::shared_ptr<Token>& token() const { return token_; }
+
+    void reset() noexcept {
+        // Only the manager that made the token can still hold its entry.
+        if (manager_ != nullptr && token_ && token_->valid && InputManager::current() == manager_ &&
+            manager_->instanceId() == token_->manager) {
+            try {
+                detail::RegistrationKind<Token>::withdraw(*manager_, token_);
+            } catch (const std::exception& e) {
+                detail::reportWithdrawFailure(detail::RegistrationKind<Token>::name, e);
+            }
+        }
+        manager_ = nullptr;
+        token_.reset();
+    }
 
 private:
     InputManager* manager_ = nullptr;
-    std::shared_ptr<CallbackKBToken> token_;
+    std::shared_ptr<Token> token_;
 };
 
-// Owns one mouse-movement registration, like KeyActionRegistration.
-class MouseMovementRegistration {
-public:
-    MouseMovementRegistration() = default;
-    MouseMovementRegistration(InputManager* manager, std::shared_ptr<CallbackMouseToken> token);
-    ~MouseMovementRegistration();
-    MouseMovementRegistration(MouseMovementRegistration&& other) noexcept;
-    MouseMovementRegistration& operator=(MouseMovementRegistration&& other) noexcept;
-    MouseMovementRegistration(const MouseMovementRegistration&) = delete;
-    MouseMovementRegistration& operator=(const MouseMovementRegistration&) = delete;
-
-    const std::shared_ptr<CallbackMouseToken>& token() const { return token_; }
-    void reset();
-
-private:
-    InputManager* manager_ = nullptr;
-    std::shared_ptr<CallbackMouseToken> token_;
-};
+using KeyActionRegistration = Registration<CallbackKBToken>;
+using MouseMovementRegistration = Registration<CallbackMouseToken>;
 
 }  // namespace VX3D
