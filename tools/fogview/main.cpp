@@ -15,13 +15,13 @@
 #include "Game/Camera.h"
 #include "Shader/ShaderProgram.h"
 #include "Shader/ShaderStore.h"
+#include "Texture/PngImage.h"
 #include "Veltrix/RuleOptions.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <glm/gtc/matrix_transform.hpp>
-#include <lodepng.h>
 
 #include <algorithm>
 #include <chrono>
@@ -295,20 +295,11 @@ int run(const Args& args) {
                   << median(drawCpu) << "\n";
 
     if (!args.out.empty()) {
-        std::vector<unsigned char> rgba(std::size_t(args.width) * std::size_t(args.height) * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, args.width, args.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-        std::vector<unsigned char> flipped(rgba.size());
-        const std::size_t row = std::size_t(args.width) * 4;
-        for (int y = 0; y < args.height; ++y)
-            std::copy_n(rgba.begin() + std::ptrdiff_t(row * std::size_t(y)), row,
-                        flipped.begin() + std::ptrdiff_t(row * std::size_t(args.height - 1 - y)));
-        for (std::size_t i = 3; i < flipped.size(); i += 4) flipped[i] = 255;
         const std::string target = std::filesystem::absolute(args.out).string();
-        if (const unsigned error =
-                lodepng::encode(args.out, flipped, unsigned(args.width), unsigned(args.height))) {
-            std::cerr << "fogview: writing " << args.out << " failed: " << lodepng_error_text(error)
-                      << "\n";
+        try {
+            GLutil::writePng(args.out, GLutil::readFramePixels(args.width, args.height, true));
+        } catch (const std::runtime_error& e) {
+            std::cerr << "fogview: " << e.what() << "\n";
             return 1;
         }
         std::cout << "wrote " << target << "\n";

@@ -15,13 +15,13 @@
 #include "FBO/FBO.h"
 #include "Scene.h"
 #include "Shader/ShaderStore.h"
+#include "Texture/PngImage.h"
 #include "Veltrix3D/ClientOptions.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <glm/gtc/matrix_transform.hpp>
-#include <lodepng.h>
 
 #include <algorithm>
 #include <chrono>
@@ -217,21 +217,11 @@ public:
 
     // Output `index` of the scene target, top row first.
     std::vector<std::uint8_t> read(int index) const {
-        std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width_) *
-                                       static_cast<std::size_t>(height_) * 4);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneTarget_.id());
         glReadBuffer(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(index));
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        GLutil::PngImage image = GLutil::readFramePixels(width_, height_, false);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        std::vector<std::uint8_t> flipped(rgba.size());
-        const std::size_t row = static_cast<std::size_t>(width_) * 4;
-        for (int y = 0; y < height_; ++y)
-            std::copy_n(
-                rgba.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y) * row), row,
-                flipped.begin() +
-                    static_cast<std::ptrdiff_t>(static_cast<std::size_t>(height_ - 1 - y) * row));
-        return flipped;
+        return std::move(image.pixels);
     }
 
 private:
@@ -295,9 +285,8 @@ int run(const Args& args) {
     Renderer::Timing first = renderer.frame(scene, view, projection, eye);
     if (args.wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     const auto png = composite(renderer.read(0), renderer.read(1));
-    if (unsigned e = lodepng::encode(args.out, png, static_cast<unsigned>(args.width),
-                                     static_cast<unsigned>(args.height)))
-        throw std::runtime_error("writing " + args.out + ": " + lodepng_error_text(e));
+    GLutil::writePng(args.out, {static_cast<std::uint32_t>(args.width),
+                                static_cast<std::uint32_t>(args.height), png});
     std::cout << "wrote " << args.out << " (" << args.width << "x" << args.height << ", eye "
               << eye.x << "," << eye.y << "," << eye.z << ")\n";
 
