@@ -5,8 +5,7 @@
 
 namespace Veltrix {
 
-GameRandom::GameRandom(std::uint32_t seed)
-    : integerEngine_(seed), seed_(seed), realEngine_(seed), realSeed_(seed) {}
+GameRandom::GameRandom(std::uint32_t seed) : integerEngine_(seed), seed_(seed), realEngine_(seed) {}
 
 std::uint32_t GameRandom::next() {
     ++drawCount_;

@@ -40,7 +40,6 @@ private:
     std::uint32_t seed_;
     std::uint32_t drawCount_ = 0;
     boost::random::lagged_fibonacci607 realEngine_;
-    std::uint32_t realSeed_;
     std::uint32_t realDrawCount_ = 0;
 };
 
