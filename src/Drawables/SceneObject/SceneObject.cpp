@@ -331,6 +331,8 @@ void SceneObject::drawShadow(const glm::mat4& viewProjection, const glm::mat4& p
         setVec3(program, "viewPoint", eye);
         setInt(program, "doTesselation", 0);
         setInt(program, "hasDisplacement", 0);
+        // Lets the depth program drop the faces the cull would drop, before tessellating them.
+        setInt(program, "cullBackFaces", VX3D::RenderState::cullFaceEnabled ? 1 : 0);
         setInt(program, "hasTexture", texture.loaded() ? 1 : 0);
         if (texture.loaded()) {
             texture.bind();
