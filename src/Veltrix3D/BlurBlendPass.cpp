@@ -36,7 +36,17 @@ std::unique_ptr<GLutil::FBO> makeColourTarget(int width, int height, bool mipmap
     auto target = std::make_unique<GLutil::FBO>(width, height, mipmaps);
     target->attatchTexture(GL_RGBA8, GL_RGBA, GL_COLOR_ATTACHMENT0);
     if (withDepth) target->attatchDepthBuffer();
+    if (mipmaps) limitMipmaps(*target);
     return target;
+}
+
+void limitMipmaps(const GLutil::FBO& target) {
+    for (const auto& texture : target.textures()) {
+        glBindTexture(GL_TEXTURE_2D, texture->id());
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, readMipmapLevels);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    GLUTIL_CHECKPOINT("VX3D::pass::limitMipmaps");
 }
 
 void beginTarget(const GLutil::FBO& target) {

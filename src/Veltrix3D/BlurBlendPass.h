@@ -26,6 +26,13 @@ std::shared_ptr<GLutil::ShaderProgram> makeProgram(const std::string& name,
 // withDepth a depth buffer attached after it.
 std::unique_ptr<GLutil::FBO> makeColourTarget(int width, int height, bool mipmaps, bool withDepth);
 
+// The reduced passes read a mipmapped target no coarser than a fifth of its size (the glow's
+// widest factor; the shadow blur reads at a quarter), which trilinear filtering takes from
+// levels 2 and 3. Each further level costs the software renderer a flush when the mipmaps are
+// made, every frame, and is never read: the chain stops at level 3.
+inline constexpr GLint readMipmapLevels = 3;
+void limitMipmaps(const GLutil::FBO& target);
+
 // Binds the target for drawing, checks that it is complete, sets the viewport to its size
 // and clears colour and depth.
 void beginTarget(const GLutil::FBO& target);

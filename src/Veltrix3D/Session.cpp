@@ -3,6 +3,7 @@
 #include "Manager/TextManager/HelpOverlay.h"
 #include "Shader/CheckPoint.h"
 #include "Shader/ProgramRegistry.h"
+#include "Veltrix3D/BlurBlendPass.h"
 #include "Veltrix3D/PostProcessing.h"
 #include "Veltrix3D/RenderFrame.h"
 #include "Veltrix3D/Screenshot.h"
@@ -69,6 +70,7 @@ void createTargets(Session& s) {
     for (const GLenum attachment :
          {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2})
         s.sceneTarget->attatchTexture(GL_RGBA8, GL_RGBA, attachment);
+    pass::limitMipmaps(*s.sceneTarget);
 }
 
 // "P": the finished frame, before the swap, as a PNG under screenshots/. A file that cannot

@@ -15,6 +15,7 @@
 #include "FBO/FBO.h"
 #include "Scene.h"
 #include "Shader/ShaderStore.h"
+#include "Veltrix3D/BlurBlendPass.h"
 #include "Texture/PngImage.h"
 #include "Veltrix3D/ClientOptions.h"
 #include "Veltrix3D/RenderState.h"
@@ -156,6 +157,7 @@ public:
         sceneTarget_.attatchDepthBuffer();
         for (GLenum attachment : {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1, GL_COLOR_ATTACHMENT2})
             sceneTarget_.attatchTexture(GL_RGBA8, GL_RGBA, attachment);
+        VX3D::pass::limitMipmaps(sceneTarget_);
         glGenQueries(1, &query_);
     }
     ~Renderer() { glDeleteQueries(1, &query_); }
