@@ -1,9 +1,6 @@
 #include "Texture/PngImage.h"
 
-#include <GL/glew.h>
 #include <lodepng.h>
-
-#include <algorithm>
 
 #include <stdexcept>
 
@@ -61,22 +58,6 @@ PngImage readPng(const std::string& path) {
 void writePng(const std::string& path, const PngImage& image) {
     if (const unsigned error = lodepng::encode(path, image.pixels, image.width, image.height))
         throw std::runtime_error("cannot write " + path + ": " + lodepng_error_text(error));
-}
-
-PngImage readFramePixels(int width, int height, bool opaque) {
-    PngImage image;
-    image.width = static_cast<std::uint32_t>(width);
-    image.height = static_cast<std::uint32_t>(height);
-    const std::size_t row = std::size_t{image.width} * 4;
-    std::vector<unsigned char> raw(row * image.height);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
-    image.pixels.resize(raw.size());
-    for (std::size_t y = 0; y < image.height; ++y)
-        std::copy_n(&raw[(image.height - 1 - y) * row], row, &image.pixels[y * row]);
-    if (opaque)
-        for (std::size_t i = 3; i < image.pixels.size(); i += 4) image.pixels[i] = 255;
-    return image;
 }
 
 }  // namespace GLutil

@@ -5,7 +5,6 @@
 //   decodePng(data, size, name)  decodes PNG bytes into 8-bit RGBA rows, top row first.
 //   readPng(path)                reads the file and decodes it.
 //   writePng(path, image)        encodes and writes it; std::runtime_error naming the file.
-//   readFramePixels(w, h)        the bound read buffer's pixels, top row first (needs a context).
 // Every failure throws std::logic_error "decoding png <name> gave error: " followed by the
 // decoder's code and reason, or by the size limit for an image above it. The limit is checked
 // on the header before any pixel is decoded, so a small file cannot ask for gigabytes.
@@ -29,8 +28,5 @@ inline constexpr std::uint64_t maxPngPixels = std::uint64_t{4096} * 4096;
 PngImage decodePng(const unsigned char* data, std::size_t size, const std::string& name);
 PngImage readPng(const std::string& path);
 void writePng(const std::string& path, const PngImage& image);
-// OpenGL gives the bottom row first; the image holds them turned, ready for writePng. With
-// opaque set every alpha byte is 255 (the window has no transparency to keep).
-PngImage readFramePixels(int width, int height, bool opaque);
 
 }  // namespace GLutil

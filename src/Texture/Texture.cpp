@@ -4,6 +4,7 @@
 #include "Texture/PngImage.h"
 #include "Veltrix3D/RenderState.h"
 
+#include <algorithm>
 #include <iostream>
 #include <stdexcept>
 #include <utility>
@@ -69,6 +70,22 @@ void Texture::bind() const {
                         static_cast<GLint>(VX3D::RenderState::minFilter));
     }
     GLUTIL_CHECKPOINT("GLutil::Texture::bind");
+}
+
+PngImage readFramePixels(int width, int height, bool opaque) {
+    PngImage image;
+    image.width = static_cast<std::uint32_t>(width);
+    image.height = static_cast<std::uint32_t>(height);
+    const std::size_t row = std::size_t{image.width} * 4;
+    std::vector<unsigned char> raw(row * image.height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
+    image.pixels.resize(raw.size());
+    for (std::size_t y = 0; y < image.height; ++y)
+        std::copy_n(&raw[(image.height - 1 - y) * row], row, &image.pixels[y * row]);
+    if (opaque)
+        for (std::size_t i = 3; i < image.pixels.size(); i += 4) image.pixels[i] = 255;
+    return image;
 }
 
 }  // namespace GLutil

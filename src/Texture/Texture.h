@@ -13,6 +13,7 @@
 //                        the unit again and binds texture 0.
 // A default-constructed Texture is empty: loaded() is false and bind() binds texture 0.
 // Copies share one texture object and one copy of the pixels.
+#include "Texture/PngImage.h"
 #include "Texture/TextureHandle.h"
 
 #include <GL/glew.h>
@@ -56,5 +57,10 @@ private:
 
     static const std::vector<unsigned char>& noPixels();
 };
+
+// The bound read buffer's width × height pixels, turned top row first (OpenGL gives the bottom
+// row first), ready for writePng. With opaque set every alpha byte is 255 (the window has no
+// transparency to keep).
+PngImage readFramePixels(int width, int height, bool opaque);
 
 }  // namespace GLutil

@@ -1,6 +1,6 @@
 #include "Veltrix3D/Screenshot.h"
 
-#include "Texture/PngImage.h"
+#include "Texture/Texture.h"
 
 #include <cstdio>
 #include <filesystem>

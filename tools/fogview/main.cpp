@@ -15,7 +15,7 @@
 #include "Game/Camera.h"
 #include "Shader/ShaderProgram.h"
 #include "Shader/ShaderStore.h"
-#include "Texture/PngImage.h"
+#include "Texture/Texture.h"
 #include "Veltrix/RuleOptions.h"
 #include "Veltrix3D/RenderState.h"
 

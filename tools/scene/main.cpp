@@ -16,7 +16,7 @@
 #include "Scene.h"
 #include "Shader/ShaderStore.h"
 #include "Veltrix3D/BlurBlendPass.h"
-#include "Texture/PngImage.h"
+#include "Texture/Texture.h"
 #include "Veltrix3D/ClientOptions.h"
 #include "Veltrix3D/RenderState.h"
 
