@@ -16,11 +16,11 @@
 #include "Shader/ShaderProgram.h"
 #include "Shader/ShaderStore.h"
 #include "Texture/Texture.h"
+#include "ToolSupport.h"
 #include "Veltrix/RuleOptions.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
@@ -316,35 +316,5 @@ int run(const Args& args) {
 int main(int argc, char** argv) {
     Args args = parse(argc, argv);
     if (!args.out.empty()) args.out = std::filesystem::absolute(args.out).string();
-    if (!glfwInit()) {
-        std::cerr << "fogview: no display\n";
-        return 1;
-    }
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_COMPAT_PROFILE);
-    GLFWwindow* window = glfwCreateWindow(64, 64, "fogview", nullptr, nullptr);
-    if (!window) {
-        std::cerr << "fogview: no OpenGL 4 context\n";
-        glfwTerminate();
-        return 1;
-    }
-    glfwMakeContextCurrent(window);
-    glewExperimental = GL_TRUE;
-    int status = 1;
-    if (glewInit() != GLEW_OK) {
-        std::cerr << "fogview: glewInit failed\n";
-    } else {
-        glGetError();  // GLEW's own lookups may leave an error behind
-        try {
-            status = run(args);
-        } catch (const std::exception& e) {
-            std::cerr << "fogview: " << e.what() << "\n";
-        }
-        GLutil::ShaderStore::purge();
-    }
-    glfwDestroyWindow(window);
-    glfwTerminate();
-    return status;
+    return VX3DTools::withHiddenContext("fogview", [&] { return run(args); });
 }

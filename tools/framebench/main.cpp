@@ -20,6 +20,7 @@
 // figures are the processor time of the whole process (the renderer's threads included) over
 // the same spans: on a machine loaded by other work they move much less than the wall clock.
 #include "Shader/ShaderStore.h"
+#include "ToolSupport.h"
 #include "Veltrix3D/RenderFrame.h"
 #include "Veltrix3D/Session.h"
 
@@ -37,7 +38,6 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -118,16 +118,6 @@ std::array<std::vector<double>, passCount> passTimes, passCpuTimes;
 Clock::time_point stamp;
 double cpuStamp = 0.0;
 
-// Processor time of the process, every thread, in milliseconds.
-double processorMilliseconds() {
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    const auto ms = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
-    };
-    return ms(use.ru_utime) + ms(use.ru_stime);
-}
-
 double millisecondsSince(Clock::time_point& since) {
     glFinish();
     const Clock::time_point now = Clock::now();
@@ -137,7 +127,7 @@ double millisecondsSince(Clock::time_point& since) {
 }
 
 double cpuMillisecondsSince(double& since) {
-    const double now = processorMilliseconds();
+    const double now = VX3DTools::processorMilliseconds();
     const double ms = now - since;
     since = now;
     return ms;
@@ -192,7 +182,7 @@ std::string measure(VX3D::Session& session, const Arguments& a) {
         glFinish();
         const Clock::time_point start = Clock::now();
         stamp = start;
-        const double cpuStart = processorMilliseconds();
+        const double cpuStart = VX3DTools::processorMilliseconds();
         cpuStamp = cpuStart;
         const std::size_t composites = passTimes[composite].size();
         VX3D::runFrame(session);
@@ -203,7 +193,7 @@ std::string measure(VX3D::Session& session, const Arguments& a) {
         }
         Clock::time_point from = start;
         frames.push_back(millisecondsSince(from));
-        cpuFrames.push_back(processorMilliseconds() - cpuStart);
+        cpuFrames.push_back(VX3DTools::processorMilliseconds() - cpuStart);
     }
     VX3D::frameStageObserver = nullptr;
     frames.erase(frames.begin(), frames.begin() + warmUpFrames);

@@ -2,14 +2,15 @@
 
 #include "FBO/FBO.h"
 #include "Shader/ShaderStore.h"
+#include "Texture/PngImage.h"
 #include "VAO/DrawableVAO.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
-#include <lodepng.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <stdexcept>
 
@@ -286,9 +287,8 @@ Image PreviewRenderer::render(SceneObject& model, ModelKind kind, int clip, doub
 }
 
 void writePng(const Image& image, const std::string& path) {
-    const unsigned err = lodepng::encode(path, image.rgba, static_cast<unsigned>(image.width),
-                                         static_cast<unsigned>(image.height));
-    if (err) throw std::runtime_error("writing " + path + " failed: " + lodepng_error_text(err));
+    GLutil::writePng(path, {static_cast<std::uint32_t>(image.width),
+                            static_cast<std::uint32_t>(image.height), image.rgba});
 }
 
 }  // namespace VX3DPreview

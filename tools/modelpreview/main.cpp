@@ -11,11 +11,7 @@
 // Needs a display (Xvfb will do); the picture is rendered at twice the size and
 // filtered down.
 #include "PreviewRenderer.h"
-
-#include "Shader/ShaderStore.h"
-
-#include <GL/glew.h>
-#include <GLFW/glfw3.h>
+#include "ToolSupport.h"
 
 #include <cstdlib>
 #include <exception>
@@ -137,47 +133,15 @@ VX3DPreview::Image downsample(const VX3DPreview::Image& big) {
 
 int main(int argc, char** argv) {
     const Args args = parse(argc, argv);
-    if (!glfwInit()) {
-        std::cerr << "modelpreview: cannot open the window system (is DISPLAY set?)\n";
-        return 1;
-    }
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_COMPAT_PROFILE);
-    GLFWwindow* window = glfwCreateWindow(64, 64, "modelpreview", nullptr, nullptr);
-    if (!window) {
-        std::cerr << "modelpreview: no OpenGL 4.0 context\n";
-        glfwTerminate();
-        return 1;
-    }
-    glfwMakeContextCurrent(window);
-    glewExperimental = GL_TRUE;
-    int status = 0;
-    if (glewInit() != GLEW_OK) {
-        std::cerr << "modelpreview: glewInit failed\n";
-        status = 1;
-    } else {
-        while (glGetError() != GL_NO_ERROR) {
-        }
-        try {
-            std::filesystem::current_path(args.game);
-            VX3DPreview::PreviewRenderer renderer(args.width * 2, args.height * 2);
-            auto model = VX3DPreview::PreviewRenderer::loadModel(args.model);
-            if (!model.valid())
-                throw std::runtime_error("model " + args.model + " could not be read");
-            const auto image = renderer.render(model, VX3DPreview::kindOf(args.model), args.clip,
-                                               args.time, args.view, args.pass);
-            VX3DPreview::writePng(downsample(image), args.out);
-            std::cout << "wrote " << args.out << "\n";
-        } catch (const std::exception& e) {
-            std::cerr << "modelpreview: " << e.what() << "\n";
-            status = 1;
-        }
-        // Shaders go with the context, not at static destruction after it.
-        GLutil::ShaderStore::purge();
-    }
-    glfwDestroyWindow(window);
-    glfwTerminate();
-    return status;
+    return VX3DTools::withHiddenContext("modelpreview", [&] {
+        std::filesystem::current_path(args.game);
+        VX3DPreview::PreviewRenderer renderer(args.width * 2, args.height * 2);
+        auto model = VX3DPreview::PreviewRenderer::loadModel(args.model);
+        if (!model.valid()) throw std::runtime_error("model " + args.model + " could not be read");
+        const auto image = renderer.render(model, VX3DPreview::kindOf(args.model), args.clip,
+                                           args.time, args.view, args.pass);
+        VX3DPreview::writePng(downsample(image), args.out);
+        std::cout << "wrote " << args.out << "\n";
+        return 0;
+    });
 }

@@ -14,14 +14,13 @@
 // of war, cleared around player 0's ants.
 #include "FBO/FBO.h"
 #include "Scene.h"
-#include "Shader/ShaderStore.h"
-#include "Veltrix3D/BlurBlendPass.h"
 #include "Texture/Texture.h"
+#include "ToolSupport.h"
+#include "Veltrix3D/BlurBlendPass.h"
 #include "Veltrix3D/ClientOptions.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <GL/glew.h>
-#include <GLFW/glfw3.h>
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
@@ -35,8 +34,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -129,17 +126,6 @@ double milliseconds(std::chrono::steady_clock::time_point from) {
         .count();
 }
 
-// Processor time of the whole process (every rendering thread) in milliseconds: unlike the
-// wall clock it hardly changes when other programs load the machine.
-double processorMilliseconds() {
-    rusage use{};
-    getrusage(RUSAGE_SELF, &use);
-    const auto ms = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
-    };
-    return ms(use.ru_utime) + ms(use.ru_stime);
-}
-
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0.0 : v[v.size() / 2];
@@ -176,7 +162,7 @@ public:
         Timing t{};
         glFinish();
         auto start = std::chrono::steady_clock::now();
-        double cpu = processorMilliseconds();
+        double cpu = VX3DTools::processorMilliseconds();
         glBeginQuery(GL_PRIMITIVES_GENERATED, query_);
         glBindFramebuffer(GL_FRAMEBUFFER, shadowTarget_.id());
         glDrawBuffer(GL_NONE);
@@ -192,12 +178,12 @@ public:
         glEndQuery(GL_PRIMITIVES_GENERATED);
         glFinish();
         t.shadowMs = milliseconds(start);
-        t.shadowCpuMs = processorMilliseconds() - cpu;
+        t.shadowCpuMs = VX3DTools::processorMilliseconds() - cpu;
         glGetQueryObjectuiv(query_, GL_QUERY_RESULT, &t.shadowPrimitives);
 
         const VX3D::ShadowMap shadowMap = shadowTarget_.getTexture(0);
         start = std::chrono::steady_clock::now();
-        cpu = processorMilliseconds();
+        cpu = VX3DTools::processorMilliseconds();
         glBeginQuery(GL_PRIMITIVES_GENERATED, query_);
         glViewport(0, 0, width_, height_);
         glBindFramebuffer(GL_FRAMEBUFFER, sceneTarget_.id());
@@ -212,7 +198,7 @@ public:
         glEndQuery(GL_PRIMITIVES_GENERATED);
         glFinish();
         t.sceneMs = milliseconds(start);
-        t.sceneCpuMs = processorMilliseconds() - cpu;
+        t.sceneCpuMs = VX3DTools::processorMilliseconds() - cpu;
         glGetQueryObjectuiv(query_, GL_QUERY_RESULT, &t.scenePrimitives);
         return t;
     }
@@ -322,39 +308,5 @@ int main(int argc, char** argv) {
         std::cerr << "veltrix-scene: " << e.what() << "\n" << kUsage;
         return 2;
     }
-    if (!glfwInit()) {
-        std::cerr << "veltrix-scene: cannot open the window system (is DISPLAY set?)\n";
-        return 1;
-    }
-    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_COMPAT_PROFILE);
-    GLFWwindow* window = glfwCreateWindow(64, 64, "veltrix-scene", nullptr, nullptr);
-    if (!window) {
-        std::cerr << "veltrix-scene: no OpenGL 4.0 context\n";
-        glfwTerminate();
-        return 1;
-    }
-    glfwMakeContextCurrent(window);
-    glewExperimental = GL_TRUE;
-    int status = 0;
-    if (glewInit() != GLEW_OK) {
-        std::cerr << "veltrix-scene: glewInit failed\n";
-        status = 1;
-    } else {
-        while (glGetError() != GL_NO_ERROR) {
-        }
-        try {
-            status = run(args);
-        } catch (const std::exception& e) {
-            std::cerr << "veltrix-scene: " << e.what() << "\n";
-            status = 1;
-        }
-        // Shaders go with the context, not at static destruction after it.
-        GLutil::ShaderStore::purge();
-    }
-    glfwDestroyWindow(window);
-    glfwTerminate();
-    return status;
+    return VX3DTools::withHiddenContext("veltrix-scene", [&] { return run(args); });
 }
