@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 
 namespace Veltrix {
 
@@ -25,6 +27,18 @@ std::int32_t GameRandom::uniformInt(std::int32_t lo, std::int32_t hi) {
         r = next() / bucket;
     } while (r > range);
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(lo) + r);
+}
+
+void GameRandom::advanceTo(std::uint32_t draws, std::uint32_t realDraws) {
+    if (draws < drawCount_ || realDraws < realDrawCount_)
+        throw std::logic_error("the random source is already past the position asked for (" +
+                               std::to_string(drawCount_) + " > " + std::to_string(draws) + " or " +
+                               std::to_string(realDrawCount_) + " > " + std::to_string(realDraws) +
+                               " draws)");
+    integerEngine_.discard(draws - drawCount_);
+    realEngine_.discard(realDraws - realDrawCount_);
+    drawCount_ = draws;
+    realDrawCount_ = realDraws;
 }
 
 double GameRandom::real() {

@@ -30,6 +30,11 @@ public:
     // True with probability p; p == 0 draws nothing. Draws from the real engine.
     bool bernoulli(double p);
 
+    // Draws and throws away values until the two counts are reached: puts a fresh source where
+    // a recorded game found it, since the counts and the seed fix every later value. Raises
+    // std::logic_error (nothing drawn) when either count is already past.
+    void advanceTo(std::uint32_t draws, std::uint32_t realDraws);
+
     std::uint32_t seed() const { return seed_; }
     // Values drawn so far from each engine (what replays and tests compare).
     std::uint32_t drawCount() const { return drawCount_; }

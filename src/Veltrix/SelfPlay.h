@@ -44,20 +44,30 @@ inline Veltrix::MoveOutcome makeMove(Veltrix::Referee& referee, Veltrix::PlayerI
 }
 
 // Plays one game from a fresh referee (starting player 0) on the continuing
-// generator until the end-of-game rule holds. onMove(referee, player, ant,
-// direction, outcome) sees every move after it was made.
-template <class OnMove>
+// generator until the end-of-game rule holds. beforeMove(referee, player, ant,
+// direction) sees every move after the computer chose it and before the referee
+// makes it (where a game record takes the random position); onMove(referee,
+// player, ant, direction, outcome) sees it after it was made.
+template <class BeforeMove, class OnMove>
 Veltrix::Referee playComputerGame(const Veltrix::RuleOptions& options, Veltrix::GameRandom& random,
-                                  OnMove&& onMove) {
+                                  BeforeMove&& beforeMove, OnMove&& onMove) {
     Veltrix::Referee referee(0, options, random);
     std::vector<AIData> opponents = makeOpponents(options);
     while (!Veltrix::isGameOver(referee)) {
         const Veltrix::PlayerId player = referee.currentPlayer();
         const auto [ant, direction] = computerMove(opponents, referee, random);
+        beforeMove(static_cast<const Veltrix::Referee&>(referee), player, ant, direction);
         const Veltrix::MoveOutcome outcome = makeMove(referee, player, ant, direction, random);
         onMove(static_cast<const Veltrix::Referee&>(referee), player, ant, direction, outcome);
     }
     return referee;
+}
+
+template <class OnMove>
+Veltrix::Referee playComputerGame(const Veltrix::RuleOptions& options, Veltrix::GameRandom& random,
+                                  OnMove&& onMove) {
+    return playComputerGame(
+        options, random, [](const auto&...) {}, std::forward<OnMove>(onMove));
 }
 
 inline Veltrix::Referee playComputerGame(const Veltrix::RuleOptions& options,

@@ -96,3 +96,15 @@ TEST(GameRandom, Bernoulli_DrawsOnlyFromTheRealEngine) {
     }
     EXPECT_NEAR(heads / 10000.0, 0.3, 0.03);
 }
+
+TEST(GameRandom, AdvanceTo_SameValuesAsDrawingAndRefusesGoingBack) {
+    GameRandom drawn(77);
+    for (int i = 0; i < 1234; ++i) drawn.next();
+    for (int i = 0; i < 321; ++i) drawn.real();
+    GameRandom advanced(77);
+    advanced.advanceTo(1234, 321);
+    EXPECT_EQ(advanced.next(), drawn.next());
+    EXPECT_EQ(advanced.real(), drawn.real());
+    EXPECT_THROW(advanced.advanceTo(1234, 400), std::logic_error);
+    EXPECT_EQ(advanced.drawCount(), 1235u);  // a refused advance draws nothing
+}
