@@ -1,5 +1,6 @@
 #include "Arena.h"
 
+#include "Records/GameRecord.h"
 #include "Veltrix/ComputerOpponent.h"
 #include "Veltrix/GameEnd.h"
 #include "Veltrix/GameRandom.h"
@@ -9,11 +10,12 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace Veltrix {
@@ -22,211 +24,156 @@ namespace {
 
 // ---------------------------------------------------------------- JSON output
 
-class Json {
-public:
-    std::string text;
-
-    Json& raw(std::string_view s) {
-        text += s;
-        return *this;
-    }
-    Json& num(std::int64_t v) {
-        text += std::to_string(v);
-        return *this;
-    }
-    Json& real(double v) {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%.6g", v);
-        text += buffer;
-        return *this;
-    }
-    Json& boolean(bool v) { return raw(v ? "true" : "false"); }
-    Json& str(std::string_view s) {
-        text += '"';
-        for (const char c : s) {
-            switch (c) {
-                case '"':
-                    text += "\\\"";
-                    break;
-                case '\\':
-                    text += "\\\\";
-                    break;
-                case '\n':
-                    text += "\\n";
-                    break;
-                case '\t':
-                    text += "\\t";
-                    break;
-                case '\r':
-                    text += "\\r";
-                    break;
-                default:
-                    if (static_cast<unsigned char>(c) < 0x20) {
-                        char buffer[8];
-                        std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(c));
-                        text += buffer;
-                    } else {
-                        text += c;
-                    }
-            }
-        }
-        text += '"';
-        return *this;
-    }
-    Json& key(std::string_view k) {
-        if (!text.empty() && text.back() != '{' && text.back() != '[') text += ',';
-        str(k);
-        text += ':';
-        return *this;
-    }
-    Json& comma() {
-        if (!text.empty() && text.back() != '{' && text.back() != '[') text += ',';
-        return *this;
-    }
-};
+// Insertion order is kept: other tools and the tests read these lines byte for byte.
+using Json = nlohmann::ordered_json;
 
 template <class Set>
-void idList(Json& j, const Set& ids) {
-    j.raw("[");
-    for (const auto id : ids) j.comma().num(id);
-    j.raw("]");
-}
-
-void sides(Json& j, const OrderedMap<PlayerId, OrderedSet<AntId>>& sides) {
-    j.raw("[");
-    for (const auto& [player, ants] : sides) {
-        j.comma().raw("[").num(player).raw(",");
-        idList(j, ants);
-        j.raw("]");
-    }
-    j.raw("]");
+Json idList(const Set& ids) {
+    Json list = Json::array();
+    for (const auto id : ids) list.push_back(id);
+    return list;
 }
 
 template <class A>
 void antFields(Json& j, AntId id, const A& a) {
-    j.key("id").num(id).key("x").num(a.x).key("y").num(a.y).key("movesLeft").num(a.movesLeft);
-    j.key("dead")
-        .boolean(a.dead)
-        .key("fighting")
-        .boolean(a.fighting)
-        .key("killed")
-        .boolean(a.killed);
-    j.key("leftField").boolean(a.leftField);
+    j["id"] = id;
+    j["x"] = a.x;
+    j["y"] = a.y;
+    j["movesLeft"] = a.movesLeft;
+    j["dead"] = a.dead;
+    j["fighting"] = a.fighting;
+    j["killed"] = a.killed;
+    j["leftField"] = a.leftField;
 }
 
-void player(Json& j, PlayerId id, const Player& p) {
-    j.raw("{").key("id").num(id).key("score").num(p.score).key("moveCount").num(p.moveCount);
-    j.key("ants").raw("[");
+Json player(PlayerId id, const Player& p) {
+    Json ants = Json::array();
     for (const auto& [antId, ant] : p.ants) {
-        j.comma().raw("{");
-        antFields(j, antId, ant);
-        j.raw("}");
+        Json a;
+        antFields(a, antId, ant);
+        ants.push_back(std::move(a));
     }
-    j.raw("]").key("visible").raw("[");
-    for (const Position c : p.visible) j.comma().raw("[").num(c.x).raw(",").num(c.y).raw("]");
-    j.raw("]").key("seenEnemies").raw("[");
+    Json visible = Json::array();
+    for (const Position c : p.visible) visible.push_back(Json::array({c.x, c.y}));
+    Json seenEnemies = Json::array();
     for (const auto& [owner, sightings] : p.seenEnemies)
         for (const auto& [antId, seen] : sightings) {
-            j.comma().raw("{");
-            antFields(j, antId, seen);
-            j.key("player").num(owner).key("seenAt").num(seen.seenAt).raw("}");
+            Json a;
+            antFields(a, antId, seen);
+            a["player"] = owner;
+            a["seenAt"] = seen.seenAt;
+            seenEnemies.push_back(std::move(a));
         }
-    j.raw("]").key("knowledge").raw("[");
+    Json knowledge = Json::array();
     for (const auto& row : p.knowledge) {
-        j.comma().raw("[");
-        for (const CellKnowledge& k : row) {
-            j.comma().raw("[").num(k.seen).raw(",").num(k.food).raw(",").num(k.portal).raw(",");
-            j.num(k.seenAt).raw(",").num(k.portalExit.x).raw(",").num(k.portalExit.y).raw("]");
-        }
-        j.raw("]");
+        Json cells = Json::array();
+        for (const CellKnowledge& k : row)
+            cells.push_back(Json::array({int{k.seen}, int{k.food}, int{k.portal}, k.seenAt,
+                                         k.portalExit.x, k.portalExit.y}));
+        knowledge.push_back(std::move(cells));
     }
-    j.raw("]}");
+    return Json{{"id", id},
+                {"score", p.score},
+                {"moveCount", p.moveCount},
+                {"ants", std::move(ants)},
+                {"visible", std::move(visible)},
+                {"seenEnemies", std::move(seenEnemies)},
+                {"knowledge", std::move(knowledge)}};
 }
 
-void state(Json& j, const Referee& referee) {
+Json state(const Referee& referee) {
     const GameState& s = referee.state;
-    j.raw("{").key("moves").num(referee.movesMade()).key("current").num(referee.currentPlayer());
-    j.key("players").raw("[");
-    for (const auto& [id, p] : s.players) {
-        j.comma();
-        player(j, id, p);
-    }
-    j.raw("]").key("food").raw("[");
+    Json players = Json::array();
+    for (const auto& [id, p] : s.players) players.push_back(player(id, p));
+    Json food = Json::array();
     for (const auto& [cell, present] : s.food)
-        j.comma().raw("[").num(cell.x).raw(",").num(cell.y).raw(",").boolean(present).raw("]");
-    j.raw("]").key("portals").raw("[");
+        food.push_back(Json::array({cell.x, cell.y, present}));
+    Json portals = Json::array();
     for (const auto& [entry, exit] : s.portalEntries)
-        j.comma()
-            .raw("[")
-            .num(entry.x)
-            .raw(",")
-            .num(entry.y)
-            .raw(",")
-            .num(exit.x)
-            .raw(",")
-            .num(exit.y)
-            .raw("]");
-    j.raw("]").key("battles").raw("[");
+        portals.push_back(Json::array({entry.x, entry.y, exit.x, exit.y}));
+    Json battles = Json::array();
     for (const auto& [cell, b] : s.battles) {
-        j.comma().raw("{").key("x").num(cell.x).key("y").num(cell.y).key("endMove").num(b.endMove);
-        j.key("decided").boolean(b.decided).key("leader").num(b.leader).key("participants");
-        sides(j, b.participants);
-        j.raw("}");
+        Json participants = Json::array();
+        for (const auto& [p, ants] : b.participants)
+            participants.push_back(Json::array({p, idList(ants)}));
+        battles.push_back(Json{{"x", cell.x},
+                               {"y", cell.y},
+                               {"endMove", b.endMove},
+                               {"decided", b.decided},
+                               {"leader", b.leader},
+                               {"participants", std::move(participants)}});
     }
-    j.raw("]}");
+    return Json{{"moves", referee.movesMade()},  {"current", referee.currentPlayer()},
+                {"players", std::move(players)}, {"food", std::move(food)},
+                {"portals", std::move(portals)}, {"battles", std::move(battles)}};
 }
 
-void outcome(Json& j, const MoveOutcome& o) {
-    j.raw("{").key("leftField").boolean(o.leftField).key("foodEaten").boolean(o.foodEaten);
-    j.key("battleStarted").boolean(o.battleStarted).key("lostAtOnce").boolean(o.lostAtOnce);
-    j.key("joinedBattle").boolean(o.joinedBattle).key("battleDecided").boolean(o.battleDecided);
-    j.key("exhausted").boolean(o.exhausted).key("couldNotMove").boolean(o.couldNotMove);
-    j.key("teleported").boolean(o.teleported).key("enemyPlayer").num(o.enemyPlayer);
-    j.key("enemyAnt").num(o.enemyAnt).key("winner").num(o.winner).key("winnerAnts");
-    idList(j, o.winnerAnts);
-    j.key("losers");
-    sides(j, o.losers);
-    j.raw("}");
+Json scores(const GameState& s) {
+    Json list = Json::array();
+    for (const auto& [id, p] : s.players) list.push_back(p.score);
+    return list;
 }
 
-void scores(Json& j, const GameState& s) {
-    j.raw("[");
-    for (const auto& [id, p] : s.players) j.comma().num(p.score);
-    j.raw("]");
+// Six significant digits, as the figures have always been printed; the library then writes
+// the shortest text that reads back as that value.
+double sixDigits(double v) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.6g", v);
+    return std::strtod(buffer, nullptr);
 }
 
 void emit(std::ostream& out, const Json& j) {
-    out << j.text << '\n';
+    // A script line quoted in an error may hold bytes that are not UTF-8: they are replaced
+    // rather than failing the whole run.
+    out << j.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+}
+
+// ---------------------------------------------------------------- records
+
+std::optional<RecordWriter> openRecord(const ArenaRecording& recording, const RuleOptions& options,
+                                       std::uint32_t seed, std::int64_t game,
+                                       const GameRandom& random, const RecordSide& side) {
+    if (!recording.directory) return std::nullopt;
+    RecordHeader header;
+    header.program = "veltrix-arena";
+    header.rules = options;
+    header.seed = seed;
+    header.game = game;
+    header.sides.assign(static_cast<std::size_t>(options.players), side);
+    header.random = randomPosition(random);
+    return std::optional<RecordWriter>(std::in_place, *recording.directory, std::move(header));
+}
+
+void closeRecord(std::optional<RecordWriter>& writer, const Referee& referee) {
+    if (!writer) return;
+    writer->finish(isGameOver(referee) ? finishedGameEnd(referee) : abandonedGameEnd(referee));
 }
 
 // ---------------------------------------------------------------- modes
 
 void moveEvent(std::ostream& out, const Referee& referee, PlayerId p, AntId a, Direction d,
                const MoveOutcome& o) {
-    Json j;
-    j.raw("{").key("event").str("move").key("n").num(referee.movesMade() - 1).key("player").num(p);
-    j.key("ant").num(a).key("dir").raw("[").num(d.dx).raw(",").num(d.dy).raw("]").key("outcome");
-    outcome(j, o);
-    j.key("state");
-    state(j, referee);
-    j.key("gameOver").boolean(isGameOver(referee)).raw("}");
+    Json j{{"event", "move"},
+           {"n", referee.movesMade() - 1},
+           {"player", p},
+           {"ant", a},
+           {"dir", Json::array({d.dx, d.dy})},
+           {"outcome", outcomeToJson(o)},
+           {"state", state(referee)},
+           {"gameOver", isGameOver(referee)}};
     emit(out, j);
 }
 
 }  // namespace
 
 int runScript(const RuleOptions& options, std::uint32_t seed, std::istream& script,
-              std::ostream& out) {
+              std::ostream& out, const ArenaRecording& recording) {
     GameRandom random(seed);
+    std::optional<RecordWriter> record =
+        openRecord(recording, options, seed, 1, random, RecordSide{"script", "human"});
     Referee referee(0, options, random);
     std::vector<VX3D::AIData> opponents = VX3D::makeOpponents(options);
-    {
-        Json j;
-        j.raw("{").key("event").str("start").key("state");
-        state(j, referee);
-        j.raw("}");
-        emit(out, j);
-    }
+    emit(out, Json{{"event", "start"}, {"state", state(referee)}});
     std::string line;
     std::int64_t lineNumber = 0;
     while (std::getline(script, line)) {
@@ -249,74 +196,91 @@ int runScript(const RuleOptions& options, std::uint32_t seed, std::istream& scri
                     throw std::invalid_argument("cannot read script line '" + command +
                                                 "': expected 'P A DX DY' or 'ai'");
             }
+            const RandomPosition before = randomPosition(random);
             const MoveOutcome o = VX3D::makeMove(referee, p, a, d, random);
+            if (record) record->move(p, a, d, before, o, referee.state);
             moveEvent(out, referee, p, a, d, o);
+        } catch (const RecordError&) {
+            throw;  // a record that cannot be written ends the run
         } catch (const std::exception& e) {
-            Json j;
-            j.raw("{")
-                .key("event")
-                .str("error")
-                .key("line")
-                .num(lineNumber)
-                .key("message")
-                .str(e.what())
-                .raw("}");
-            emit(out, j);
+            emit(out, Json{{"event", "error"}, {"line", lineNumber}, {"message", e.what()}});
         }
     }
-    Json j;
-    j.raw("{").key("event").str("end").key("moves").num(referee.movesMade());
-    j.key("isOver")
-        .boolean(referee.state.isOver())
-        .key("gameOver")
-        .boolean(isGameOver(referee))
-        .key("scores");
-    scores(j, referee.state);
-    j.raw("}");
-    emit(out, j);
+    closeRecord(record, referee);
+    emit(out, Json{{"event", "end"},
+                   {"moves", referee.movesMade()},
+                   {"isOver", referee.state.isOver()},
+                   {"gameOver", isGameOver(referee)},
+                   {"scores", scores(referee.state)}});
     return 0;
 }
 
 int runSelfPlay(const RuleOptions& options, std::uint32_t seed, std::int32_t games,
-                std::ostream& out) {
+                std::ostream& out, const ArenaRecording& recording) {
     GameRandom random(seed);
     std::vector<std::int64_t> wins(static_cast<std::size_t>(options.players), 0);
     std::int64_t draws = 0;
     std::int64_t moves = 0;
     double seconds = 0.0;
     for (std::int32_t n = 0; n < games; ++n) {
-        // Only the play itself is timed, not the printing.
+        std::optional<RecordWriter> record =
+            openRecord(recording, options, seed, n + 1, random, RecordSide{"computer", "computer"});
+        RandomPosition before;
+        // Only the play itself is timed, not the printing; with --record the per-move lines
+        // (one flush each) fall inside it.
         const auto started = std::chrono::steady_clock::now();
-        const Referee referee = VX3D::playComputerGame(options, random);
+        const Referee referee = VX3D::playComputerGame(
+            options, random,
+            [&](const Referee&, PlayerId, AntId, Direction) { before = randomPosition(random); },
+            [&](const Referee& r, PlayerId p, AntId a, Direction d, const MoveOutcome& o) {
+                if (record) record->move(p, a, d, before, o, r.state);
+            });
         seconds +=
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        closeRecord(record, referee);
         const PlayerId winner = gameWinner(referee.state);
         if (winner < 0)
             ++draws;
         else
             ++wins[static_cast<std::size_t>(winner)];
         moves += referee.movesMade();
-        Json j;
-        j.raw("{")
-            .key("event")
-            .str("game")
-            .key("n")
-            .num(n)
-            .key("moves")
-            .num(referee.movesMade())
-            .key("scores");
-        scores(j, referee.state);
-        j.key("winner").num(winner).raw("}");
-        emit(out, j);
+        emit(out, Json{{"event", "game"},
+                       {"n", n},
+                       {"moves", referee.movesMade()},
+                       {"scores", scores(referee.state)},
+                       {"winner", winner}});
     }
-    Json j;
-    j.raw("{").key("event").str("summary").key("games").num(games).key("wins").raw("[");
-    for (const auto w : wins) j.comma().num(w);
-    j.raw("]").key("draws").num(draws).key("seconds").real(seconds);
-    j.key("gamesPerSecond").real(seconds > 0 ? games / seconds : 0.0);
-    j.key("movesPerSecond").real(seconds > 0 ? static_cast<double>(moves) / seconds : 0.0).raw("}");
-    emit(out, j);
+    emit(out, Json{{"event", "summary"},
+                   {"games", games},
+                   {"wins", wins},
+                   {"draws", draws},
+                   {"seconds", sixDigits(seconds)},
+                   {"gamesPerSecond", sixDigits(seconds > 0 ? games / seconds : 0.0)},
+                   {"movesPerSecond",
+                    sixDigits(seconds > 0 ? static_cast<double>(moves) / seconds : 0.0)}});
     return 0;
+}
+
+int runVerify(const std::vector<std::string>& files, std::ostream& out) {
+    int status = 0;
+    for (const std::string& file : files) {
+        Json line{{"file", file}};
+        try {
+            const Verification v = verifyRecord(readRecord(file));
+            line["moves"] = v.moves;
+            line["ok"] = v.ok;
+            if (!v.ok) {
+                if (v.move >= 0) line["move"] = v.move;
+                line["error"] = v.message;
+            }
+        } catch (const RecordError& e) {
+            line["ok"] = false;
+            line["error"] = e.what();
+        }
+        if (!line["ok"].get<bool>()) status = 1;
+        emit(out, line);
+    }
+    return status;
 }
 
 }  // namespace Veltrix

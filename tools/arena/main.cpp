@@ -1,65 +1,87 @@
 // veltrix-arena: plays the rules headless. With --script it replays a script of
 // moves through one referee and prints every state as JSON Lines; without it,
 // the computer plays itself for a number of games and the throughput is printed.
-//
-//   veltrix-arena [--rules FILE] [--seed N] [--script FILE|-] [--games N]
+// --record DIR keeps a game record of every game played; --verify FILE... replays
+// records through the rules and reports one line per file.
 
 #include "Arena.h"
 
 #include "Veltrix/RuleOptions.h"
 
-#include <charconv>
+#include <boost/program_options.hpp>
+
 #include <cstdint>
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 using namespace Veltrix;
+namespace po = boost::program_options;
 
 namespace {
 
-// ---------------------------------------------------------------- arguments
-
 struct Arguments {
+    bool help = false;
     std::string rules = "VX.conf";
     std::uint32_t seed = 42;
     std::optional<std::string> script;
     std::optional<std::int32_t> games;
+    ArenaRecording recording;
+    std::vector<std::string> verify;
 };
 
 struct UsageError {
     std::string message;
 };
 
-template <class T>
-T number(const std::string& option, const std::string& text) {
-    T value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        throw UsageError{"invalid value '" + text + "' for " + option};
-    return value;
+// One table of every option: a new mode adds its lines here and its branch in main.
+po::options_description optionTable() {
+    po::options_description table("veltrix-arena [options]");
+    table.add_options()("help", "print this list and exit")(
+        "rules", po::value<std::string>()->default_value("VX.conf"), "rules file to play by")(
+        "seed", po::value<std::int64_t>()->default_value(42),
+        "seed of the random source (0 to 4294967295)")(
+        "script", po::value<std::string>(),
+        "replay a script of moves (\"P A DX DY\" or \"ai\" a line; - reads standard input)")(
+        "games", po::value<std::int32_t>(),
+        "self-play: number of games (default: the rules' gamesPerMatch)")(
+        "record", po::value<std::string>(),
+        "write a game record of every game played into this folder (created when missing)")(
+        "verify", po::value<std::vector<std::string>>()->multitoken(),
+        "replay the game records given and check every outcome and the final scores; exit "
+        "status 0 only when all agree");
+    return table;
 }
 
-Arguments parseArguments(int argc, char** argv) {
+Arguments parseArguments(int argc, char** argv, const po::options_description& table) {
+    po::variables_map values;
+    try {
+        po::store(po::command_line_parser(argc, argv).options(table).run(), values);
+        po::notify(values);
+    } catch (const po::error& e) {
+        throw UsageError{e.what()};
+    }
     Arguments a;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option != "--rules" && option != "--seed" && option != "--script" &&
-            option != "--games")
-            throw UsageError{"unknown argument '" + option + "'"};
-        if (i + 1 >= argc) throw UsageError{"missing value for " + option};
-        const std::string value = argv[++i];
-        if (option == "--rules")
-            a.rules = value;
-        else if (option == "--seed")
-            a.seed = number<std::uint32_t>(option, value);
-        else if (option == "--script")
-            a.script = value;
-        else {
-            a.games = number<std::int32_t>(option, value);
-            if (*a.games < 0) throw UsageError{"invalid value '" + value + "' for --games"};
-        }
+    a.help = values.count("help") > 0;
+    a.rules = values["rules"].as<std::string>();
+    const std::int64_t seed = values["seed"].as<std::int64_t>();
+    if (seed < 0 || seed > UINT32_MAX)
+        throw UsageError{"invalid value '" + std::to_string(seed) + "' for --seed"};
+    a.seed = static_cast<std::uint32_t>(seed);
+    if (values.count("script")) a.script = values["script"].as<std::string>();
+    if (values.count("games")) {
+        a.games = values["games"].as<std::int32_t>();
+        if (*a.games < 0)
+            throw UsageError{"invalid value '" + std::to_string(*a.games) + "' for --games"};
+    }
+    if (values.count("record")) a.recording.directory = values["record"].as<std::string>();
+    if (values.count("verify")) {
+        a.verify = values["verify"].as<std::vector<std::string>>();
+        if (a.script || a.games || a.recording.directory)
+            throw UsageError{"--verify takes no --script, --games or --record"};
     }
     return a;
 }
@@ -67,15 +89,19 @@ Arguments parseArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const po::options_description table = optionTable();
     Arguments arguments;
     try {
-        arguments = parseArguments(argc, argv);
+        arguments = parseArguments(argc, argv, table);
     } catch (const UsageError& e) {
-        std::cerr
-            << "veltrix-arena: " << e.message
-            << " (usage: veltrix-arena [--rules FILE] [--seed N] [--script FILE|-] [--games N])\n";
+        std::cerr << "veltrix-arena: " << e.message << " (--help lists the options)\n";
         return 2;
     }
+    if (arguments.help) {
+        std::cout << table;
+        return 0;
+    }
+    if (!arguments.verify.empty()) return runVerify(arguments.verify, std::cout);
 
     // The options reader treats a missing file as an empty one; here a file
     // that cannot be read is a mistake in the command line.
@@ -94,19 +120,22 @@ int main(int argc, char** argv) {
     try {
         if (arguments.script) {
             if (*arguments.script == "-")
-                return runScript(*options, arguments.seed, std::cin, std::cout);
+                return runScript(*options, arguments.seed, std::cin, std::cout,
+                                 arguments.recording);
             std::ifstream script(*arguments.script);
             if (!script) {
                 std::cerr << "veltrix-arena: cannot read script file '" << *arguments.script
                           << "'\n";
                 return 2;
             }
-            return runScript(*options, arguments.seed, script, std::cout);
+            return runScript(*options, arguments.seed, script, std::cout, arguments.recording);
         }
         return runSelfPlay(*options, arguments.seed,
-                           arguments.games.value_or(options->gamesPerMatch), std::cout);
+                           arguments.games.value_or(options->gamesPerMatch), std::cout,
+                           arguments.recording);
     } catch (const std::exception& e) {
-        // Set-up errors (no room for the food) and errors inside self-play.
+        // Set-up errors (no room for the food), errors inside self-play and records that
+        // cannot be written.
         std::cerr << "veltrix-arena: " << e.what() << "\n";
         return 1;
     }
