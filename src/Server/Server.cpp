@@ -3,6 +3,8 @@
 
 #include "Server.h"
 
+#include "Records/RulesJson.h"
+
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/detached.hpp>
 #include <boost/asio/post.hpp>
@@ -307,7 +309,7 @@ Server::Server(asio::io_context& io, ServerConfig config, RuleOptions rules, std
     : io_(io),
       config_(std::move(config)),
       rules_(std::move(rules)),
-      rulesJson_(nlohmann::json::object()),
+      rulesJson_(rulesToJson(rules_)),
       out_(out),
       err_(err),
       acceptor_(io, tcp::endpoint(asio::ip::make_address(config_.bind), config_.port)) {}

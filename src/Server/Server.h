@@ -4,6 +4,7 @@
 // matches and connections are plain objects that never lock.
 
 #include "Match.h"
+#include "Records/GameRecord.h"
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -78,6 +79,7 @@ private:
     boost::asio::ip::tcp::acceptor acceptor_;
     std::map<std::string, std::shared_ptr<Match>> matches_;
     std::set<Connection*> connections_;
+    std::map<std::string, std::unique_ptr<RecordWriter>> records_;
     bool stopping_ = false;
 };
 

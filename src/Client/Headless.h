@@ -1,0 +1,37 @@
+#pragma once
+// A whole seat played headless: connect, say hello, create or join a match, then
+// answer every view on the seat's turn with the computer opponent's choice until
+// the match ends. Every line the server sends is handed to the caller as it comes.
+
+#include "Protocol/Messages.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace Veltrix::Client {
+
+struct HeadlessSeat {
+    std::string host = "127.0.0.1";
+    std::uint16_t port = 7311;
+    std::string name = "headless";
+    enum class Mode { newHuman, newComputer, join } mode = Mode::newComputer;
+    std::string code;  // with join
+    std::uint32_t seed = 1;
+    // The longest wait for the next line (the other seat thinking included).
+    std::chrono::milliseconds patience{std::chrono::minutes(11)};
+};
+
+struct HeadlessResult {
+    std::string code;
+    std::int32_t seat = -1;
+    std::optional<Protocol::End> end;
+    std::string failure;  // why there is no end: the server's error, a lost connection, ...
+};
+
+HeadlessResult playHeadless(const HeadlessSeat& seat,
+                            const std::function<void(const std::string& line)>& onLine);
+
+}  // namespace Veltrix::Client
