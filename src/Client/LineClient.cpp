@@ -25,6 +25,8 @@ LineClient::LineClient(const std::string& host, std::uint16_t port,
             done = true;
         });
     if (!error && !runUntil(done, timeout)) error = asio::error::timed_out;
+    // Every message is one small write that the other side waits for.
+    if (!error) socket_.set_option(tcp::no_delay(true), error);
     if (error)
         throw std::runtime_error("cannot connect to " + host + ":" + std::to_string(port) + ": " +
                                  error.message());

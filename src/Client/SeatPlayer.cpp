@@ -1,5 +1,7 @@
 #include "SeatPlayer.h"
 
+#include <algorithm>
+
 namespace Veltrix::Client {
 
 SeatPlayer::SeatPlayer(const RuleOptions& rules, std::int32_t seat, std::uint32_t seed)
@@ -16,7 +18,10 @@ std::optional<Protocol::Move> SeatPlayer::choose(const Protocol::View& view) {
     board_.state = GameState{};
     board_.state.players[seat_] = Protocol::playerFromView(view, board_.options);
     const Player& player = board_.state.players.at(seat_);
-    if (!player.canStillMove()) return std::nullopt;
+    // With nothing able to move now the server passes the turn itself.
+    if (std::none_of(player.ants.begin(), player.ants.end(),
+                     [](const auto& entry) { return entry.second.canMove(); }))
+        return std::nullopt;
 
     auto [ant, direction] = VX3D::chooseMove(seat_, opponent_, board_, random_, board_.options);
     // The server refuses a move for an ant that cannot move (the local game

@@ -2,6 +2,7 @@
 
 #include "Veltrix/GameEnd.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Veltrix::Server {
@@ -167,8 +168,12 @@ void Match::playAutomaticTurns() {
         }
         const PlayerId current = referee_.currentPlayer();
         const Player& player = referee_.state.players.at(current);
-        if (!player.canStillMove()) {
-            // Nothing of this seat can move: its turn passes with the null move of ant 0.
+        const bool canMoveNow =
+            std::any_of(player.ants.begin(), player.ants.end(),
+                        [](const auto& entry) { return entry.second.canMove(); });
+        if (!canMoveNow) {
+            // Nothing of this seat can move now (dead, out of moves or held in a fight):
+            // its turn passes with the null move of ant 0, as in the local game.
             apply(current, 0, {0, 0});
         } else if (seats_[static_cast<std::size_t>(current)].computer) {
             auto [ant, direction] =

@@ -207,6 +207,7 @@ private:
             handle(line);
         }
         closing_ = true;
+        readerDone_ = true;
         idle_.cancel();
         wake_.cancel();
         server_.closed(this);
@@ -234,7 +235,7 @@ private:
         // Half-close so the client reads everything sent, then give it a moment to
         // hang up itself before the socket goes (the reader's end cancels the wait).
         boost::system::error_code ignored;
-        if (socket_.is_open()) {
+        if (socket_.is_open() && !readerDone_) {
             socket_.shutdown(tcp::socket::shutdown_send, ignored);
             wake_.expires_after(lingerTime);
             co_await wake_.async_wait(asio::redirect_error(use_awaitable, ignored));
@@ -296,6 +297,7 @@ private:
     std::deque<std::string> queue_;
     std::size_t queuedBytes_ = 0;
     bool closing_ = false;
+    bool readerDone_ = false;  // the client hung up (or the socket failed)
     int refusals_ = 0;
     std::string name_;
     std::shared_ptr<Match> match_;
@@ -334,6 +336,8 @@ void Server::start() {
                     err_ << "accept failed: " << error.message() << std::endl;
                     continue;
                 }
+                // Every message is one small write that the other side waits for.
+                socket.set_option(tcp::no_delay(true), error);
                 auto connection = std::make_shared<Connection>(*this, std::move(socket));
                 connections_.insert(connection.get());
                 connection->start();
