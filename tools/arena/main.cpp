@@ -2,9 +2,11 @@
 // moves through one referee and prints every state as JSON Lines; without it,
 // the computer plays itself for a number of games and the throughput is printed.
 // --record DIR keeps a game record of every game played; --verify FILE... replays
-// records through the rules and reports one line per file.
+// records through the rules and reports one line per file. --connect HOST:PORT
+// plays one seat of a match on a server (--new human|computer or --join CODE).
 
 #include "Arena.h"
+#include "Connect.h"
 
 #include "Veltrix/RuleOptions.h"
 
@@ -31,6 +33,7 @@ struct Arguments {
     std::optional<std::int32_t> games;
     ArenaRecording recording;
     std::vector<std::string> verify;
+    std::optional<ConnectRequest> connect;
 };
 
 struct UsageError {
@@ -52,7 +55,16 @@ po::options_description optionTable() {
         "write a game record of every game played into this folder (created when missing)")(
         "verify", po::value<std::vector<std::string>>()->multitoken(),
         "replay the game records given and check every outcome and the final scores; exit "
-        "status 0 only when all agree");
+        "status 0 only when all agree")(
+        "connect", po::value<std::string>(),
+        "play one seat of a match on the server at HOST:PORT with the computer's choices, "
+        "printing every message received")(
+        "new", po::value<std::string>(),
+        "with --connect: create a match against a \"human\" (the first line printed holds "
+        "its code) or the \"computer\"")("join", po::value<std::string>(),
+                                         "with --connect: join the match of this code")(
+        "name", po::value<std::string>()->default_value("headless"),
+        "with --connect: the name the other player sees");
     return table;
 }
 
@@ -83,6 +95,19 @@ Arguments parseArguments(int argc, char** argv, const po::options_description& t
         if (a.script || a.games || a.recording.directory)
             throw UsageError{"--verify takes no --script, --games or --record"};
     }
+    if (values.count("connect")) {
+        if (a.script || a.games || a.recording.directory || !a.verify.empty())
+            throw UsageError{"--connect takes no --script, --games, --record or --verify"};
+        ConnectRequest request;
+        request.address = values["connect"].as<std::string>();
+        if (values.count("new")) request.newMatch = values["new"].as<std::string>();
+        if (values.count("join")) request.joinCode = values["join"].as<std::string>();
+        request.name = values["name"].as<std::string>();
+        request.seed = a.seed;
+        a.connect = request;
+    } else if (values.count("new") || values.count("join")) {
+        throw UsageError{"--new and --join need --connect"};
+    }
     return a;
 }
 
@@ -102,6 +127,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!arguments.verify.empty()) return runVerify(arguments.verify, std::cout);
+    if (arguments.connect) return runConnect(*arguments.connect, std::cout, std::cerr);
 
     // The options reader treats a missing file as an empty one; here a file
     // that cannot be read is a mistake in the command line.
