@@ -66,10 +66,12 @@ HeadlessResult playHeadless(const HeadlessSeat& seat,
                 result.failure = std::string("view from the server: ") + e.what();
                 return result;
             }
-            if (move && !client->send(write(*move), sendTimeout)) {
+            if (!move) continue;
+            if (!client->send(write(*move), sendTimeout)) {
                 result.failure = "connection lost while sending a move";
                 return result;
             }
+            if (seat.onMoveSent) seat.onMoveSent();
         } else if (const auto* end = std::get_if<End>(&message)) {
             result.end = *end;
             return result;

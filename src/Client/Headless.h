@@ -22,6 +22,8 @@ struct HeadlessSeat {
     std::uint32_t seed = 1;
     // The longest wait for the next line (the other seat thinking included).
     std::chrono::milliseconds patience{std::chrono::minutes(11)};
+    // Called right after each move is sent (the load benchmark times the answer).
+    std::function<void()> onMoveSent;
 };
 
 struct HeadlessResult {
