@@ -42,7 +42,7 @@ void checkClientRules(const Veltrix::RuleOptions& rules, const std::string& file
 Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* sun,
            Environment* environment, Skybox* skybox, Fog* fog, FrameClock* clock,
            const glm::mat4& projection, Veltrix::GameRandom* random, bool aiOpponent,
-           int movesPerAnt, const std::string& rulesFile)
+           int movesPerAnt, const std::string& rulesFile, GameSetup setup)
     : input_(input),
       sounds_(sounds),
       text_(text),
@@ -53,10 +53,14 @@ Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* su
       clock_(clock),
       random_(random),
       projection_(projection),
-      options_(rulesFile),
+      startRandom_(Veltrix::randomPosition(*random)),
+      options_(setup.rules ? *setup.rules : Veltrix::RuleOptions(rulesFile)),
       referee((checkClientRules(options_, rulesFile), Veltrix::makePlayerId(0, options_)), options_,
-              *random) {
+              *random),
+      moves_(std::move(setup.moves)),
+      recording_(std::move(setup.recording)) {
     currentPlayer = referee.startingPlayer;
+    GameFlags::viewedPlayer = 0;
     keyRegistrations_[0] = KeyActionRegistration(
         input_,
         input_->registerKeyAction(
@@ -96,11 +100,33 @@ Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* su
     fogRefreshCount = 0;
 }
 
+Game::~Game() {
+    try {
+        abandon();
+    } catch (const std::exception& e) {
+        std::cerr << "WARNING: " << e.what() << std::endl;
+    }
+}
+
 // ---- the turn flow ----
 
 Veltrix::PlayerId Game::viewingPlayer() const {
+    if (fixedViewer_ && !RenderState::cheatView) return *fixedViewer_;
     if (ai && !RenderState::cheatView && !GameFlags::enemyUncovered) return 0;
     return currentPlayer;
+}
+
+void Game::fixViewer(std::optional<Veltrix::PlayerId> player) {
+    fixedViewer_ = player;
+    GameFlags::viewedPlayer = player.value_or(0);
+    updateFogVisibility();
+}
+
+void Game::finishShownMoveNow(FrameClock& clock) {
+    if (moveEndTime < 0.0 || moveStartTime < 0.0) return;
+    // A hair past the end, so the next update finds the move over whatever its rounding.
+    const double ahead = moveEndTime - clock.current + 1e-3;
+    if (ahead > 0.0) clock.skip(ahead);
 }
 
 void Game::update(const FrameClock& clock, InputManager& input) {
@@ -111,6 +137,15 @@ void Game::update(const FrameClock& clock, InputManager& input) {
     if (moveEndTime >= 0.0 && moveStartTime >= 0.0 &&
         (clock.current - moveStartTime) / (moveEndTime - moveStartTime) >= 1.0)
         finishShownMove();
+    if (moves_) takeSourcedMove();
+}
+
+void Game::takeSourcedMove() {
+    if (!inputAllowed || gameOver || moveEndTime >= 0.0 || moves_->exhausted()) return;
+    const std::optional<SourcedMove> move = moves_->nextMove(referee, *random_);
+    if (!move) return;
+    std::cout << "Moving from the record" << std::endl;
+    makeMove(move->ant, move->direction);
 }
 
 void Game::finishShownMove() {
@@ -124,8 +159,9 @@ void Game::finishShownMove() {
     inputAllowed = true;
     moveStartTime = moveEndTime = -1.0;
     currentPlayer = nextPlayer;
-    // Once the end splash is up nobody moves again; the next turn is not begun.
-    if (!gameOverShown) {
+    // Once the end splash is up nobody moves again; the next turn is not begun. A move source
+    // gives every move itself, the computer's and a stuck player's included.
+    if (!gameOverShown && !moves_) {
         if (currentPlayer == 1 && ai) {
             text_->addText(aiMovesAnchor, {0.0f, 0.0f}, aiMovesSize, "AI moves", 3.0);
             executeMove();
@@ -166,7 +202,10 @@ void Game::executeMove() {
     } else {
         return;
     }
+    makeMove(antId, direction);
+}
 
+void Game::makeMove(Veltrix::AntId antId, Veltrix::Direction direction) {
     selection.reset();
     for (auto& [id, a] : view(currentPlayer).ants) a->clearPickMarkers();
     std::cout << "Moving ant " << antId << " of player " << currentPlayer << " in direction "
@@ -174,8 +213,11 @@ void Game::executeMove() {
 
     const Veltrix::Position oldCell =
         referee.state.players.at(currentPlayer).ants.at(antId).position();
+    const Veltrix::RandomPosition before = Veltrix::randomPosition(*random_);
     const Veltrix::MoveOutcome outcome = referee.move(currentPlayer, antId, direction, *random_);
     referee.state.updateView(currentPlayer, options_, referee.movesMade() < options_.players);
+    if (moves_) moves_->moveMade(referee, outcome);
+    recordMove(antId, direction, before, outcome);
 
     startAnimations(antId, direction, oldCell, outcome);
     lastMoveSounds.clear();
@@ -262,7 +304,55 @@ void Game::testEndOfGame() {
             std::cout << "Enemy uncovered" << std::endl;
         }
     }
-    if (Veltrix::isGameOver(referee)) gameOver = true;
+    if (Veltrix::isGameOver(referee)) {
+        gameOver = true;
+        closeRecord(Veltrix::finishedGameEnd(referee));
+    }
+}
+
+// ---- the game's record ----
+
+void Game::recordMove(Veltrix::AntId antId, Veltrix::Direction direction,
+                      Veltrix::RandomPosition before, const Veltrix::MoveOutcome& outcome) {
+    if (!recording_) return;
+    try {
+        // Opened with the first move: a game left before anything happened leaves no file.
+        if (!record_) {
+            Veltrix::RecordHeader header;
+            header.program = "veltrix3d";
+            header.rules = options_;
+            header.seed = recording_->seed;
+            header.game = recording_->game;
+            header.sides = recording_->sides;
+            header.random = startRandom_;
+            header.startingPlayer = referee.startingPlayer;
+            record_ = std::make_unique<Veltrix::RecordWriter>(recording_->directory, header);
+        }
+        record_->move(currentPlayer, antId, direction, before, outcome, referee.state);
+    } catch (const Veltrix::RecordError& e) {
+        // The game goes on; that it is not kept is said once, loudly.
+        std::cerr << "WARNING: " << e.what() << "; this game is not recorded" << std::endl;
+        recording_.reset();
+        record_.reset();
+    }
+}
+
+void Game::closeRecord(const Veltrix::RecordEnd& end) {
+    if (!record_ || record_->finished()) return;
+    try {
+        record_->finish(end);
+        std::cout << "Game record saved to " << record_->path().string() << std::endl;
+    } catch (const Veltrix::RecordError& e) {
+        std::cerr << "WARNING: " << e.what() << std::endl;
+    }
+}
+
+void Game::abandon() {
+    if (record_ && !record_->finished()) closeRecord(Veltrix::abandonedGameEnd(referee));
+}
+
+std::filesystem::path Game::recordPath() const {
+    return record_ ? record_->path() : std::filesystem::path();
 }
 
 void Game::showScoreLine(Veltrix::PlayerId player) {

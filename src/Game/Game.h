@@ -17,10 +17,12 @@
 #include "Drawables/Skybox/Skybox.h"
 #include "Drawables/Sun/Sun.h"
 #include "Game/Camera.h"
+#include "Game/MoveSource.h"
 #include "Manager/InputManager/InputManager.h"
 #include "Manager/SoundManager/Soundmanager.h"
 #include "Manager/TextManager/TextManager.h"
 #include "Texture/Texture.h"
+#include "Records/GameRecord.h"
 #include "Texture/TextureHandle.h"
 #include "Veltrix/ComputerOpponent.h"
 #include "Veltrix/GameRandom.h"
@@ -31,6 +33,8 @@
 #include <glm/glm.hpp>
 
 #include <array>
+#include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -76,6 +80,21 @@ public:
     int focusedAnt = 0;
 };
 
+// Where a game's record goes and what its header says about the run.
+struct GameRecording {
+    std::filesystem::path directory = "records";
+    std::uint32_t seed = 0;
+    std::int64_t game = 1;  // 1 for the first game of the run, 2 after one "L", ...
+    std::vector<Veltrix::RecordSide> sides;
+};
+
+// How a game is played beyond the rules file and the opponent setting.
+struct GameSetup {
+    std::optional<Veltrix::RuleOptions> rules;  // instead of the rules file's (a replay's)
+    std::shared_ptr<MoveSource> moves;          // instead of the mouse and the computer
+    std::optional<GameRecording> recording;     // not recorded without one
+};
+
 class Game {
 public:
     static constexpr int selectButton = 0;  // left mouse button
@@ -89,7 +108,10 @@ public:
     Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* sun,
          Environment* environment, Skybox* skybox, Fog* fog, FrameClock* clock,
          const glm::mat4& projection, Veltrix::GameRandom* random, bool aiOpponent, int movesPerAnt,
-         const std::string& rulesFile = "VX.conf");
+         const std::string& rulesFile = "VX.conf", GameSetup setup = {});
+    // A game destroyed before its end ("L", the window closed, a stop signal) closes its
+    // record as abandoned.
+    ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
@@ -115,9 +137,22 @@ public:
     void moveSelectedAnt();
     void unselectAnt();
 
-    // The player whose view is drawn: player 0 against the computer (unless the cheat view or
-    // the uncovered enemy shows all), else whoever moves.
+    // The player whose view is drawn: the fixed viewer where one is set (a replay's V) and
+    // the cheat view is off; player 0 against the computer (unless the cheat view or the
+    // uncovered enemy shows all); else whoever moves.
     Veltrix::PlayerId viewingPlayer() const;
+    // Fixes the view on one player (the walks of its ants clear the fog), or with nothing
+    // returns to the rule above.
+    void fixViewer(std::optional<Veltrix::PlayerId> player);
+
+    // Ends the move being shown now: the clock skips to its end, so walks, clips and texts
+    // finish as they would have (the replay's "next move at once").
+    void finishShownMoveNow(FrameClock& clock);
+
+    // Closes the record (if a move was made and it is still open) as abandoned.
+    void abandon();
+    // The record being written or last closed; empty before the first move or unrecorded.
+    std::filesystem::path recordPath() const;
     const Veltrix::Referee& rules() const { return referee; }
     // The referee itself, for tools and tests that set up a position.
     Veltrix::Referee& rules() { return referee; }
@@ -156,8 +191,15 @@ private:
     FrameClock* clock_;
     Veltrix::GameRandom* random_;
     glm::mat4 projection_;
+    // Where the random source stood before the referee's set-up drew from it: the record's
+    // header needs it, and only the constructor sees it.
+    Veltrix::RandomPosition startRandom_;
     Veltrix::RuleOptions options_;
     Veltrix::Referee referee;
+    std::shared_ptr<MoveSource> moves_;
+    std::optional<GameRecording> recording_;
+    std::unique_ptr<Veltrix::RecordWriter> record_;
+    std::optional<Veltrix::PlayerId> fixedViewer_;
 
     std::array<KeyActionRegistration, 3> keyRegistrations_;
     MouseMovementRegistration mouseRegistration_;
@@ -176,6 +218,12 @@ private:
     void updateFogVisibility();
     void periodicFogUpdate();
     void finishShownMove();
+    void takeSourcedMove();
+    // Applies one move of the current player, whatever chose it.
+    void makeMove(Veltrix::AntId antId, Veltrix::Direction direction);
+    void recordMove(Veltrix::AntId antId, Veltrix::Direction direction,
+                    Veltrix::RandomPosition before, const Veltrix::MoveOutcome& outcome);
+    void closeRecord(const Veltrix::RecordEnd& end);
     void startAnimations(Veltrix::AntId antId, Veltrix::Direction direction,
                          Veltrix::Position oldCell, const Veltrix::MoveOutcome& outcome);
     void playOutcome(Veltrix::AntId antId, const Veltrix::MoveOutcome& outcome, bool playerDone);

@@ -22,7 +22,8 @@ std::optional<glm::vec4> Game::groundUnderCursor(const glm::mat4& vp) const {
 }
 
 void Game::selectAnt() {
-    if (!inputAllowed) return;
+    // While a move source plays (a replay), the mouse only looks.
+    if (!inputAllowed || moves_) return;
     const glm::mat4 vp = viewProjection(currentPlayer);
     const ScreenRay ray = input_->screenRay(vp);
     // No early exit: when the ray hits several ants the highest id wins.

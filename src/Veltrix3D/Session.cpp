@@ -13,6 +13,10 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace VX3D {
 namespace {
@@ -20,6 +24,9 @@ namespace {
 constexpr int reloadKey = 'R';
 constexpr int newGameKey = 'L';
 constexpr int screenshotKey = 'P';
+constexpr int replayPauseKey = window::key::enter;
+constexpr int replayNextKey = window::key::right;
+constexpr int replayViewKey = 'V';
 
 // Set by the window's close button. The window stays open; the loop ends after the frame.
 bool closeRequested = false;
@@ -49,10 +56,41 @@ void createInteraction(Session& s) {
     s.renderState = std::make_shared<RenderState>(*s.input);
 }
 
+// Who sits at each seat, as the record's header names them.
+std::vector<Veltrix::RecordSide> sides(const ClientOptions& options) {
+    return {{"Player 0", "human"},
+            options.aiopponent ? Veltrix::RecordSide{"Computer", "computer"}
+                               : Veltrix::RecordSide{"Player 1", "human"}};
+}
+
+void applyReplayView(Session& s) {
+    RenderState::cheatView = s.replayView == 2;
+    s.game->fixViewer(s.replayView < 2 ? std::optional<Veltrix::PlayerId>(s.replayView)
+                                       : std::nullopt);
+}
+
 void createGame(Session& s) {
+    ++s.gamesStarted;
+    GameSetup setup;
+    if (s.replay) {
+        // The record's own random source, set where its game began: the set-up and every
+        // portal shuffle come out as they did.
+        const Veltrix::RecordHeader& header = s.replay->header;
+        s.random.emplace(header.seed);
+        s.random->advanceTo(header.random.draws, header.random.realDraws);
+        setup.rules = header.rules;
+        s.replayMoves = std::make_shared<ReplayMoves>(s.replay);
+        setup.moves = s.replayMoves;
+        s.replayEndReported = false;
+    } else {
+        setup.recording = GameRecording{"records", static_cast<std::uint32_t>(s.options.seed),
+                                        s.gamesStarted, sides(s.options)};
+    }
     s.game = std::make_shared<Game>(s.input.get(), &*s.sound, &*s.text, &*s.sun, &*s.environment,
                                     &*s.skybox, &*s.fog, &*s.clock, s.projection, &*s.random,
-                                    s.options.aiopponent, s.rules->movesPerAnt, s.rulesFile);
+                                    s.options.aiopponent && !s.replay, s.rules->movesPerAnt,
+                                    s.rulesFile, std::move(setup));
+    if (s.replay) applyReplayView(s);
 }
 
 void releaseInteraction(Session& s) {
@@ -93,6 +131,7 @@ void onBeat(Session& s, const Beat& beat) {
     if (RenderState::showFPS)
         showFrameRateLine(*s.text, frameRateText(beat.frames, s.primitives->count()));
     if (RenderState::showHelp) showHelpOverlay(*s.text, FrameBeat::period);
+    if (RenderState::showHelp && s.replay) showReplayHelp(*s.text, FrameBeat::period);
 }
 
 }  // namespace
@@ -149,8 +188,22 @@ void openWindow(const ClientOptions& options) {
     glGetError();  // GLEW's initialisation may leave an error flag set
 }
 
+std::shared_ptr<const Veltrix::GameRecord> loadReplay(const std::string& file) {
+    try {
+        auto record = std::make_shared<Veltrix::GameRecord>(Veltrix::readRecord(file));
+        const Veltrix::Verification check = Veltrix::verifyRecord(*record);
+        if (!check.ok) throw std::runtime_error(check.message);
+        checkClientRules(record->header.rules, file);
+        return record;
+    } catch (const std::exception& e) {
+        throw std::runtime_error(std::string("cannot replay ") + e.what());
+    }
+}
+
 void startUp(Session& s, const SessionFiles& files) {
     s.options = readClientOptions(files.clientOptions);
+    // A record that cannot be shown is refused before any window opens.
+    if (!files.replay.empty()) s.replay = loadReplay(files.replay);
     stopIfSignalled();
     openWindow(s.options);
     GLUTIL_CHECKPOINT("main");
@@ -162,9 +215,14 @@ void startUp(Session& s, const SessionFiles& files) {
     s.loseSplash.emplace("res/Textures/PlayerLoseSplash.png", 0);
     s.drawSplash.emplace("res/Textures/PlayerDrawSplash.png", 0);
     stopIfSignalled();
-    s.rules.emplace(files.rules);
-    s.rulesFile = files.rules;
-    checkClientRules(*s.rules, files.rules);
+    if (s.replay) {
+        s.rules.emplace(s.replay->header.rules);
+        s.rulesFile = files.replay;
+    } else {
+        s.rules.emplace(files.rules);
+        s.rulesFile = files.rules;
+    }
+    checkClientRules(*s.rules, s.rulesFile);
     // Its set-up advances the random source, so the first game starts from the advanced state.
     s.startupReferee.emplace(Veltrix::makePlayerId(0, *s.rules), *s.rules, *s.random);
     s.sound.emplace();
@@ -224,8 +282,34 @@ void runFrame(Session& s) {
         GLutil::ProgramRegistry::reloadAll();
     }
     if (s.input->wasPressedThisFrame(screenshotKey)) s.screenshotRequested = true;
+    if (s.replay) handleReplayKeys(s);
     if (s.input->wasPressedThisFrame(newGameKey)) newGame(s);
     s.primitives->end();
+}
+
+void handleReplayKeys(Session& s) {
+    if (s.input->wasPressedThisFrame(replayPauseKey)) {
+        s.replayMoves->togglePause();
+        std::cout << (s.replayMoves->paused() ? "Replay paused" : "Replay resumed") << std::endl;
+    }
+    if (s.input->wasPressedThisFrame(replayNextKey)) {
+        s.game->finishShownMoveNow(*s.clock);
+        s.replayMoves->allowOneStep();
+    }
+    if (s.input->wasPressedThisFrame(replayViewKey)) {
+        s.replayView = (s.replayView + 1) % 3;
+        applyReplayView(s);
+        std::cout << "Replay view: "
+                  << (s.replayView == 2 ? std::string("the whole field")
+                                        : "player " + std::to_string(s.replayView))
+                  << std::endl;
+    }
+    if (!s.replayEndReported && s.replayMoves->exhausted() && s.game->moveEndTime < 0.0) {
+        s.replayEndReported = true;
+        const Veltrix::RecordEnd& end = s.replay->end;
+        std::cout << "Replay finished: " << Veltrix::endResultName(end.result) << " after "
+                  << end.moves << " moves" << std::endl;
+    }
 }
 
 bool endRequested() {

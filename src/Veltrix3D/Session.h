@@ -8,10 +8,12 @@
 #include "Drawables/Sun/Sun.h"
 #include "FBO/FBO.h"
 #include "Game/Game.h"
+#include "Game/ReplayMoves.h"
 #include "Manager/InputManager/InputManager.h"
 #include "Manager/SoundManager/Soundmanager.h"
 #include "Manager/TextManager/TextManager.h"
 #include "Shader/ShaderProgram.h"
+#include "Records/GameRecord.h"
 #include "Texture/Texture.h"
 #include "Veltrix/GameRandom.h"
 #include "Veltrix/Referee.h"
@@ -86,6 +88,13 @@ struct Session {
     FrameBeat beat;
     std::string rulesFile = "VX.conf";
     bool screenshotRequested = false;  // "P": the next finished frame is saved
+    std::int64_t gamesStarted = 0;     // the number of the current game in the run, from 1
+    // A replay instead of a game: the record (checked before the window opened), its moves as
+    // the controller's move source, the view V chose (0, 1: that player's; 2: the whole field).
+    std::shared_ptr<const Veltrix::GameRecord> replay;
+    std::shared_ptr<ReplayMoves> replayMoves;
+    int replayView = 0;
+    bool replayEndReported = false;
 };
 
 // The shadow target (3000 × 2000, one depth texture) and the scene target (window size,
@@ -97,14 +106,21 @@ inline constexpr int shadowTargetHeight = 2000;
 struct SessionFiles {
     std::string clientOptions = "VX3D.conf";
     std::string rules = "VX.conf";
+    std::string replay;  // a game record to show instead of a new game
 };
+
+// Reads a game record for the window and replays it through the rules before anything is
+// opened; raises std::runtime_error ("cannot replay " + why) for a record that is damaged,
+// of a newer format version, does not replay, or is not of two players with two ants.
+std::shared_ptr<const Veltrix::GameRecord> loadReplay(const std::string& file);
 
 // Opens the window with its OpenGL context. Without a context nothing can be drawn: GLEW's
 // failure ends the process at once with status 1.
 void openWindow(const ClientOptions& options);
 
-// Reads the options, opens the window and builds every object of the run in order. Raises
-// whatever a step raises; what was built stays in the session for the orderly shutdown.
+// Reads the options (and the record to replay), opens the window and builds every object of
+// the run in order. Raises whatever a step raises; what was built stays in the session for
+// the orderly shutdown.
 void startUp(Session& session, const SessionFiles& files = {});
 
 // One frame of the loop, input and the keys "R" and "L" included.
@@ -118,8 +134,13 @@ void drawScreen(Session& session);
 // splash while player 1 is, the draw splash at 0.
 const GLutil::Texture& endSplash(const Session& session, int balance);
 
-// "L": the game is thrown away and a new one begins from the current random state.
+// "L": the game is thrown away and a new one begins from the current random state (a replay
+// starts again from its first move).
 void newGame(Session& session);
+
+// The replay's keys: Enter pauses and resumes, the right arrow shows the next move at once,
+// V switches between player 0's view, player 1's view and the whole field.
+void handleReplayKeys(Session& session);
 
 // Escape (also a press already released: the sticky test consumes it) or a close request.
 bool endRequested();

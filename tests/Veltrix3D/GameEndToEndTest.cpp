@@ -3,7 +3,8 @@
 // server shows it. A press on the red ant where it is drawn (its start position projected with
 // the camera the game places behind it), a drag and a release move it; the computer answers;
 // short games played by mouse to the end splash, against the computer and between two humans;
-// "P", "L", "R" and Escape; and rules the client refuses.
+// "P", "L", "R" and Escape; the records the games leave and their replay; and rules the client
+// refuses.
 #include "ProgramUnderTest.h"
 
 #include "Drawables/Ant3D/AntMotion.h"
@@ -147,9 +148,34 @@ bool waitForSplash(const std::string& window, const Splash& splash, bool showing
     return false;
 }
 
+// The records the game reported saving, in order, as paths inside its working directory.
+std::vector<fs::path> savedRecords(const Program& program) {
+    std::vector<fs::path> files;
+    const std::string out = program.stdoutText();
+    const std::regex line("Game record saved to (records/[^\n]+\\.jsonl)\n");
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), line); it != std::sregex_iterator();
+         ++it)
+        files.push_back(program.dir() / (*it)[1].str());
+    return files;
+}
+
+// The match runner's verdict on a record: its one line.
+std::string verified(const fs::path& record) {
+    return run("'" + std::string(VX_BIN_DIR) + "/veltrix-arena' --verify '" + record.string() +
+               "' 2>&1");
+}
+
+std::string lastLine(const fs::path& file) {
+    std::istringstream in(readFile(file));
+    std::string line, last;
+    while (std::getline(in, line)) last = line;
+    return last;
+}
+
 // After the first frame the composite pass exists: the scene is on screen.
-void startGame(Program& program, std::string& window) {
-    program.start();
+void startGame(Program& program, std::string& window,
+               const std::vector<std::string>& arguments = {}) {
+    program.start(arguments);
     window = program.window();
     ASSERT_FALSE(window.empty()) << program.stderrText();
     ASSERT_TRUE(program.waitForOutput("INIT SHADER PROG BlendTextureShader"))
@@ -204,16 +230,71 @@ TEST(GameEndToEnd, ShortGameAgainstTheComputer_PlayedByMouseToTheSplash) {
         }
     }
     const std::string out = program.stdoutText();
-    ASSERT_TRUE(waitForSplash(window, expectedSplash(out), true, "game-end-splash")) << out;
+    const Splash& result = expectedSplash(out);
+    ASSERT_TRUE(waitForSplash(window, result, true, "game-end-splash")) << out;
     EXPECT_LE(program.outputCount("Moving in AI Mode\n"), 4u);
+
+    // The finished game's record is complete and replays headless.
+    const std::vector<fs::path> records = savedRecords(program);
+    ASSERT_EQ(records.size(), 1u) << out;
+    EXPECT_NE(verified(records[0]).find("\"ok\":true}"), std::string::npos) << verified(records[0]);
+    EXPECT_NE(lastLine(records[0]).find(&result == &draw ? "\"drawn\"" : "\"won\""),
+              std::string::npos);
 
     program.key(window, "l");
     ASSERT_TRUE(program.waitForOutput("Reinitializing game!\n"));
-    EXPECT_TRUE(waitForSplash(window, expectedSplash(out), false, "game-new-after-splash"));
+    EXPECT_TRUE(waitForSplash(window, result, false, "game-new-after-splash"));
     program.key(window, "r");
     EXPECT_TRUE(program.waitForOutput("Init Reloading of Shaders!\n"));
     program.key(window, "Escape");
     expectOrderlyEnd(program);
+    EXPECT_EQ(savedRecords(program).size(), 1u) << "a game without a move leaves no record";
+
+    // The record replayed in the window, the right arrow hurrying it, ends on the same splash.
+    Program replay("game-short-replay", true);
+    useFlatSplashes(replay);
+    fs::copy_file(records[0], replay.dir() / "game.jsonl");
+    startGame(replay, window, {"--replay", "game.jsonl"});
+    const auto until = std::chrono::steady_clock::now() + patience;
+    while (replay.stdoutText().find("Replay finished: ") == std::string::npos &&
+           std::chrono::steady_clock::now() < until) {
+        replay.key(window, "Right");
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    }
+    EXPECT_EQ(replay.outputCount("Moving from the record\n"), program.outputCount("Moving ant "));
+    EXPECT_TRUE(waitForSplash(window, result, true, "game-replay-splash")) << replay.stdoutText();
+    replay.key(window, "Escape");
+    expectOrderlyEnd(replay);
+}
+
+// A game left with "L" and a game ended by SIGTERM both leave a complete record that replays.
+TEST(GameEndToEnd, AbandonedAndStoppedGames_LeaveCompleteRecords) {
+    Program program("game-abandoned", true);
+    std::string window;
+    startGame(program, window);
+    mouseMove(program, window, 0, 0, {1, 0});
+    ASSERT_TRUE(program.waitForOutputCount("Moving in AI Mode\n", 1));
+    program.key(window, "l");
+    ASSERT_TRUE(program.waitForOutput("Game record saved to records/")) << program.stdoutText();
+
+    ASSERT_TRUE(program.waitForOutput("Reinitializing game!\n"));
+    mouseMove(program, window, 0, 1, {1, 0});
+    ASSERT_TRUE(program.waitForOutputCount("Moving in AI Mode\n", 2));
+    program.signal(SIGTERM);
+    const auto status = program.wait();
+    ASSERT_TRUE(status);
+    EXPECT_EQ(*status, 0) << program.stderrText();
+
+    const std::vector<fs::path> records = savedRecords(program);
+    ASSERT_EQ(records.size(), 2u) << program.stdoutText();
+    for (const fs::path& record : records) {
+        EXPECT_NE(verified(record).find("\"moves\":2,\"ok\":true}"), std::string::npos)
+            << verified(record);
+        EXPECT_NE(lastLine(record).find("\"result\":\"abandoned\""), std::string::npos)
+            << lastLine(record);
+    }
+    EXPECT_NE(records[0].filename().string().find("-game1"), std::string::npos);
+    EXPECT_NE(records[1].filename().string().find("-game2"), std::string::npos);
 }
 
 // Two humans at one machine: each sees the game through its own camera and moves by mouse.

@@ -127,7 +127,7 @@ public:
 
     const fs::path& dir() const { return dir_; }
 
-    void start() {
+    void start(const std::vector<std::string>& arguments = {}) {
         pid_ = ::fork();
         if (pid_ == 0) {
             if (::chdir(dir_.c_str()) != 0) ::_exit(126);
@@ -141,7 +141,11 @@ public:
             std::string lsan = std::getenv("LSAN_OPTIONS") ? std::getenv("LSAN_OPTIONS") : "";
             ::setenv("LSAN_OPTIONS", (lsan + (lsan.empty() ? "" : ":") + "exitcode=0").c_str(), 1);
             const std::string binary = std::string(VX_BIN_DIR) + "/veltrix3d";
-            ::execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+            std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+            for (const std::string& argument : arguments)
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            ::execv(binary.c_str(), argv.data());
             ::_exit(127);
         }
         ASSERT_GT(pid_, 0);

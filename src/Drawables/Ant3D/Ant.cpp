@@ -146,7 +146,7 @@ void Ant::draw(const glm::mat4& viewProjection, const glm::vec3& eye, const Sun&
 
     for (const Marker& marker : markers_) marker.cube->draw(viewProjection * marker.model);
 
-    if (player == 0 || RenderState::cheatView || GameFlags::enemyUncovered) {
+    if (player == GameFlags::viewedPlayer || RenderState::cheatView || GameFlags::enemyUncovered) {
         energyBar_->current = energy;
         energyBar_->draw(view, projection, energyBarPosition());
     }

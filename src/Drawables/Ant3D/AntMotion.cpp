@@ -339,7 +339,7 @@ std::optional<std::pair<glm::vec3, glm::vec3>> AntMotion::plannedEnd() const {
 }
 
 bool AntMotion::revealsFog() const {
-    return player == 0 || RenderState::cheatView || GameFlags::enemyUncovered;
+    return player == GameFlags::viewedPlayer || RenderState::cheatView || GameFlags::enemyUncovered;
 }
 
 void AntMotion::fogUpdate(Fog* fog, const glm::vec3& otherAntPos, float radius) {

@@ -45,6 +45,22 @@ const std::array<HelpLine, 26>& helpLines() {
     return lines;
 }
 
+const std::array<HelpLine, 5>& replayHelpLines() {
+    static const std::array<HelpLine, 5> lines = {{
+        {"Replay: Enter to pause / resume", 0.85f},
+        {"Right arrow: Next move at once", 0.85f - helpStep},
+        {"V: Player 0 / player 1 / whole field", 0.85f - 2 * helpStep},
+        {"L: Restart the replay", 0.85f - 3 * helpStep},
+        {"Escape: End the replay", 0.85f - 4 * helpStep},
+    }};
+    return lines;
+}
+
+void showReplayHelp(TextManager& text, double lifetime) {
+    for (const HelpLine& line : replayHelpLines())
+        text.addText(frameRateAnchor, {0.98f, line.y}, helpSize, line.text, lifetime);
+}
+
 void showHelpOverlay(TextManager& text, double lifetime) {
     for (const HelpLine& line : helpLines()) {
         text.addText(helpAnchor, {helpX, line.y}, helpSize, line.text, lifetime);

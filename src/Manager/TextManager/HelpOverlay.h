@@ -24,6 +24,12 @@ constexpr float helpSize = 1.0f / 15.0f;
 // Adds the help lines to the text manager, in order, for the given lifetime.
 void showHelpOverlay(TextManager& text, double lifetime);
 
+// The replay's keys, top first, shown beside the help overlay while a record is replayed:
+// anchor 8 (top-right corner) at x = 0.98 (clear of the edge), from y = 0.85 down in the overlay's
+// steps.
+const std::array<HelpLine, 5>& replayHelpLines();
+void showReplayHelp(TextManager& text, double lifetime);
+
 constexpr int frameRateAnchor = 8;
 constexpr float frameRateSize = 1.0f / 12.0f;
 constexpr double frameRateLifetime = 0.5;
