@@ -16,6 +16,8 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+constexpr std::uint32_t maxRealDraws = 1u << 26;
+
 constexpr EndResult allResults[] = {EndResult::won, EndResult::drawn, EndResult::resigned,
                                     EndResult::forfeited, EndResult::abandoned};
 
@@ -107,7 +109,14 @@ public:
         const Json& value = field("random");
         if (!value.is_object()) refuse("\"random\" is not an object: " + value.dump());
         const LineReader inner(source_, line_, value);
-        return {inner.integer<std::uint32_t>("draws"), inner.integer<std::uint32_t>("realDraws")};
+        const RandomPosition p{inner.integer<std::uint32_t>("draws"),
+                               inner.integer<std::uint32_t>("realDraws")};
+        // The real engine has no jump ahead: a replay draws every value up to the position, and
+        // a forged count near 2^32 would hold a reader for minutes. Games use some fifty a game.
+        if (p.realDraws > maxRealDraws)
+            refuse("\"realDraws\" " + std::to_string(p.realDraws) + " is beyond the " +
+                   std::to_string(maxRealDraws) + " this program replays");
+        return p;
     }
 
     const Json& object() const { return object_; }

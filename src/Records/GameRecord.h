@@ -34,7 +34,8 @@
 //   Verification v = verifyRecord(record);                  // replays through the rules
 // readRecord refuses a file that is not a record, is of a newer format version, has a line
 // that is not JSON or lacks a field, is truncated (no closing line, or a last line cut short)
-// or holds lines after the closing one. The message names the file and the line.
+// or holds lines after the closing one, or whose random position needs more than 2^26 draws
+// of the real engine (which cannot jump ahead). The message names the file and the line.
 // RecordReplay steps through a record's moves one at a time (the window's replay).
 #include "Veltrix/GameRandom.h"
 #include "Veltrix/GameState.h"
