@@ -258,6 +258,9 @@ void newGame(Session& s) {
     std::cout << "Reinitializing game!" << std::endl;
     showLoadingScreen(s);
     releaseInteraction(s);
+    // The sun keeps the score balance of the whole run; a replay starting again must end on
+    // its record's splash, whatever part of it was shown before.
+    if (s.replay) s.sun.emplace(s.rules->foodPieces);
     createInteraction(s);
     createGame(s);
 }
