@@ -1,5 +1,7 @@
 #include "Protocol/Messages.h"
 
+#include "Records/GameRecord.h"
+
 #include <limits>
 #include <type_traits>
 #include <utility>
@@ -190,10 +192,6 @@ View readView(const json& o) {
     return v;
 }
 
-json idsJson(const OrderedSet<AntId>& ids) {
-    return json(std::vector<AntId>(ids.begin(), ids.end()));
-}
-
 OrderedSet<AntId> readIds(const json& a, std::string_view name) {
     if (!a.is_array()) throw Bad{inQuotes(name) + " must hold arrays of ant ids"};
     OrderedSet<AntId> ids;
@@ -201,23 +199,9 @@ OrderedSet<AntId> readIds(const json& a, std::string_view name) {
     return ids;
 }
 
+// The same object the game records and the match runner write for a move.
 json outcomeJson(const MoveOutcome& o) {
-    json losers = json::array();
-    for (const auto& [player, ants] : o.losers) losers.push_back({player, idsJson(ants)});
-    return {{"leftField", o.leftField},
-            {"foodEaten", o.foodEaten},
-            {"battleStarted", o.battleStarted},
-            {"lostAtOnce", o.lostAtOnce},
-            {"joinedBattle", o.joinedBattle},
-            {"battleDecided", o.battleDecided},
-            {"exhausted", o.exhausted},
-            {"couldNotMove", o.couldNotMove},
-            {"teleported", o.teleported},
-            {"enemyPlayer", o.enemyPlayer},
-            {"enemyAnt", o.enemyAnt},
-            {"winner", o.winner},
-            {"winnerAnts", idsJson(o.winnerAnts)},
-            {"losers", losers}};
+    return json(outcomeToJson(o));
 }
 
 MoveOutcome readOutcome(const json& o) {
@@ -326,6 +310,8 @@ ServerMessage readServerObject(const json& o) {
         s.seat = integer(o, "seat");
         s.rules = field(o, "rules");
         if (!s.rules.is_object()) throw Bad{"field \"rules\" must be an object"};
+        // Every rule is a whole number, as in the rules file.
+        for (const auto& [key, value] : s.rules.items()) integerValue(value, key);
         const json& names = array(o, "names");
         if (names.size() != 2 || !names[0].is_string() || !names[1].is_string())
             throw Bad{"field \"names\" must hold two strings"};

@@ -36,6 +36,8 @@ constexpr int maxRefusals = 10;
 constexpr std::size_t maxQueuedBytes = 4 * 1024 * 1024;
 // How long a closing connection waits for the client to read its last lines.
 constexpr auto lingerTime = std::chrono::seconds(2);
+// The longest a closing connection may take to send what is queued and linger.
+constexpr auto closeTime = std::chrono::seconds(10);
 
 constexpr char codeAlphabet[] = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
 
@@ -95,7 +97,8 @@ public:
         : server_(server),
           socket_(std::move(socket)),
           wake_(socket_.get_executor()),
-          idle_(socket_.get_executor()) {}
+          idle_(socket_.get_executor()),
+          closeDeadline_(socket_.get_executor()) {}
 
     void start() {
         auto self = shared_from_this();
@@ -155,6 +158,17 @@ private:
     }
 
     void closeAfterFlush() {
+        if (!closing_) {
+            // A client that neither reads nor hangs up must not hold the socket (or a
+            // shutting-down server) forever.
+            closeDeadline_.expires_after(closeTime);
+            closeDeadline_.async_wait([self = weak_from_this()](boost::system::error_code error) {
+                const auto connection = self.lock();
+                if (error || !connection) return;
+                boost::system::error_code ignored;
+                connection->socket_.close(ignored);
+            });
+        }
         closing_ = true;
         wake_.cancel();
     }
@@ -206,10 +220,9 @@ private:
             armIdle();
             handle(line);
         }
-        closing_ = true;
         readerDone_ = true;
+        closeAfterFlush();
         idle_.cancel();
-        wake_.cancel();
         server_.closed(this);
         if (match_) match_->dropped(seat_, this);
         match_.reset();
@@ -241,6 +254,7 @@ private:
             co_await wake_.async_wait(asio::redirect_error(use_awaitable, ignored));
         }
         socket_.close(ignored);
+        closeDeadline_.cancel();
         (void)self;
     }
 
@@ -294,6 +308,7 @@ private:
     tcp::socket socket_;
     asio::steady_timer wake_;  // the writer waits on it; cancel() wakes it
     asio::steady_timer idle_;
+    asio::steady_timer closeDeadline_;
     std::deque<std::string> queue_;
     std::size_t queuedBytes_ = 0;
     bool closing_ = false;
