@@ -12,7 +12,7 @@ seconds=$2
 shift 2
 harnesses=("$@")
 if [ ${#harnesses[@]} -eq 0 ]; then
-  harnesses=(fuzz_client_options fuzz_rule_options fuzz_font_data fuzz_png fuzz_arena_script fuzz_protocol)
+  harnesses=(fuzz_client_options fuzz_rule_options fuzz_font_data fuzz_png fuzz_arena_script fuzz_protocol fuzz_record)
 fi
 
 failed=()

@@ -478,12 +478,20 @@ GameRandom startingRandom(const GameRecord& record) {
     return random;
 }
 
+// Rules that read well may still leave no room for the food: the set-up refuses them.
+Referee setUp(const GameRecord& record, GameRandom& random) {
+    try {
+        return Referee(record.header.startingPlayer, record.header.rules, random);
+    } catch (const std::exception& e) {
+        throw RecordError("record " + record.source +
+                          " line 1: the game cannot be set up: " + e.what());
+    }
+}
+
 }  // namespace
 
 RecordReplay::RecordReplay(const GameRecord& record)
-    : record_(&record),
-      random_(startingRandom(record)),
-      referee_(record.header.startingPlayer, record.header.rules, random_) {}
+    : record_(&record), random_(startingRandom(record)), referee_(setUp(record, random_)) {}
 
 MoveOutcome RecordReplay::next() {
     const RecordMove& m = peek();

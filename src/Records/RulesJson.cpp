@@ -47,6 +47,9 @@ RuleOptions rulesFromJson(const nlohmann::ordered_json& object, const std::strin
     // The rules file reader does the checking; the object becomes the file it would read.
     std::ostringstream text;
     for (const auto& [key, value] : object.items()) {
+        // The reader's help key would print its option list into the caller's output.
+        if (key.rfind(prefix, 0) != 0 || key == prefix + "help")
+            throw std::logic_error(source + ": " + key + " is not a rule of this game");
         const bool fits = value.is_number_integer() &&
                           value.get<std::int64_t>() >= std::numeric_limits<std::int32_t>::min() &&
                           value.get<std::int64_t>() <= std::numeric_limits<std::int32_t>::max();

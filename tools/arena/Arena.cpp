@@ -273,7 +273,7 @@ int runVerify(const std::vector<std::string>& files, std::ostream& out) {
                 if (v.move >= 0) line["move"] = v.move;
                 line["error"] = v.message;
             }
-        } catch (const RecordError& e) {
+        } catch (const std::exception& e) {
             line["ok"] = false;
             line["error"] = e.what();
         }
