@@ -543,6 +543,11 @@ Verification verifyRecord(const GameRecord& record) {
                                   std::to_string(expected.winner) + ")");
         } else if (end.result == EndResult::abandoned && end.winner != -1) {
             throw RecordError(where + ": an abandoned game has no winner");
+        } else if ((end.result == EndResult::resigned || end.result == EndResult::forfeited) &&
+                   (end.loser < 0 || end.loser >= referee.options.players || end.winner < 0 ||
+                    end.winner == end.loser)) {
+            throw RecordError(where + ": a game " + endResultName(end.result) +
+                              " names a loser and another player as the winner");
         }
         v.ok = true;
     } catch (const RecordError& e) {

@@ -36,7 +36,8 @@
 // that is not JSON or lacks a field, is truncated (no closing line, or a last line cut short)
 // or holds lines after the closing one, or whose random position needs more than 2^26 draws
 // of the real engine (which cannot jump ahead). The message names the file and the line.
-// RecordReplay steps through a record's moves one at a time (the window's replay).
+// RecordReplay steps a referee through a record's moves one at a time (what verifyRecord
+// does); the window instead feeds the record's moves to its own game controller.
 #include "Veltrix/GameRandom.h"
 #include "Veltrix/GameState.h"
 #include "Veltrix/Referee.h"
