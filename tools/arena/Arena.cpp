@@ -8,6 +8,7 @@
 #include "Veltrix/SelfPlay.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -115,11 +116,15 @@ Json scores(const GameState& s) {
 }
 
 // Six significant digits, as the figures have always been printed; the library then writes
-// the shortest text that reads back as that value.
-double sixDigits(double v) {
+// the shortest text that reads back as that value, and a whole number without a fraction
+// ("127315", not "127315.0"), as before.
+Json sixDigits(double v) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.6g", v);
-    return std::strtod(buffer, nullptr);
+    const double rounded = std::strtod(buffer, nullptr);
+    if (rounded == std::floor(rounded) && std::fabs(rounded) < 9.0e15)
+        return static_cast<std::int64_t>(rounded);
+    return rounded;
 }
 
 void emit(std::ostream& out, const Json& j) {
