@@ -104,7 +104,13 @@ void Camera::handleInput(const FrameClock& clock, glm::ivec2 mouseDelta, const K
 void Camera::follow() {
     const glm::vec3 v = glm::vec3(eye) - target;
     const float d = glm::length(v);
-    if (d == 0.0f) return;  // eye on the target: no direction to keep
+    if (d == 0.0f) {
+        // Eye on the target: no direction to keep. The turn asked for in this frame is dropped
+        // too, or it would jump the eye as soon as the target moves off.
+        followPitch = 0.0f;
+        followYaw = 0.0f;
+        return;
+    }
     const float distance = std::max(nearestDistance, d + move.z);
     const glm::vec3 dir = v / d;
     const glm::vec3 up(0.0f, 1.0f, 0.0f);

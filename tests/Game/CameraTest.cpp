@@ -103,6 +103,15 @@ TEST_F(CameraTest, HoldingSpace_RaisesTheEyeTo89DegreesAndNoFurther) {
     expectLooksAt(c, target);
 }
 
+// With the eye on its target a turn has no axis: it is dropped, not saved up to jump the eye
+// once the target moves off.
+TEST_F(CameraTest, EyeOnTheTarget_DropsTheTurnItCannotMake) {
+    Camera c = following({3.0f, 1.0f, -2.0f}, {3.0f, 1.0f, -2.0f});
+    run(c, 10, holding({' ', 'A'}));
+    EXPECT_EQ(c.followPitch, 0.0f);
+    EXPECT_EQ(c.followYaw, 0.0f);
+}
+
 TEST_F(CameraTest, NoInput_StillAimsAtAMovingTarget) {
     glm::vec3 target(2.0f, 0.4f, -5.5f);
     Camera c = following({-4.0f, 4.0f, -5.5f}, target);
