@@ -1,4 +1,5 @@
 #include "Shader/CheckPoint.h"
+#include "Shader/ContextObjects.h"
 #include "Veltrix3D/BlurBlendPass.h"
 #include "Veltrix3D/PostProcessing.h"
 
@@ -24,8 +25,10 @@ BlendPass makeBlendPass(int width, int height) {
 std::shared_ptr<GLutil::TextureHandle> blendTexture(
     const std::shared_ptr<GLutil::TextureHandle>& texture1,
     const std::shared_ptr<GLutil::TextureHandle>& texture2, int width, int height) {
-    // Made at the first call and kept until the process ends (see shadowblurTexture).
-    static BlendPass pass = makeBlendPass(width, height);
+    // Made at the first call and kept until the shutdown releases it (see shadowblurTexture).
+    static GLutil::Kept<BlendPass> kept(
+        [=] { return std::make_unique<BlendPass>(makeBlendPass(width, height)); });
+    BlendPass& pass = *kept;
     GLUTIL_CHECKPOINT("VX3D::blendTexture");
     pass.program->use();
     return pass::composite("VX3D::blendTexture", *pass.program, *pass.quad, *pass.target, texture1,

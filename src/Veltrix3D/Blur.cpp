@@ -1,6 +1,7 @@
 #include "Veltrix3D/Blur.h"
 
 #include "Shader/CheckPoint.h"
+#include "Shader/ContextObjects.h"
 #include "Veltrix3D/BlurBlendPass.h"
 #include "Veltrix3D/PostProcessing.h"
 
@@ -46,19 +47,21 @@ std::shared_ptr<GLutil::TextureHandle> Blur::operator()(
 }
 
 // Each blur is made at its first call, with that call's size and factor, and kept until the
-// process ends. Made inside the static's initialisation (as drawTextureOnScreen's pass), so a
-// failing shader file leaves it unmade and the next call raises the error again.
+// shutdown releases it. Made inside the static's initialisation (as drawTextureOnScreen's
+// pass), so a failing shader file leaves it unmade and the next call raises the error again.
 
 std::shared_ptr<GLutil::TextureHandle> shadowblurTexture(
     const std::shared_ptr<GLutil::TextureHandle>& texture, int width, int height, float factor) {
-    static Blur blur("VX3D::shadowblurTexture", width, height, factor);
-    return blur(texture, width, height, factor);
+    static GLutil::Kept<Blur> blur(
+        [=] { return std::make_unique<Blur>("VX3D::shadowblurTexture", width, height, factor); });
+    return (*blur)(texture, width, height, factor);
 }
 
 std::shared_ptr<GLutil::TextureHandle> glowblurTexture(
     const std::shared_ptr<GLutil::TextureHandle>& texture, int width, int height, float factor) {
-    static Blur blur("VX3D::glowblurTexture", width, height, factor);
-    return blur(texture, width, height, factor);
+    static GLutil::Kept<Blur> blur(
+        [=] { return std::make_unique<Blur>("VX3D::glowblurTexture", width, height, factor); });
+    return (*blur)(texture, width, height, factor);
 }
 
 }  // namespace VX3D

@@ -1,6 +1,7 @@
 #include "Veltrix3D/PostProcessing.h"
 
 #include "Shader/CheckPoint.h"
+#include "Shader/ContextObjects.h"
 #include "Shader/ShaderProgram.h"
 #include "Shader/ShaderStore.h"
 #include "VAO/DrawableVAO.h"
@@ -42,12 +43,12 @@ TextureOnlyPass makeTextureOnlyPass() {
 }
 
 TextureOnlyPass& textureOnlyPass() {
-    // Made at the first call and kept until the process ends. The program is made inside the
-    // static's own initialisation, so everything it registers with is made before the pass and
-    // destroyed after it. A failing shader file leaves the pass unmade, so the next call raises
-    // the error again instead of using a half-built pass.
-    static TextureOnlyPass pass = makeTextureOnlyPass();
-    return pass;
+    // Made at the first call and kept until the shutdown releases it. A failing shader file
+    // leaves the pass unmade, so the next call raises the error again instead of using a
+    // half-built pass.
+    static GLutil::Kept<TextureOnlyPass> pass(
+        [] { return std::make_unique<TextureOnlyPass>(makeTextureOnlyPass()); });
+    return *pass;
 }
 
 }  // namespace

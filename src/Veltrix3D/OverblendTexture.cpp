@@ -1,4 +1,5 @@
 #include "Shader/CheckPoint.h"
+#include "Shader/ContextObjects.h"
 #include "Veltrix3D/BlurBlendPass.h"
 #include "Veltrix3D/PostProcessing.h"
 
@@ -26,8 +27,10 @@ std::shared_ptr<GLutil::TextureHandle> overblendTexture(
     const std::shared_ptr<GLutil::TextureHandle>& texture1,
     const std::shared_ptr<GLutil::TextureHandle>& texture2, int width, int height,
     float distanceRatio) {
-    // Made at the first call and kept until the process ends (see shadowblurTexture).
-    static OverblendPass pass = makeOverblendPass(width, height);
+    // Made at the first call and kept until the shutdown releases it (see shadowblurTexture).
+    static GLutil::Kept<OverblendPass> kept(
+        [=] { return std::make_unique<OverblendPass>(makeOverblendPass(width, height)); });
+    OverblendPass& pass = *kept;
     GLUTIL_CHECKPOINT("VX3D::overblendTexture");
     pass.program->use();
     glUniform1f(pass.program->uniformLocation("distanceRatio"), distanceRatio);

@@ -1,6 +1,7 @@
 #pragma once
 // Full-screen passes of the frame: each keeps its own program, quad and targets, made at its
-// first call and kept until the process ends. A returned texture stays valid until the next
+// first call and kept until the shutdown releases it before the context goes
+// (GLutil::ContextObjects). A returned texture stays valid until the next
 // call of the same pass overwrites it.
 #include "Texture/TextureHandle.h"
 

@@ -15,6 +15,7 @@
 // each stage (the frame benchmark finishes the graphics work there and reads its clock);
 // without one a stage costs one test of a null pointer.
 #include "FBO/FBO.h"
+#include "Shader/ContextObjects.h"
 #include "Texture/TextureHandle.h"
 #include "Veltrix3D/BlurBlendPass.h"
 #include "Veltrix3D/PostProcessing.h"
@@ -39,10 +40,11 @@ inline void stageDone(FrameStage stage) {
 }
 
 // The target the selected ant is drawn into for its glow: window-sized, with mipmaps (the
-// reduced blur reads it through them), made at the first frame with a selection and kept.
+// reduced blur reads it through them), made at the first frame with a selection and kept
+// until the shutdown releases it.
 inline GLutil::FBO& glowTarget(int width, int height) {
-    static const std::unique_ptr<GLutil::FBO> target =
-        pass::makeColourTarget(width, height, true, false);
+    static GLutil::Kept<GLutil::FBO> target(
+        [=] { return pass::makeColourTarget(width, height, true, false); });
     return *target;
 }
 

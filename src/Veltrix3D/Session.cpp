@@ -2,6 +2,7 @@
 
 #include "Manager/TextManager/HelpOverlay.h"
 #include "Shader/CheckPoint.h"
+#include "Shader/ContextObjects.h"
 #include "Shader/ProgramRegistry.h"
 #include "Veltrix3D/BlurBlendPass.h"
 #include "Veltrix3D/PostProcessing.h"
@@ -352,6 +353,8 @@ int guarded(const std::function<void()>& step) {
 }
 
 void finishProcess() {
+    // The passes and shared programs kept in statics go while the context is still there.
+    GLutil::ContextObjects::releaseAll();
     window::terminate();
     std::cout << "ShaderPrograms in use at exit: " << GLutil::ProgramRegistry::count() << std::endl;
     GLutil::ProgramRegistry::printAll();

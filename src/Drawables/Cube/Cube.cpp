@@ -1,5 +1,6 @@
 #include "Drawables/Cube/Cube.h"
 
+#include "Shader/ContextObjects.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <glm/gtc/type_ptr.hpp>
@@ -20,10 +21,11 @@ std::shared_ptr<GLutil::ShaderProgram> makeCubeProgram() {
 }
 
 const std::shared_ptr<GLutil::ShaderProgram>& cubeProgram() {
-    // Made by the first cube and kept until the process ends. Being made inside the static's
-    // initialisation, it is destroyed before the program registry it registered with.
-    static const std::shared_ptr<GLutil::ShaderProgram> program = makeCubeProgram();
-    return program;
+    // Made by the first cube and kept until the shutdown releases it. Being made inside the
+    // static's initialisation, it is destroyed before the program registry it registered with.
+    static GLutil::Kept<std::shared_ptr<GLutil::ShaderProgram>> program(
+        [] { return std::make_unique<std::shared_ptr<GLutil::ShaderProgram>>(makeCubeProgram()); });
+    return *program;
 }
 
 }  // namespace

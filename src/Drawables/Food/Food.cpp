@@ -3,6 +3,7 @@
 #include "Drawables/Food/ModelPrograms.h"
 #include "Drawables/SceneObject/SceneObject.h"
 #include "Drawables/ViewVolume/ViewVolume.h"
+#include "Shader/ContextObjects.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <glm/gtc/matrix_transform.hpp>
@@ -26,10 +27,11 @@ SharedFood makeSharedFood() {
 }
 
 SharedFood& sharedFood() {
-    // Made by the first piece and kept until the process ends; being made inside the static's
-    // initialisation, it goes before the program registry and texture cache it uses.
-    static SharedFood food = makeSharedFood();
-    return food;
+    // Made by the first piece and kept until the shutdown releases it; being made inside the
+    // static's initialisation, it goes before the program registry and texture cache it uses.
+    static GLutil::Kept<SharedFood> food(
+        [] { return std::make_unique<SharedFood>(makeSharedFood()); });
+    return *food;
 }
 
 BoundingBox modelBox(const glm::mat4& modelMatrix) {

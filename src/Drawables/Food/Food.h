@@ -1,6 +1,6 @@
 #pragma once
 // A food piece on its cell. All pieces share one model and its two programs, made by the
-// first piece and kept until the process ends; each piece has its own culling box.
+// first piece and kept until the shutdown releases them; each piece has its own culling box.
 //
 // Needs a current OpenGL context and the game's working directory ("./res/Food.DAE",
 // "Shader/...").

@@ -1,5 +1,7 @@
 #include "Drawables/MoveIndicator/MoveIndicator.h"
 
+#include "Shader/ContextObjects.h"
+
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
@@ -21,9 +23,11 @@ std::shared_ptr<GLutil::ShaderProgram> makeIndicatorProgram() {
 }
 
 const std::shared_ptr<GLutil::ShaderProgram>& indicatorProgram() {
-    // Made by the first indicator and kept until the process ends (see Cube.cpp).
-    static const std::shared_ptr<GLutil::ShaderProgram> program = makeIndicatorProgram();
-    return program;
+    // Made by the first indicator and kept until the shutdown releases it (see Cube.cpp).
+    static GLutil::Kept<std::shared_ptr<GLutil::ShaderProgram>> program([] {
+        return std::make_unique<std::shared_ptr<GLutil::ShaderProgram>>(makeIndicatorProgram());
+    });
+    return *program;
 }
 
 std::vector<glm::vec4> lineEnds(const std::vector<float>& vertices) {
