@@ -62,7 +62,13 @@ void drawTextureOnScreen(const std::shared_ptr<GLutil::TextureHandle>& texture) 
         glBindTexture(GL_TEXTURE_2D, texture->id());
         glUniform1i(pass.program->uniformLocation("textureMap"), 0);
     }
+    // A screen is a picture, not geometry: under the wireframe setting it is still drawn
+    // filled, and the setting is handed back as it was.
+    GLint modes[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     pass.quad->draw();
+    glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(modes[0]));
     GLUTIL_CHECKPOINT("VX3D::drawTextureOnScreen");
     if (texture) {
         glActiveTexture(GL_TEXTURE0);

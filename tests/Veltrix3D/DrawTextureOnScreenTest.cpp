@@ -86,6 +86,20 @@ TEST_F(DrawTextureOnScreen, Texture_CoversTheViewportTheRightWayUp) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+// The end splash and the loading screen under the wireframe key: filled, not an outline, and
+// the wireframe setting is left as it was.
+TEST_F(DrawTextureOnScreen, UnderWireframe_StillFillsTheViewport) {
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    VX3D::drawTextureOnScreen(nullptr);
+    GLint modes[2] = {0, 0};
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    EXPECT_EQ(modes[0], GL_LINE);
+    const auto pixels = VX3DTest::readPixels(32, 32, 1, 1);
+    EXPECT_EQ(pixels[0], 0) << "the middle is covered, not left grey";
+    EXPECT_EQ(pixels[1], 0);
+}
+
 TEST_F(DrawTextureOnScreen, EmptyTexture_DrawsTheQuadWithoutATexture) {
     VX3D::drawTextureOnScreen(nullptr);
     const auto pixels = VX3DTest::readPixels(32, 32, 1, 1);
