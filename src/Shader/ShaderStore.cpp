@@ -1,5 +1,7 @@
 #include "Shader/ShaderStore.h"
 
+#include "Shader/ShaderProgram.h"
+
 #include <iostream>
 #include <unordered_map>
 
@@ -12,7 +14,22 @@ std::unordered_map<std::string, std::shared_ptr<Shader>>& shaders() {
     return store;
 }
 
+std::unordered_map<std::string, std::weak_ptr<ShaderProgram>>& programs() {
+    static std::unordered_map<std::string, std::weak_ptr<ShaderProgram>> store;
+    return store;
+}
+
 }  // namespace
+
+std::shared_ptr<ShaderProgram> sharedProgram(
+    const std::string& name, const std::function<std::shared_ptr<ShaderProgram>()>& make) {
+    auto& store = programs();
+    if (const auto found = store.find(name); found != store.end())
+        if (auto program = found->second.lock()) return program;
+    auto program = make();
+    store[name] = program;
+    return program;
+}
 
 std::shared_ptr<Shader> getShader(const std::string& path) {
     auto& store = shaders();

@@ -11,7 +11,7 @@
 
 namespace GLutil {
 
-Texture::Texture(const std::string& path, GLint unit)
+Texture::Texture(const std::string& path, GLint unit, Pixels keep)
     : path_(path), unit_(unit), handle_(std::make_shared<TextureHandle>()) {
     PngImage image = readPng(path_);
     width_ = image.width;
@@ -26,6 +26,7 @@ Texture::Texture(const std::string& path, GLint unit)
     }
     generateTexture(pixels);
     loaded_ = true;
+    if (keep == Pixels::dropped) pixels_.reset();
 }
 
 const std::vector<unsigned char>& Texture::noPixels() {

@@ -3,10 +3,11 @@
 // texture unit (GL_TEXTURE0 + unit).
 //
 //   Texture(path, unit)  reads and decodes the file (readPng), prints its "Image Information"
-//                        line, uploads it. A missing, unreadable or corrupt file throws
-//                        std::logic_error "decoding png <path> gave error: <code>"
-//                        followed by the decoder's reason in parentheses; an image too
-//                        large for a texture throws the same error with the size instead.
+//                        line, uploads it. The decoded pixels are dropped after the upload
+//                        unless Pixels::kept asks to keep them for reading (pixels()). A missing,
+//                        unreadable or corrupt file throws std::logic_error "decoding png <path>
+//                        gave error: <code>" followed by the decoder's reason in parentheses; an
+//                        image too large for a texture throws the same error with the size instead.
 //   bind()               activates the unit, binds the texture and applies the current
 //                        RenderState::minFilter and magFilter, so a switched filter
 //                        shows at the next draw. After drawing, the caller activates
@@ -27,8 +28,13 @@ namespace GLutil {
 
 class Texture {
 public:
+    // Whether the decoded pixels stay in memory after the upload. Only a texture that is also
+    // read on the processor (a displacement map that gives the ground its heights) keeps
+    // them: the game's images decoded would otherwise hold tens of megabytes nothing reads.
+    enum class Pixels { dropped, kept };
+
     Texture() = default;
-    Texture(const std::string& path, GLint unit);
+    Texture(const std::string& path, GLint unit, Pixels pixels = Pixels::dropped);
 
     void bind() const;
     // Uploads the pixels (width × height RGBA bytes) into the texture with mipmaps.
@@ -41,7 +47,8 @@ public:
     std::uint32_t width() const { return width_; }
     std::uint32_t height() const { return height_; }
     bool loaded() const { return loaded_; }
-    // Rows as the file stores them, top row first; four bytes R, G, B, A per pixel.
+    // Rows as the file stores them, top row first; four bytes R, G, B, A per pixel. Empty
+    // unless the texture was loaded with Pixels::kept.
     const std::vector<unsigned char>& pixels() const { return pixels_ ? *pixels_ : noPixels(); }
 
 private:

@@ -84,12 +84,14 @@ TEST_F(Texture, CorruptOrEmptyFile_RaisesDecodingErrorWithCode) {
 TEST_F(Texture, OnePixelImage_LoadsWithoutInformationLine) {
     const std::string path = writePng("one.png", {1, 2, 3, 4}, 1, 1);
     Capture out(std::cout);
-    GLutil::Texture texture(path, 0);
+    GLutil::Texture texture(path, 0, GLutil::Texture::Pixels::kept);
     EXPECT_EQ(out.text(), "");
     EXPECT_TRUE(texture.loaded());
     EXPECT_EQ(texture.width(), 1u);
     EXPECT_EQ(texture.height(), 1u);
     EXPECT_EQ(texture.pixels(), (std::vector<unsigned char>{1, 2, 3, 4}));
+    // Without asking, nothing of the decoded image outlives the upload.
+    EXPECT_TRUE(GLutil::Texture(path, 0).pixels().empty());
 }
 
 TEST_F(Texture, InformationLine_FirstPixelInBareHex_ThenDecimalAgain) {
@@ -108,7 +110,7 @@ TEST_F(Texture, Upload_HoldsThePixelsWithMipmapsAndRepeat_OnItsUnit) {
     }
     const std::string path = writePng("four.png", rgba, 4, 2);
     Capture out(std::cout);
-    GLutil::Texture texture(path, 2);
+    GLutil::Texture texture(path, 2, GLutil::Texture::Pixels::kept);
     EXPECT_EQ(texture.pixels(), rgba);
     EXPECT_EQ(texture.unit(), 2);
 
@@ -158,7 +160,7 @@ TEST_F(Texture, Bind_AppliesFiltersSwitchedSinceLoading) {
 TEST_F(Texture, Copies_ShareOneTextureObjectAndPixels_EmptyOneIsNotLoaded) {
     const std::string path = writePng("shared.png", std::vector<unsigned char>(2 * 2 * 4, 1), 2, 2);
     Capture out(std::cout);
-    auto texture = std::make_unique<GLutil::Texture>(path, 0);
+    auto texture = std::make_unique<GLutil::Texture>(path, 0, GLutil::Texture::Pixels::kept);
     const GLutil::Texture copy = *texture;
     const GLuint id = texture->id();
     EXPECT_EQ(&copy.pixels(), &texture->pixels());

@@ -26,15 +26,15 @@ BoundingBox::BoundingBox(float maxX, float minX, float maxY, float minY, float m
     mesh_->addBuffer(1, std::vector<glm::vec4>(16, glm::vec4(1.0f)));
     mesh_->mode = GL_QUADS;
 
-    program_ = std::make_shared<GLutil::ShaderProgram>("BoundingBoxShader");
-    program_->attatch(GLutil::ShaderStore::getShader("Shader/basic.vert"));
-    program_->attatch(GLutil::ShaderStore::getShader("Shader/basic.frag"));
-    program_->bindAttributeLocation(0, "vVertex");
-    program_->bindAttributeLocation(1, "vColour");
-    program_->link();
-    program_->validate();
-    program_->use();
-    GLutil::ShaderProgram::unuse();
+    program_ = GLutil::ShaderStore::sharedProgram("BoundingBoxShader", [] {
+        auto program = GLutil::ShaderProgram::build("BoundingBoxShader",
+                                                    {"Shader/basic.vert", "Shader/basic.frag"},
+                                                    {{0, "vVertex"}, {1, "vColour"}});
+        program->validate();
+        program->use();
+        GLutil::ShaderProgram::unuse();
+        return program;
+    });
 }
 
 std::vector<glm::vec3> BoundingBox::transform(const std::array<glm::vec3, 8>& corners,

@@ -155,7 +155,7 @@ std::vector<EnvironmentPiece> makeEnvironmentPieces(int level) {
 }
 
 Environment::Environment(int level)
-    : displacement_("res/Textures/MountainDisplacement.png", 0),
+    : displacement_("res/Textures/MountainDisplacement.png", 0, GLutil::Texture::Pixels::kept),
       diffuse_("res/Textures/Mountain.png", 1) {
     {
         const auto& px = displacement_.pixels();

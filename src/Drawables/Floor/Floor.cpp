@@ -2,6 +2,7 @@
 
 #include "Drawables/Floor/SlopeMap.h"
 #include "Shader/CheckPoint.h"
+#include "Shader/ShaderStore.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <glm/gtc/type_ptr.hpp>
@@ -15,6 +16,7 @@ namespace VX3D {
 namespace {
 
 using GLutil::ShaderProgram;
+namespace ShaderStore = GLutil::ShaderStore;
 
 void setMat4(const ShaderProgram& p, const char* name, const glm::mat4& m) {
     glUniformMatrix4fv(p.uniformLocation(name), 1, GL_FALSE, glm::value_ptr(m));
@@ -36,6 +38,47 @@ void unbindUnit(GLint unit) {
 
 float frac(float x) {
     return x - std::floor(x);
+}
+
+std::shared_ptr<ShaderProgram> makeFloorProgram() {
+    auto program =
+        ShaderProgram::build("FloorShader",
+                             {"Shader/floor.vert", "Shader/floor.tesC", "Shader/floor.tesE",
+                              "Shader/floor.geom", "Shader/floor.frag"},
+                             {{0, "vertex"}, {1, "color"}, {2, "UV"}});
+    program->use();
+    program->setConstant("shadowMap", 4);
+    program->setConstant("textureMap", 1);
+    program->setConstant("specularMap", 2);
+    program->setConstant("slopeMap", 3);
+    ShaderProgram::unuse();
+    // Validation checks the sampler units against each other, so only now that they differ.
+    program->validate();
+    program->use();
+    ShaderProgram::unuse();
+    return program;
+}
+
+std::shared_ptr<ShaderProgram> makeBorderProgram() {
+    auto program =
+        ShaderProgram::build("FloorBorderShader", {"Shader/basic.vert", "Shader/basic.frag"},
+                             {{0, "vertex"}, {1, "color"}});
+    program->validate();
+    program->use();
+    ShaderProgram::unuse();
+    return program;
+}
+
+std::shared_ptr<ShaderProgram> makeFloorShadowProgram() {
+    auto program =
+        ShaderProgram::build("FloorShadowShader",
+                             {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE",
+                              "Shader/shadow.geom", "Shader/shadow.frag"},
+                             {{0, "vertex"}, {2, "UV"}});
+    program->validate();
+    program->use();
+    ShaderProgram::unuse();
+    return program;
 }
 
 }  // namespace
@@ -87,7 +130,7 @@ float displacementHeight(const std::vector<unsigned char>& rgba, int width, int 
 Floor::Floor(int width, int height)
     : width_(width),
       height_(height),
-      displacement_("res/Textures/displacement_map3.png", 0),
+      displacement_("res/Textures/displacement_map3.png", 0, GLutil::Texture::Pixels::kept),
       grass_("res/Textures/grass.png", 1),
       specular_("res/Textures/grass_spec.png", 2) {
     const FloorMesh mesh = makeFloorMesh(width, height);
@@ -113,36 +156,10 @@ Floor::Floor(int width, int height)
     outline_.addBuffer(0, mesh.outline);
     outline_.addBuffer(1, mesh.outlineColours);
 
-    program_ = ShaderProgram::build("FloorShader",
-                                    {"Shader/floor.vert", "Shader/floor.tesC", "Shader/floor.tesE",
-                                     "Shader/floor.geom", "Shader/floor.frag"},
-                                    {{0, "vertex"}, {1, "color"}, {2, "UV"}});
-    program_->use();
-    program_->setConstant("shadowMap", 4);
-    program_->setConstant("textureMap", 1);
-    program_->setConstant("specularMap", 2);
-    program_->setConstant("slopeMap", 3);
-    ShaderProgram::unuse();
-    // Validation checks the sampler units against each other, so only now that they differ.
-    program_->validate();
-    program_->use();
-    ShaderProgram::unuse();
-
-    borderProgram_ =
-        ShaderProgram::build("FloorBorderShader", {"Shader/basic.vert", "Shader/basic.frag"},
-                             {{0, "vertex"}, {1, "color"}});
-    borderProgram_->validate();
-    borderProgram_->use();
-    ShaderProgram::unuse();
-
-    shadowProgram_ =
-        ShaderProgram::build("FloorShadowShader",
-                             {"Shader/shadow.vert", "Shader/shadow.tesC", "Shader/shadow.tesE",
-                              "Shader/shadow.geom", "Shader/shadow.frag"},
-                             {{0, "vertex"}, {2, "UV"}});
-    shadowProgram_->validate();
-    shadowProgram_->use();
-    ShaderProgram::unuse();
+    // Every player view has a floor; all of them draw with the same three programs.
+    program_ = ShaderStore::sharedProgram("FloorShader", makeFloorProgram);
+    borderProgram_ = ShaderStore::sharedProgram("FloorBorderShader", makeBorderProgram);
+    shadowProgram_ = ShaderStore::sharedProgram("FloorShadowShader", makeFloorShadowProgram);
     GLUTIL_CHECKPOINT("VX3D::Floor::Floor");
 }
 

@@ -1,8 +1,12 @@
 #include "Drawables/Food/ModelPrograms.h"
 
+#include "Shader/ShaderStore.h"
+
 namespace VX3D {
 
-std::shared_ptr<GLutil::ShaderProgram> makeLitModelProgram(const std::string& name) {
+namespace {
+
+std::shared_ptr<GLutil::ShaderProgram> buildLitModelProgram(const std::string& name) {
     const std::string base = "./Shader/testshader1";
     auto program = GLutil::ShaderProgram::build(
         name, {base + ".vert", base + ".tesC", base + ".tesE", base + ".geom", base + ".frag"},
@@ -17,7 +21,7 @@ std::shared_ptr<GLutil::ShaderProgram> makeLitModelProgram(const std::string& na
     return program;
 }
 
-std::shared_ptr<GLutil::ShaderProgram> makeModelShadowProgram(const std::string& name) {
+std::shared_ptr<GLutil::ShaderProgram> buildModelShadowProgram(const std::string& name) {
     const std::string base = "Shader/shadow";
     auto program = GLutil::ShaderProgram::build(
         name, {base + ".vert", base + ".tesC", base + ".tesE", base + ".geom", base + ".frag"},
@@ -26,6 +30,16 @@ std::shared_ptr<GLutil::ShaderProgram> makeModelShadowProgram(const std::string&
     program->use();
     GLutil::ShaderProgram::unuse();
     return program;
+}
+
+}  // namespace
+
+std::shared_ptr<GLutil::ShaderProgram> makeLitModelProgram(const std::string& name) {
+    return GLutil::ShaderStore::sharedProgram(name, [&] { return buildLitModelProgram(name); });
+}
+
+std::shared_ptr<GLutil::ShaderProgram> makeModelShadowProgram(const std::string& name) {
+    return GLutil::ShaderStore::sharedProgram(name, [&] { return buildModelShadowProgram(name); });
 }
 
 }  // namespace VX3D

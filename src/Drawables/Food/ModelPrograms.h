@@ -1,7 +1,8 @@
 #pragma once
 // The two programs every loaded model of the scene is drawn with: the lit program (five
 // "./Shader/testshader1" stages) and the depth program of the sun's shadow pass (five
-// "Shader/shadow" stages). Food and portals build theirs here.
+// "Shader/shadow" stages). Food and portals get theirs here: one program per name, shared by
+// every drawable that asks for that name while one of them lives (see ShaderStore).
 #include "Shader/ShaderProgram.h"
 
 #include <memory>

@@ -15,21 +15,20 @@ Statusbar::Statusbar(int maximum)
     : current(maximum),
       maximum(maximum),
       quad_(std::make_shared<GLutil::DrawableVAO>()),
-      program_(std::make_shared<GLutil::ShaderProgram>("StatusbarShader")) {
+      program_(GLutil::ShaderStore::sharedProgram("StatusbarShader", [] {
+          auto program = GLutil::ShaderProgram::build(
+              "StatusbarShader", {"Shader/Solid.vert", "Shader/Solid.frag"}, {{0, "vertex"}});
+          program->validate();
+          program->use();
+          GLutil::ShaderProgram::unuse();
+          return program;
+      })) {
     // Half a cell wide, centred on x so that the scale shrinks it towards its middle.
     quad_->addBuffer(0, std::vector<glm::vec3>{{-0.25f, 0.0f, 0.0f},
                                                {-0.25f, 0.06f, 0.0f},
                                                {0.25f, 0.06f, 0.0f},
                                                {0.25f, 0.0f, 0.0f}});
     quad_->mode = GL_QUADS;
-
-    program_->attatch(GLutil::ShaderStore::getShader("Shader/Solid.vert"));
-    program_->attatch(GLutil::ShaderStore::getShader("Shader/Solid.frag"));
-    program_->bindAttributeLocation(0, "vertex");
-    program_->link();
-    program_->validate();
-    program_->use();
-    GLutil::ShaderProgram::unuse();
 }
 
 float Statusbar::fraction(int current, int maximum) {
