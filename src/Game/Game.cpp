@@ -4,6 +4,7 @@
 #include "Game/GameFlags.h"
 #include "Veltrix/GameEnd.h"
 #include "Veltrix3D/RenderState.h"
+#include "Window/Window.h"
 
 #include <iostream>
 #include <stdexcept>
@@ -61,6 +62,9 @@ Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* su
       recording_(std::move(setup.recording)) {
     currentPlayer = referee.startingPlayer;
     GameFlags::viewedPlayer = 0;
+    // A game left with "L" after "Enemy uncovered" must not hand the uncovered view to the
+    // next one: its computer would play in the open for the whole game.
+    GameFlags::enemyUncovered = false;
     keyRegistrations_[0] = KeyActionRegistration(
         input_,
         input_->registerKeyAction(
@@ -73,6 +77,10 @@ Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* su
         input_,
         input_->registerKeyAction(
             InputManager::pressAction, unselectKey, [this] { unselectAnt(); }, "Unselect Ant"));
+    keyRegistrations_[3] = KeyActionRegistration(
+        input_, input_->registerKeyAction(
+                    InputManager::pressAction, handoverKey, [this] { takeDownHandover(); },
+                    "Take Down Hand-over Screen"));
     mouseRegistration_ = MouseMovementRegistration(
         input_, input_->registerMouseMovement([this](glm::ivec2) { updateMoveIndicator(); },
                                               "Mouse Movement for Move Indicator"));
@@ -113,6 +121,9 @@ Game::~Game() {
 Veltrix::PlayerId Game::viewingPlayer() const {
     if (fixedViewer_ && !RenderState::cheatView) return *fixedViewer_;
     if (ai && !RenderState::cheatView && !GameFlags::enemyUncovered) return 0;
+    // Between two humans the screen keeps the view of the one who last took it over: the
+    // automatic move of a player who cannot move does not flash that player's view.
+    if (!ai && handoverScreen) return revealedPlayer_;
     return currentPlayer;
 }
 
@@ -130,8 +141,18 @@ void Game::finishShownMoveNow(FrameClock& clock) {
 }
 
 void Game::update(const FrameClock& clock, InputManager& input) {
-    view(currentPlayer).update(clock, input, true);
-    view(1 - currentPlayer).update(clock, input, false);
+    // Once the key is up the cameras read Space again.
+    if (handoverSpaceHeld_) handoverSpaceHeld_ = window::keyPressed(handoverKey);
+    // Under the hand-over screen nobody steers a camera: the player leaving would move the
+    // view of the one coming.
+    const Camera::KeyDown keyDown = [this, &input](int code) {
+        if (handoverPending) return false;
+        if (code == cameraButton) return input.isDown(code);
+        if (code == handoverKey && handoverSpaceHeld_) return false;
+        return window::keyPressed(code);
+    };
+    view(currentPlayer).update(clock, input, !handoverPending, keyDown);
+    view(1 - currentPlayer).update(clock, input, false, keyDown);
     if (input.wasPressedThisFrame(tabKey)) selection.reset();
     periodicFogUpdate();
     if (moveEndTime >= 0.0 && moveStartTime >= 0.0 &&
@@ -171,8 +192,18 @@ void Game::finishShownMove() {
                 referee.state.players.at(currentPlayer).ants.at(0).position();
             selection = std::make_shared<MoveIndicator>(0, cell, glm::vec4(cellCentre(cell), 1.0f));
             executeMove();
+        } else if (handoverScreen && !ai && currentPlayer != revealedPlayer_) {
+            handoverPending = true;
         }
     }
+    updateFogVisibility();
+}
+
+void Game::takeDownHandover() {
+    if (!handoverPending) return;
+    handoverPending = false;
+    revealedPlayer_ = currentPlayer;
+    handoverSpaceHeld_ = true;
     updateFogVisibility();
 }
 
@@ -181,7 +212,7 @@ void Game::executeMove() {
         inputAllowed = false;
         return;
     }
-    if (!inputAllowed) return;
+    if (!inputAllowed || handoverPending) return;
 
     Veltrix::AntId antId = 0;
     Veltrix::Direction direction{0, 0};

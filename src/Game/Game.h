@@ -48,6 +48,10 @@ namespace VX3D {
 // rules with other counts; the rules engine and the match runner accept them.
 void checkClientRules(const Veltrix::RuleOptions& rules, const std::string& file);
 
+// Player 0 red, player 1 blue: the ants (the colour also picks the model) and the hand-over
+// screen.
+glm::vec4 playerColour(Veltrix::PlayerId player);
+
 // Facing sign (+1 or −1 along world x) of a new ant at cell (x, y): towards the farther edge.
 int initialFacing(Veltrix::Position cell, int fieldWidth, int fieldHeight);
 
@@ -66,8 +70,9 @@ public:
 
     // Advances the ants; with handleTab a Tab press moves the focus to the next ant and the
     // camera keeps its offset to the followed ant. Then the camera follows the focused ant and
-    // applies the frame's keys and mouse.
-    void update(const FrameClock& clock, const InputManager& input, bool handleTab);
+    // applies the frame's mouse and the keys and buttons that keyDown reports held.
+    void update(const FrameClock& clock, const InputManager& input, bool handleTab,
+                const Camera::KeyDown& keyDown);
 
     Ant& ant(Veltrix::AntId id) { return *ants.at(id); }
     const Ant& ant(Veltrix::AntId id) const { return *ants.at(id); }
@@ -101,6 +106,7 @@ public:
     static constexpr int cameraButton = 1;  // right mouse button
     static constexpr int unselectKey = 'Q';
     static constexpr int tabKey = 293;
+    static constexpr int handoverKey = 32;  // Space
     static constexpr double moveDuration = 3.0;
     static constexpr double doneMoveDuration = 0.2;  // the last move of a player who is done
     static constexpr float visibilityRadius = 2.6f;
@@ -136,6 +142,8 @@ public:
     void updateMoveIndicator();
     void moveSelectedAnt();
     void unselectAnt();
+    // Space on the hand-over screen: the next player's view comes up and takes commands.
+    void takeDownHandover();
 
     // The player whose view is drawn: the fixed viewer where one is set (a replay's V) and
     // the cheat view is off; player 0 against the computer (unless the cheat view or the
@@ -167,6 +175,12 @@ public:
 
     // ---- the frame loop reads / writes these ----
     bool gameOverShown = false;
+    // Two humans at one machine: when the turn passes to the other one, a screen hides the
+    // field until Space, so that neither sees what the other's ants see. Off: the view
+    // switches at once.
+    bool handoverScreen = false;
+    // The hand-over screen is up, waiting for currentPlayer.
+    bool handoverPending = false;
     std::shared_ptr<MoveIndicator> selection;
     std::shared_ptr<GLutil::TextureHandle> shadowMap;
 
@@ -201,7 +215,7 @@ private:
     std::unique_ptr<Veltrix::RecordWriter> record_;
     std::optional<Veltrix::PlayerId> fixedViewer_;
 
-    std::array<KeyActionRegistration, 3> keyRegistrations_;
+    std::array<KeyActionRegistration, 4> keyRegistrations_;
     MouseMovementRegistration mouseRegistration_;
 
     std::map<Veltrix::PlayerId, std::unique_ptr<PlayerView>> views;
@@ -209,6 +223,10 @@ private:
     std::vector<GLutil::Texture> portalTextures_;
     std::map<Veltrix::Position, std::unique_ptr<Portal>> portals;
     std::shared_ptr<AIData> ai;
+    // The human whose view is on screen, in a game of two humans with the hand-over screen.
+    Veltrix::PlayerId revealedPlayer_ = 0;
+    // The Space that took the hand-over screen down is still held: the cameras ignore it.
+    bool handoverSpaceHeld_ = false;
 
     // Where the cursor's ray meets the ground, or nothing when it meets it behind the eye or
     // not at all (cursor on or above the horizon).

@@ -22,8 +22,9 @@ std::optional<glm::vec4> Game::groundUnderCursor(const glm::mat4& vp) const {
 }
 
 void Game::selectAnt() {
-    // While a move source plays (a replay), the mouse only looks.
-    if (!inputAllowed || moves_) return;
+    // While a move source plays (a replay), the mouse only looks; under the end splash or the
+    // hand-over screen the field is hidden: nothing is picked, nothing reported.
+    if (!inputAllowed || moves_ || gameOverShown || handoverPending) return;
     const glm::mat4 vp = viewProjection(currentPlayer);
     const ScreenRay ray = input_->screenRay(vp);
     // No early exit: when the ray hits several ants the highest id wins.

@@ -5,14 +5,10 @@
 #include <algorithm>
 
 namespace VX3D {
-namespace {
 
-// Player 0 red, player 1 blue; the colour also picks the ant model.
 glm::vec4 playerColour(Veltrix::PlayerId player) {
     return player == 0 ? glm::vec4(1.0f, 0.0f, 0.0f, 1.0f) : glm::vec4(0.0f, 0.0f, 1.0f, 1.0f);
 }
-
-}  // namespace
 
 int initialFacing(Veltrix::Position cell, int fieldWidth, int fieldHeight) {
     const int dx = std::max(cell.x, fieldWidth - cell.x);
@@ -41,7 +37,8 @@ PlayerView::PlayerView(Veltrix::PlayerId player, const Veltrix::RuleOptions& rul
     camera.following = true;
 }
 
-void PlayerView::update(const FrameClock& clock, const InputManager& input, bool handleTab) {
+void PlayerView::update(const FrameClock& clock, const InputManager& input, bool handleTab,
+                        const Camera::KeyDown& keyDown) {
     for (auto& [id, a] : ants) a->update(clock);
     if (handleTab && input.wasPressedThisFrame(Game::tabKey)) {
         const glm::vec3 before = ant(focusedAnt).position;
@@ -51,9 +48,7 @@ void PlayerView::update(const FrameClock& clock, const InputManager& input, bool
     }
     camera.target = ant(focusedAnt).position + glm::vec3(0.0f, 0.4f, 0.0f);
     camera.following = true;
-    camera.handleInput(
-        clock, input.frameMouseMovement(), [](int code) { return window::keyPressed(code); },
-        input.isDown(Game::cameraButton));
+    camera.handleInput(clock, input.frameMouseMovement(), keyDown, keyDown(Game::cameraButton));
 }
 
 }  // namespace VX3D

@@ -53,7 +53,9 @@ ClientOptions readClientOptions(std::istream& file, const std::string& fileName)
                            "use ai opponent as 2nd player")(
         "seed", po::value<int>(&options.seed)->default_value(42), "seed for game")(
         "envTessLevel", po::value<int>(&options.envTessLevel)->default_value(0),
-        "tessLevel for environment");
+        "tessLevel for environment")("handover",
+                                     po::value<bool>(&options.handover)->default_value(true),
+                                     "hand-over screen between two human players");
 
     po::variables_map values;
     std::istringstream text(withoutPlaceholders(file));

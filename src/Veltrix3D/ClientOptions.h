@@ -1,6 +1,7 @@
 #pragma once
 // How this machine presents a game: window size, fullscreen, the second player, the seed of
-// the random source and the mountains' tessellation. Read once at start-up from "VX3D.conf".
+// the random source, the mountains' tessellation and the screen between two humans' turns. Read
+// once at start-up from "VX3D.conf".
 #include <iosfwd>
 #include <string>
 
@@ -13,6 +14,9 @@ struct ClientOptions {
     bool aiopponent = true;
     int seed = 42;
     int envTessLevel = 0;
+    // Two humans at one machine: a screen between their turns hides each one's view from the
+    // other until Space.
+    bool handover = true;
 };
 
 // The defaults, overridden by every option the file names. A missing or unreadable file gives

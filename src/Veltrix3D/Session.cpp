@@ -29,6 +29,14 @@ constexpr int replayPauseKey = window::key::enter;
 constexpr int replayNextKey = window::key::right;
 constexpr int replayViewKey = 'V';
 
+// The hand-over screen: the player's colour, with a dark band across the middle under the
+// centred texts (the text colour would vanish on the red player's screen).
+constexpr float handoverShade = 0.55f;
+constexpr float handoverBandTop = 0.3f;  // normalised device coordinates
+constexpr float handoverBandBottom = -0.25f;
+constexpr float handoverBandGrey = 0.08f;
+constexpr int handoverAnchor = 4;
+
 // Set by the window's close button. The window stays open; the loop ends after the frame.
 bool closeRequested = false;
 
@@ -91,6 +99,8 @@ void createGame(Session& s) {
                                     &*s.skybox, &*s.fog, &*s.clock, s.projection, &*s.random,
                                     s.options.aiopponent && !s.replay, s.rules->movesPerAnt,
                                     s.rulesFile, std::move(setup));
+    // A replay shows both sides as recorded: nobody is there to hand over to.
+    s.game->handoverScreen = s.options.handover && !s.replay;
     if (s.replay) applyReplayView(s);
 }
 
@@ -133,6 +143,28 @@ void onBeat(Session& s, const Beat& beat) {
         showFrameRateLine(*s.text, frameRateText(beat.frames, s.primitives->count()));
     if (RenderState::showHelp) showHelpOverlay(*s.text, FrameBeat::period);
     if (RenderState::showHelp && s.replay) showReplayHelp(*s.text, FrameBeat::period);
+}
+
+// Between two humans' turns: the next player's colour, its name and what to do, and nothing
+// of the field. The texts live one frame and are added again while the screen is up.
+void drawHandoverScreen(TextManager& text, Veltrix::PlayerId next, int width, int height) {
+    GLfloat clearColour[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    const glm::vec4 colour = playerColour(next) * handoverShade;
+    glClearColor(colour.r, colour.g, colour.b, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const auto row = [height](float y) {
+        return static_cast<GLint>((y + 1.0f) * 0.5f * static_cast<float>(height));
+    };
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, row(handoverBandBottom), width, row(handoverBandTop) - row(handoverBandBottom));
+    glClearColor(handoverBandGrey, handoverBandGrey, handoverBandGrey, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    text.addText(handoverAnchor, {0.0f, 0.12f}, 0.16f, next == 0 ? "Red's turn" : "Blue's turn",
+                 0.0);
+    text.addText(handoverAnchor, {0.0f, -0.12f}, 0.07f, "Press Space when ready", 0.0);
 }
 
 }  // namespace
@@ -250,6 +282,8 @@ void startUp(Session& s, const SessionFiles& files) {
 void drawScreen(Session& s) {
     if (s.game->gameOverShown)
         drawTextureOnScreen(endSplash(s, s.game->sun()->balance).handle());
+    else if (s.game->handoverPending)
+        drawHandoverScreen(*s.text, s.game->currentPlayer, s.options.width, s.options.height);
     else
         renderFrame(*s.game, *s.clock, *s.shadowTarget, *s.sceneTarget, s.options.width,
                     s.options.height);

@@ -367,6 +367,20 @@ TEST_F(GameTest, ScoreAboveHalfTheFood_EndsTheGameAfterTheMove) {
     EXPECT_FALSE(contains(testing::internal::GetCapturedStdout(), "AI Mode"))
         << "nobody moves after the end";
     EXPECT_TRUE(game->gameOverShown);
+    // Under the splash a press on an ant picks nothing and reports nothing.
+    EXPECT_EQ(dragMove(0, {1.0f, 0.0f}), "");
+    EXPECT_FALSE(game->selection);
+}
+
+// "L" after "Enemy uncovered": the new game hides the computer's side again.
+TEST_F(GameTest, NewGameAfterTheEnemyWasUncovered_HidesTheComputerAgain) {
+    GameFlags::enemyUncovered = true;  // as the game left with "L" had it
+    start(writeRules("default.conf", {}), true);
+    EXPECT_FALSE(GameFlags::enemyUncovered);
+    dragMove(0, {0.0f, 0.0f});
+    waitForTurn();  // the computer moves in the frame its turn begins
+    EXPECT_EQ(game->currentPlayer, 1);
+    EXPECT_EQ(game->viewingPlayer(), 0);
 }
 
 TEST_F(GameTest, ScoreLines_PlayerOneBelowPlayerZero) {
@@ -393,6 +407,24 @@ TEST_F(GameTest, TwoHumans_PlayerOnesDeathOffTheFieldIsHeard) {
     EXPECT_TRUE(contains(dragMove(0, {1.0f, 0.0f}), "Moving ant 0 of player 1 in direction 1,0\n"));
     EXPECT_FALSE(game->view(1).ant(0).alive);
     EXPECT_EQ(game->lastMoveSounds, std::vector<std::string>{"sound/brz.mp3"});
+}
+
+// Two humans with the hand-over screen: after player 0's move player 1's turn waits for Space;
+// until then player 0's view stays drawn and a press picks nothing.
+TEST_F(GameTest, TwoHumansWithTheHandoverScreen_TheNextViewWaitsForSpace) {
+    start(writeRules("default.conf", {}), false);
+    game->handoverScreen = true;
+    dragMove(0, {0.0f, 0.0f});
+    waitForTurn();
+    EXPECT_EQ(game->currentPlayer, 1);
+    EXPECT_TRUE(game->handoverPending);
+    EXPECT_EQ(game->viewingPlayer(), 0);
+    EXPECT_EQ(dragMove(0, {1.0f, 0.0f}), "");
+    input->onKeyOrButton(Game::handoverKey, window::press);
+    input->onKeyOrButton(Game::handoverKey, window::release);
+    EXPECT_FALSE(game->handoverPending);
+    EXPECT_EQ(game->viewingPlayer(), 1);
+    EXPECT_TRUE(contains(dragMove(0, {0.0f, 0.0f}), "Moving ant 0 of player 1 in direction 0,0\n"));
 }
 
 TEST_F(GameTest, ComputerWhoseGuardFired_MakesTheNullMoveOfAntZero) {

@@ -46,6 +46,7 @@ void expectDefaults(const VX3D::ClientOptions& options) {
     EXPECT_TRUE(options.aiopponent);
     EXPECT_EQ(options.seed, 42);
     EXPECT_EQ(options.envTessLevel, 0);
+    EXPECT_TRUE(options.handover);
 }
 
 }  // namespace
@@ -62,7 +63,7 @@ TEST_F(ClientOptionsFile, EmptyFile_GivesTheDefaults) {
 TEST_F(ClientOptionsFile, EveryOption_OverridesItsDefault) {
     write(
         "# a comment\nwidth=1024\nheight=768\nfullscreen=yes\naiopponent=false\nseed=-7\n"
-        "envTessLevel=3\n");
+        "envTessLevel=3\nhandover=false\n");
     const auto options = VX3D::readClientOptions(path);
     EXPECT_EQ(options.width, 1024);
     EXPECT_EQ(options.height, 768);
@@ -70,6 +71,7 @@ TEST_F(ClientOptionsFile, EveryOption_OverridesItsDefault) {
     EXPECT_FALSE(options.aiopponent);
     EXPECT_EQ(options.seed, -7);
     EXPECT_EQ(options.envTessLevel, 3);
+    EXPECT_FALSE(options.handover);
 }
 
 TEST_F(ClientOptionsFile, NamesOutsideTheGroupAndSections_AreSkipped) {

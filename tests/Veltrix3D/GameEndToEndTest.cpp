@@ -172,6 +172,34 @@ std::string lastLine(const fs::path& file) {
     return last;
 }
 
+// Between two humans' turns the hand-over screen hides the field: the next player's colour
+// (darkened) above and below, a dark band with the texts across the middle. Space takes it
+// down and the field comes back.
+bool waitForHandover(const std::string& window, int player, bool showing, const std::string& name) {
+    const int r = player == 0 ? 140 : 0, b = player == 1 ? 140 : 0;
+    const auto until = std::chrono::steady_clock::now() + patience;
+    while (std::chrono::steady_clock::now() < until) {
+        unsigned w = 0, h = 0;
+        const auto pixels = screenshot(window, name, w, h);
+        if (w == width && h == height) {
+            auto at = [&](unsigned x, unsigned y) { return &pixels[(y * w + x) * 4]; };
+            const bool shown = near(at(w / 4, h / 8), r, 0, b) &&
+                               near(at(3 * w / 4, 7 * h / 8), r, 0, b) &&
+                               near(at(w / 8, h / 2), 20, 20, 20);
+            if (shown == showing) return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    return false;
+}
+
+void handOver(Program& program, const std::string& window, int player, const std::string& name) {
+    ASSERT_TRUE(waitForHandover(window, player, true, name))
+        << "no hand-over screen for " << player;
+    program.key(window, "space");
+    ASSERT_TRUE(waitForHandover(window, player, false, name + "-taken-down"));
+}
+
 // After the first frame the composite pass exists: the scene is on screen.
 void startGame(Program& program, std::string& window,
                const std::vector<std::string>& arguments = {}) {
@@ -297,7 +325,8 @@ TEST(GameEndToEnd, AbandonedAndStoppedGames_LeaveCompleteRecords) {
     EXPECT_NE(records[1].filename().string().find("-game2"), std::string::npos);
 }
 
-// Two humans at one machine: each sees the game through its own camera and moves by mouse.
+// Two humans at one machine: each sees the game through its own camera and moves by mouse;
+// between the turns the hand-over screen waits for Space.
 TEST(GameEndToEnd, ShortGameBetweenTwoHumans_BothPlayByMouse) {
     Program program("game-humans", true);
     program.writeConfig("aiopponent=false\n");
@@ -308,6 +337,7 @@ TEST(GameEndToEnd, ShortGameBetweenTwoHumans_BothPlayByMouse) {
     for (int k = 0; k < 8; ++k) {
         const int player = k % 2;
         const int ant = (k / 2) % 2;
+        if (k > 0) handOver(program, window, player, "game-humans-handover-" + std::to_string(k));
         mouseMove(program, window, player, ant, {0, 0});
         ASSERT_TRUE(program.waitForOutput(moveLine(player, ant, {0, 0}))) << program.stdoutText();
     }

@@ -13,8 +13,8 @@ constexpr float lineY(int k) {
 
 }  // namespace
 
-const std::array<HelpLine, 26>& helpLines() {
-    static const std::array<HelpLine, 26> lines = {{
+const std::array<HelpLine, 27>& helpLines() {
+    static const std::array<HelpLine, 27> lines = {{
         {"Welcome to Veltrix3D: Orbanix", lineY(0)},
         {"Objective: Eat food, don't get beaten", lineY(1)},
         {"WASD Shift Space Cam control", lineY(2)},
@@ -23,24 +23,25 @@ const std::array<HelpLine, 26>& helpLines() {
         {"LMB drag to select movement target", lineY(5)},
         {"LMB release to commence movement", lineY(6)},
         {"Q to unselect ant", lineY(7)},
-        {"F1: This Help", lineY(8)},
-        {"F2: Toggle FPS", lineY(9)},
-        {"F3: Toggle Wireframe", lineY(10)},
-        {"F4: Toggle Min Filter", lineY(11)},
-        {"F5: Toggle Mag Filter", lineY(12)},
-        {"F6: Toggle Vertex Buffer Usage (do not touch)", lineY(13)},
-        {"F7: Toggle Fog", lineY(14)},
-        {"F8: Toggle Frustrum Culling", lineY(15)},
-        {"F9: Toggle Transparency", lineY(16)},
-        {"F10: Toggle Tesselation", lineY(17)},
-        {"F11: Toggle Tess granularity", lineY(18)},
-        {"F12: Toggle Tess reduction in distance", lineY(19)},
-        {"J: Bounding Boxes for Frustrum Culling", lineY(20)},
-        {"K: Viewing AI opponent move", lineY(21)},
-        {"L: Reset Game", lineY(22)},
-        {"P: Save a screenshot", lineY(23)},
-        {"X: Invert camera movement horizontally", lineY(24)},
-        {"Y: Invert camera movement vertically", lineY(25)},
+        {"Space: Next player's view after the hand-over", lineY(8)},
+        {"F1: This Help", lineY(9)},
+        {"F2: Toggle FPS", lineY(10)},
+        {"F3: Toggle Wireframe", lineY(11)},
+        {"F4: Toggle Min Filter", lineY(12)},
+        {"F5: Toggle Mag Filter", lineY(13)},
+        {"F6: Toggle Vertex Buffer Usage (do not touch)", lineY(14)},
+        {"F7: Toggle Fog", lineY(15)},
+        {"F8: Toggle Frustrum Culling", lineY(16)},
+        {"F9: Toggle Transparency", lineY(17)},
+        {"F10: Toggle Tesselation", lineY(18)},
+        {"F11: Toggle Tess granularity", lineY(19)},
+        {"F12: Toggle Tess reduction in distance", lineY(20)},
+        {"J: Bounding Boxes for Frustrum Culling", lineY(21)},
+        {"K: Viewing AI opponent move", lineY(22)},
+        {"L: Reset Game", lineY(23)},
+        {"P: Save a screenshot", lineY(24)},
+        {"X: Invert camera movement horizontally", lineY(25)},
+        {"Y: Invert camera movement vertically", lineY(26)},
     }};
     return lines;
 }

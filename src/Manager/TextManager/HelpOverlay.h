@@ -13,9 +13,9 @@ struct HelpLine {
     float y;  // the line's top edge in normalised device coordinates
 };
 
-// The 26 help lines, top first. Each is placed with anchor 6 (top-left corner) at x = -1 and
+// The 27 help lines, top first. Each is placed with anchor 6 (top-left corner) at x = -1 and
 // y = 0.7733333 - k * 23/300, so the last one hangs below the window's bottom edge.
-const std::array<HelpLine, 26>& helpLines();
+const std::array<HelpLine, 27>& helpLines();
 
 constexpr int helpAnchor = 6;
 constexpr float helpX = -1.0f;

@@ -291,14 +291,15 @@ TEST(ShippedFont, CoversLatin1AndTheCommonExtras) {
     }
 }
 
-TEST(HelpOverlay, TwentySixLinesFromWelcomeDownBelowTheWindow) {
+TEST(HelpOverlay, TwentySevenLinesFromWelcomeDownBelowTheWindow) {
     const auto& lines = helpLines();
-    ASSERT_EQ(lines.size(), 26u);
+    ASSERT_EQ(lines.size(), 27u);
     EXPECT_STREQ(lines[0].text, "Welcome to Veltrix3D: Orbanix");
     EXPECT_STREQ(lines[1].text, "Objective: Eat food, don't get beaten");
-    EXPECT_STREQ(lines[13].text, "F6: Toggle Vertex Buffer Usage (do not touch)");
-    EXPECT_STREQ(lines[23].text, "P: Save a screenshot");
-    EXPECT_STREQ(lines[25].text, "Y: Invert camera movement vertically");
+    EXPECT_STREQ(lines[8].text, "Space: Next player's view after the hand-over");
+    EXPECT_STREQ(lines[14].text, "F6: Toggle Vertex Buffer Usage (do not touch)");
+    EXPECT_STREQ(lines[24].text, "P: Save a screenshot");
+    EXPECT_STREQ(lines[26].text, "Y: Invert camera movement vertically");
     EXPECT_NEAR(lines[0].y, 0.7733f, 1e-4);
     EXPECT_NEAR(lines[10].y, 0.0067f, 1e-4);
     EXPECT_NEAR(lines[11].y, -0.07f, 1e-4);

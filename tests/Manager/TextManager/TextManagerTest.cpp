@@ -143,19 +143,19 @@ TEST_F(TextManagerTest, AddText_FailureAddsNoBlock) {
     EXPECT_EQ(text->blocks().size(), 1u);
 }
 
-TEST_F(TextManagerTest, HelpOverlay_AddsTwentySixLinesAtTheirPositionsForOneBeat) {
+TEST_F(TextManagerTest, HelpOverlay_AddsTwentySevenLinesAtTheirPositionsForOneBeat) {
     showHelpOverlay(*text, 0.5);
     const auto& blocks = text->blocks();
-    ASSERT_EQ(blocks.size(), 26u);
+    ASSERT_EQ(blocks.size(), 27u);
     for (std::size_t k = 0; k < blocks.size(); ++k) {
         EXPECT_EQ(blocks[k].text, helpLines()[k].text);
         EXPECT_NEAR(blocks[k].boxMin.x, -1.0f, 1e-6);
         EXPECT_NEAR(blocks[k].boxMax.y, 0.7733333f - k * (23.0f / 300.0f), 1e-5) << k;
         EXPECT_NEAR(blocks[k].boxMax.y - blocks[k].boxMin.y, 1.0f / 15.0f, 1e-5);
     }
-    EXPECT_LT(blocks[25].boxMin.y, -1.0f) << "the last line hangs below the window";
+    EXPECT_LT(blocks[26].boxMin.y, -1.0f) << "the last line hangs below the window";
     text->update(0.5);
-    EXPECT_EQ(blocks.size(), 26u);
+    EXPECT_EQ(blocks.size(), 27u);
     text->update(0.01);
     EXPECT_TRUE(blocks.empty());
 }
