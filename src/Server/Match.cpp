@@ -193,7 +193,9 @@ void Match::playAutomaticTurns() {
 
 void Match::resign(std::int32_t seat) {
     if (over_) return;
-    finish(EndReason::resigned, started_ ? 1 - seat : -1);
+    // Before the start there is no game to lose: the match is only left.
+    if (!started_) return finish(EndReason::abandoned, -1);
+    finish(EndReason::resigned, 1 - seat);
 }
 
 void Match::dropped(std::int32_t seat, const Peer* peer) {

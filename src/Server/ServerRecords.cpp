@@ -1,4 +1,4 @@
-// Every started match is recorded as it is played, in the format the game and
+// Every match is recorded as it is played, in the format the game and
 // the match runner write, so that `veltrix-arena --verify` checks server games too.
 #include "Server.h"
 
@@ -13,8 +13,10 @@ void Server::startRecord(const Match& match) {
     header.program = "veltrix-server";
     header.rules = match.referee().options;
     header.seed = match.seed();
+    // A match nobody joined is recorded too, with an empty second seat.
     header.sides = {{match.seat(0).name, "network"},
-                    {match.seat(1).name, match.againstComputer() ? "computer" : "network"}};
+                    {match.seat(1).taken ? match.seat(1).name : "(nobody)",
+                     match.againstComputer() ? "computer" : "network"}};
     // The referee was set up on a fresh source of this seed.
     header.random = {};
     header.startingPlayer = match.referee().startingPlayer;
@@ -40,6 +42,7 @@ void Server::recordMove(const Match& match, const MoveMade& move) {
 }
 
 std::string Server::finishRecord(const Match& match) {
+    if (!match.started()) startRecord(match);
     const auto it = records_.find(match.code());
     if (it == records_.end()) return {};
     const Referee& referee = match.referee();

@@ -234,7 +234,7 @@ TEST(ServerMatch, TwoHeadlessClients_PlayToTheEndSeeingOnlyTheirOwnAnts) {
     std::promise<std::string> code;
     std::vector<std::string> lines[2];
     Client::HeadlessResult results[2];
-    std::thread first([&] {
+    std::jthread first([&] {
         Client::HeadlessSeat seat;
         seat.port = server.port();
         seat.name = "ann";
@@ -357,7 +357,7 @@ TEST(ServerSeats, BadInput_RefusedOrCutOffWhileAnotherMatchPlaysToItsEnd) {
     ScratchFolder records;
     RunningServer server(config(records));
     Client::HeadlessResult other;
-    std::thread bystander([&] {
+    std::jthread bystander([&] {
         Client::HeadlessSeat seat;
         seat.port = server.port();
         seat.name = "bystander";
@@ -436,14 +436,22 @@ TEST(ServerProgram, Sigterm_TellsEveryClientAbandonsRunningMatchesAndExitsZero) 
     bob.send(json({{"type", "join"}, {"code", seat0["code"]}}).dump());
     ASSERT_FALSE(bob.next("view").is_null());
 
+    // And one match still waiting for its second player.
+    Raw lone(port);
+    lone.send(R"({"type":"hello","protocol":1,"name":"lone"})");
+    lone.send(R"({"type":"new","opponent":"human"})");
+    ASSERT_FALSE(lone.next("match").is_null());
+
     ::kill(server.id(), SIGTERM);
     for (Raw* client : {&solo, &ann, &bob}) {
         EXPECT_EQ(client->next("end")["reason"], "abandoned");
         EXPECT_EQ(client->next("error")["message"], "server shutting down");
         EXPECT_TRUE(client->closedByServer());
     }
+    EXPECT_EQ(lone.next("error")["message"], "server shutting down");
+    EXPECT_TRUE(lone.closedByServer());
     ASSERT_TRUE(server.wait_for(10s));
     EXPECT_EQ(server.exit_code(), 0);
-    ASSERT_EQ(records.files().size(), 2u);
+    ASSERT_EQ(records.files().size(), 3u);
     for (const auto& file : records.files()) expectRecordVerifies(file, EndResult::abandoned);
 }
