@@ -1,20 +1,19 @@
 #version 400
 // Fog draw, fragment stage: one soft, translucent fog sprite.
 // Inputs: gColor (particle colour and opacity), gHeight (particle height, half the sprite's
-//         height span), gl_PointCoord (position in the sprite).
+//         height span), gDepth (the particle's own window depth), gl_PointCoord (position in
+//         the sprite).
 // Uniforms: textureMap (unit 0, the soft fog puff res/Textures/Fog.png).
-// Outputs, the scene pass's three targets (see SceneOutputs.md), all meant to be blended
-// with source alpha over what is there:
-//   0 colour: the milky puff, alpha from the texture;
-//   1 shadow mask: lit, with the puff's alpha, so shadows beneath fade behind the fog
-//     and the fog itself is never darkened;
-//   2 normal: straight up with the puff's alpha, so the fog reads as a level surface.
+// Output 0: premultiplied colour and coverage, blended with (1, 1 - source alpha) into the
+// frame's reduced fog layer, which the compositing lays over the shadowed scene.
+// Output 1: the particle's depth where the sprite shows, else far; the layer keeps the
+// smallest, the nearest fog, by which the compositing tells what stands in front of it.
 in vec4 gColor;
 in vec2 gHeight;
+flat in float gDepth;
 
-layout(location = 0) out vec4 fragColor;
-layout(location = 1) out vec4 shadowMask;
-layout(location = 2) out vec4 normalColor;
+layout(location = 0) out vec4 fogColour;
+layout(location = 1) out vec4 fogDepth;
 
 uniform sampler2D textureMap;
 
@@ -25,8 +24,10 @@ void main() {
     // Where the sprite reaches below the ground the relief would cut it off in a hard line:
     // let it thin out towards the ground instead (gl_PointCoord.y grows downwards).
     float height = gHeight.x - (gl_PointCoord.y * 2.0 - 1.0) * gHeight.y;
-    puff.a = min(puff.a, 1.0) * smoothstep(0.0, 0.3, height);
-    fragColor = puff;
-    shadowMask = vec4(1.0, 1.0, 1.0, puff.a);
-    normalColor = vec4(0.5, 1.0, 0.5, puff.a);
+    // Round, whatever the picture holds near its square's edge: a sprite near the eye covers
+    // much of the frame, and a straight edge would show.
+    float round = 1.0 - smoothstep(0.8, 1.0, length(gl_PointCoord * 2.0 - 1.0));
+    float alpha = min(puff.a, 1.0) * smoothstep(0.0, 0.3, height) * round;
+    fogColour = vec4(puff.rgb * alpha, alpha);
+    fogDepth = vec4(alpha > 0.02 ? gDepth : 1.0);
 }

@@ -277,19 +277,19 @@ void Game::startAnimations(Veltrix::AntId antId, Veltrix::Direction direction,
         // nothing moved
     } else if (outcome.teleported) {
         mover.startPortalMove(oldCell + direction, cell, *clock_, outcome.battleStarted,
-                              outcome.lostAtOnce, fog_, sibling, visibilityRadius);
+                              outcome.lostAtOnce, fog_, sibling, fogRange());
     } else if (moved.fighting && !outcome.battleStarted) {
         // joined a battle under way: it stays where the fight is
     } else if (direction != Veltrix::Direction{0, 0}) {
         mover.startMove(cell, *clock_, outcome.battleStarted, outcome.lostAtOnce, fog_, sibling,
-                        visibilityRadius);
+                        fogRange());
     }
 
     if (outcome.battleStarted) {
         const auto [attackerEnd, attackerFacing] = attackerPose(mover);
         view(outcome.enemyPlayer)
             .ant(outcome.enemyAnt)
-            .startTurnOnSpot(attackerEnd, attackerFacing, *clock_, fog_, sibling, visibilityRadius);
+            .startTurnOnSpot(attackerEnd, attackerFacing, *clock_, fog_, sibling, fogRange());
     }
 }
 
@@ -406,8 +406,11 @@ const Food* Game::food(Veltrix::Position cell) const {
 // ---- fog of war ----
 
 void Game::updateFogVisibility() {
-    const PlayerView& viewer = view(viewingPlayer());
-    fog_->updateVisible(viewer.ant(0).position, viewer.ant(1).position, visibilityRadius);
+    // The centres of the ants' cells, not the models' positions (a quarter cell behind the
+    // centre): the fog must clear the very cells the rules let the player see.
+    const auto& ants = referee.state.players.at(viewingPlayer()).ants;
+    fog_->updateVisible(cellCentre(ants.at(0).position()), cellCentre(ants.at(1).position()),
+                        fogRange());
 }
 
 void Game::periodicFogUpdate() {
@@ -438,6 +441,8 @@ void Game::drawScene(const FrameClock& clock) {
     extractPlanes(vp);
     const glm::vec3 eye(seen.camera.eye);
 
+    // Before the ground: where the fog hides the field whole, nothing beneath it is shaded.
+    fog_->drawCover(vp);
     seen.floor->draw(vp, eye, *sun_, shadowMap);
     for (auto& [id, a] : seen.ants)
         a->draw(vp, eye, *sun_, clock, shadowMap, projection_, seen.camera.view);
@@ -451,9 +456,6 @@ void Game::drawScene(const FrameClock& clock) {
     for (auto& [cell, food] : foods)
         if (!food->eaten && cellVisible(viewer, cell)) food->draw(vp, eye, *sun_, clock, shadowMap);
 
-    fog_->update(clock);
-    fog_->draw(vp);
-
     for (const auto& [entry, exit] : referee.state.portalEntries) {
         const auto found = portals.find(entry);
         if (found == portals.end()) continue;
@@ -463,6 +465,13 @@ void Game::drawScene(const FrameClock& clock) {
     }
     if (selection) selection->draw(vp);
     sun_->draw(seen.camera.view, projection_);
+}
+
+FogCover Game::drawFog(const FrameClock& clock) {
+    const glm::mat4 vp = viewProjection(viewingPlayer());
+    fog_->update(clock);
+    fog_->draw(vp);
+    return fog_->cover(vp);
 }
 
 void Game::drawShadow(const FrameClock& clock) {

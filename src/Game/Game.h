@@ -109,7 +109,6 @@ public:
     static constexpr int handoverKey = 32;  // Space
     static constexpr double moveDuration = 3.0;
     static constexpr double doneMoveDuration = 0.2;  // the last move of a player who is done
-    static constexpr float visibilityRadius = 2.6f;
 
     Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* sun,
          Environment* environment, Skybox* skybox, Fog* fog, FrameClock* clock,
@@ -127,6 +126,9 @@ public:
 
     void drawShadow(const FrameClock& clock);
     void drawScene(const FrameClock& clock);
+    // Moves the fog and draws it into the bound target, seen by the viewing player; returns
+    // the cover the compositing lays beneath it.
+    FogCover drawFog(const FrameClock& clock);
     // Draws the selected ant alone in its colour; returns its distance to the eye, 0 without
     // a selection.
     float drawSelected(const FrameClock& clock);
@@ -234,6 +236,8 @@ private:
     glm::mat4 viewProjection(Veltrix::PlayerId player) const;
 
     void updateFogVisibility();
+    // Half the side of the square the fog clears around an ant: the rules' square of cells.
+    float fogRange() const { return Fog::clearedHalfSide(options_.antVisibilityRadius); }
     void periodicFogUpdate();
     void finishShownMove();
     void takeSourcedMove();

@@ -1,7 +1,10 @@
 #pragma once
-// One frame of the 3D scene, drawn to the window: a depth-only shadow pass from the sun, the
-// scene pass into three colour targets (colour, shadow mask, normals), the blurred shadow
-// mask, the glow of the selected ant, and the compositing passes.
+// One frame of the 3D scene, drawn to the window, in this order: a depth-only shadow pass from
+// the sun; the scene pass into three colour targets (colour, shadow mask, normals; see
+// game/Shader/SceneOutputs.md); the fog of war into its own target at a quarter of the
+// window's size each way, depth-tested against the scene's depth; the blurred shadow mask;
+// the glow of the selected ant; and the compositing passes, the first of which lays the fog
+// over the shadowed scene.
 //
 // renderFrame(Game&, ...) is the game's frame body. The work is the template
 // renderSequence, written against what it needs of a controller, so that it can be run with
@@ -10,6 +13,8 @@
 //   selection                           tested for presence (the glow runs only with one)
 //   std::shared_ptr<GLutil::TextureHandle> shadowMap;   set for the frame, cleared after it
 //   void drawShadow(const FrameClock&); void drawScene(const FrameClock&);
+//   FogCover drawFog(const FrameClock&);  into the bound fog target, after the scene pass;
+//                                       returns the cover the compositing lays beneath
 //   float drawSelected(const FrameClock&);  distance of the selected ant from the eye
 // A stage observer, when one is installed, hears of the start of the sequence and of the end of
 // each stage (the frame benchmark finishes the graphics work there and reads its clock);
@@ -31,7 +36,7 @@ namespace VX3D {
 
 class Game;
 
-enum class FrameStage { begin, shadow, scene, shadowBlur, glow, composite };
+enum class FrameStage { begin, shadow, scene, fog, shadowBlur, glow, composite };
 
 inline void (*frameStageObserver)(FrameStage stage) = nullptr;
 
@@ -85,6 +90,12 @@ void renderSequence(Controller& game, const FrameClock& clock, GLutil::FBO& shad
     sceneTarget.finish(false);  // unbinds and makes the mipmaps the reduced blurs read
     stageDone(FrameStage::scene);
 
+    // The fog, small: a soft cloud loses nothing at a quarter of the size each way, and its
+    // many overlapping sprites cost a sixteenth of the pixels.
+    GLutil::FBO& fogTarget = beginFogLayer(sceneTarget, width, height);
+    const FogLayer fog = endFogLayer(fogTarget, game.drawFog(clock));
+    stageDone(FrameStage::fog);
+
     // Every full-screen pass from here on draws filled even in wireframe mode: a blur quad
     // drawn as lines would leave the mask black (the whole scene in shadow) and lose the glow.
     const bool wireframe = RenderState::wireframe;
@@ -109,7 +120,7 @@ void renderSequence(Controller& game, const FrameClock& clock, GLutil::FBO& shad
     stageDone(FrameStage::glow);
 
     // The last pass leaves the window bound with the window-sized viewport.
-    const auto composite = blendTexture(sceneTarget.getTexture(0), shadowMask, width, height);
+    const auto composite = blendTexture(sceneTarget.getTexture(0), shadowMask, width, height, fog);
     const auto result =
         glow ? overblendTexture(composite, glow, width, height, distanceRatio) : composite;
     {

@@ -467,7 +467,7 @@ TEST_F(GameTest, AttackerPose_IsTheWalksEndOrWhereTheAntStands) {
     const auto [standing, facing] = attackerPose(mover);
     EXPECT_EQ(standing, mover.position);
     EXPECT_EQ(facing, glm::vec3(1.0f, 0.0f, 0.0f));
-    mover.startMove({1, 6}, clock, true, false, nullptr, glm::vec3(0.0f), Game::visibilityRadius);
+    mover.startMove({1, 6}, clock, true, false, nullptr, glm::vec3(0.0f), Fog::clearedHalfSide(2));
     const auto [end, heading] = attackerPose(mover);
     EXPECT_EQ(end, mover.plannedEnd()->first);
     EXPECT_NEAR(glm::length(end - cellCentre({1, 6})), 0.252f, 1e-5f);

@@ -53,6 +53,7 @@ struct StandInController {
         fill(1, {0.0f, 0.0f, 0.0f, 1.0f}, 0, 0, size / 2, size);
         fill(2, {0.5f, 1.0f, 0.5f, 1.0f});
     }
+    VX3D::FogCover drawFog(const VX3D::FrameClock&) { return {}; }  // no fog at all
     float drawSelected(const VX3D::FrameClock&) {
         fill(0, {1.0f, 0.0f, 0.0f, 1.0f}, 24, 24, 16, 16);
         return distance;

@@ -5,19 +5,21 @@
 //           [--out OUT.png] [--bench FRAMES]
 //
 // The scene is the start of a default game: the ants of player 0 at their start cells from
-// the rules file, the fog cleared around them (range 2.6), seen from the player's eye
-// behind ant 0 (--view player), from another eye looking at ant 0 (--eye, through the same
+// the rules file, the fog cleared around them (the rules' squares of cells), seen from the player's
+// eye behind ant 0 (--view player), from another eye looking at ant 0 (--eye, through the same
 // camera, so its limits apply) or from straight above the field (--view above). --drift
 // lets the particles move for that many seconds of 60 Hz frames first. --bench draws that
 // many frames and prints the median milliseconds of the movement pass, the visibility pass
 // and the draw, each timed between glFinish calls. Needs a display (Xvfb will do).
 #include "Drawables/Fog/Fog.h"
+#include "FBO/FBO.h"
 #include "Game/Camera.h"
 #include "Shader/ShaderProgram.h"
 #include "Shader/ShaderStore.h"
 #include "Texture/Texture.h"
 #include "ToolSupport.h"
 #include "Veltrix/RuleOptions.h"
+#include "Veltrix3D/PostProcessing.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <GL/glew.h>
@@ -25,6 +27,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <ctime>
 #include <cstdlib>
 #include <filesystem>
@@ -186,32 +189,26 @@ int run(const Args& args) {
     const glm::vec3 ant0 = antStart(rules.startPositions.at(0).at(0), rules, facing);
     const glm::vec3 ant1 = antStart(rules.startPositions.at(0).at(1), rules, ignored);
 
-    // Off-screen target laid out like the game's scene pass: colour, shadow mask and normal
-    // (the fog blends into all three, which is what its cost depends on), and depth. The
-    // picture is the colour output.
-    GLuint fbo = 0, depth = 0;
-    GLuint outputs[3] = {0, 0, 0};
-    glGenFramebuffers(1, &fbo);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glGenRenderbuffers(3, outputs);
-    const GLenum attachments[3] = {GL_COLOR_ATTACHMENT0, GL_COLOR_ATTACHMENT1,
-                                   GL_COLOR_ATTACHMENT2};
-    for (int i = 0; i < 3; ++i) {
-        glBindRenderbuffer(GL_RENDERBUFFER, outputs[i]);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, args.width, args.height);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachments[i], GL_RENDERBUFFER, outputs[i]);
-    }
-    glDrawBuffers(3, attachments);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
-    glGenRenderbuffers(1, &depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, args.width, args.height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        std::cerr << "fogview: off-screen target incomplete\n";
-        return 1;
-    }
-    glViewport(0, 0, args.width, args.height);
+    // Off-screen targets as the game's frame has them: the scene's colour and depth (here the
+    // ground alone), the fog's reduced layer over the scene's depth, and the compositing pass
+    // that lays the fog over the scene. The picture is the composite.
+    GLutil::FBO scene(args.width, args.height, false);
+    scene.attatchDepthBuffer();
+    scene.attatchTexture(GL_RGBA8, GL_RGBA, GL_COLOR_ATTACHMENT0);
+    // The ground is never in shadow: a lit shadow mask of one texel.
+    const std::uint8_t white[4] = {255, 255, 255, 255};
+    auto lit = std::make_shared<GLutil::TextureHandle>();
+    glBindTexture(GL_TEXTURE_2D, lit->id());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    const auto beginScene = [&] {
+        glBindFramebuffer(GL_FRAMEBUFFER, scene.id());
+        glDrawBuffer(GL_COLOR_ATTACHMENT0);
+        GLutil::FBO::checkStatus();
+        glViewport(0, 0, args.width, args.height);
+    };
+    beginScene();
 
     // The game's initial pipeline state, as the render state's cache assumes it.
     glEnable(GL_DEPTH_TEST);
@@ -242,8 +239,14 @@ int run(const Args& args) {
 
     Ground ground(rules.fieldWidth, rules.fieldHeight, {ant0, ant1});
     VX3D::Fog fog(1.0f);
-    const float range = 2.6f;
-    fog.updateVisible(ant0, ant1, range);
+    // As the game clears it: the rules' squares around the centres of the ants' cells.
+    const float range = VX3D::Fog::clearedHalfSide(rules.antVisibilityRadius);
+    const auto centre = [](Veltrix::Position cell) {
+        return glm::vec3(float(cell.x) + 0.5f, 0.0f, -(float(cell.y) + 0.5f));
+    };
+    const glm::vec3 seen0 = centre(rules.startPositions.at(0).at(0));
+    const glm::vec3 seen1 = centre(rules.startPositions.at(0).at(1));
+    fog.updateVisible(seen0, seen1, range);
 
     VX3D::FrameClock clock(0.0);
     for (double t = 0.0; t < args.drift; t += 1.0 / 60.0) {
@@ -251,7 +254,7 @@ int run(const Args& args) {
         fog.update(clock);
         fog.current = 1 - fog.current;  // what draw's swap does
     }
-    fog.updateVisible(ant0, ant1, range);
+    fog.updateVisible(seen0, seen1, range);
 
     using Clock = std::chrono::steady_clock;
     const auto ms = [](Clock::time_point a, Clock::time_point b) {
@@ -264,50 +267,79 @@ int run(const Args& args) {
         clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
         return double(t.tv_sec) * 1e3 + double(t.tv_nsec) * 1e-6;
     };
-    std::vector<double> moveTimes, visibleTimes, drawTimes, drawCpu;
+    std::vector<double> moveTimes, visibleTimes, drawTimes, blendTimes, plainBlendTimes, fogCpu,
+        drawCpu;
+    std::shared_ptr<GLutil::TextureHandle> picture;
     const int frames = std::max(1, args.bench);
     for (int frame = 0; frame < frames; ++frame) {
+        beginScene();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         ground.draw(vp);
+        scene.finish(false);
         clock.update(clock.current + 1.0 / 60.0);
         glFinish();
+        const double c0 = cpuMs();
         const auto t0 = Clock::now();
         fog.update(clock);
         glFinish();
         const auto t1 = Clock::now();
-        fog.updateVisible(ant0, ant1, range);
+        fog.updateVisible(seen0, seen1, range);
         glFinish();
         const auto t2 = Clock::now();
         const double c2 = cpuMs();
+        GLutil::FBO& layer = VX3D::beginFogLayer(scene, args.width, args.height);
         fog.draw(vp);
+        const VX3D::FogLayer fogLayer = VX3D::endFogLayer(layer, fog.cover(vp));
         glFinish();
         const auto t3 = Clock::now();
         drawCpu.push_back(cpuMs() - c2);
+        fogCpu.push_back(cpuMs() - c0);
+        // The same pass without a fog layer first, for the share the fog adds to it (the
+        // pass has one target: the call with the fog must come last for the picture).
+        VX3D::blendTexture(scene.getTexture(0), lit, args.width, args.height);
+        glFinish();
+        const auto t4 = Clock::now();
+        const double c4 = cpuMs();
+        picture = VX3D::blendTexture(scene.getTexture(0), lit, args.width, args.height, fogLayer);
+        glFinish();
+        const auto t5 = Clock::now();
+        fogCpu.back() += cpuMs() - c4;
         moveTimes.push_back(ms(t0, t1));
         visibleTimes.push_back(ms(t1, t2));
         drawTimes.push_back(ms(t2, t3));
+        plainBlendTimes.push_back(ms(t3, t4));
+        blendTimes.push_back(ms(t4, t5));
     }
-    if (args.bench > 0)
+    if (args.bench > 0) {
+        const double composite = median(blendTimes) - median(plainBlendTimes);
         std::cout << "fog " << args.width << "x" << args.height << " (" << frames
                   << " frames, median ms): move " << median(moveTimes) << ", visibility "
-                  << median(visibleTimes) << ", draw " << median(drawTimes) << ", sum "
-                  << median(moveTimes) + median(visibleTimes) + median(drawTimes) << "; draw cpu "
-                  << median(drawCpu) << "\n";
+                  << median(visibleTimes) << ", draw " << median(drawTimes) << ", composite "
+                  << composite << " (" << median(blendTimes) << " with the fog, "
+                  << median(plainBlendTimes) << " without), sum "
+                  << median(moveTimes) + median(visibleTimes) + median(drawTimes) + composite
+                  << "; processor time: draw " << median(drawCpu)
+                  << ", the four with the whole compositing pass " << median(fogCpu) << "\n";
+    }
 
     if (!args.out.empty()) {
         const std::string target = std::filesystem::absolute(args.out).string();
         try {
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+            GLutil::FBO readBack(args.width, args.height, false);
+            glBindFramebuffer(GL_FRAMEBUFFER, readBack.id());
+            glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+                                   picture->id(), 0);
+            glReadBuffer(GL_COLOR_ATTACHMENT0);
             GLutil::writePng(args.out, GLutil::readFramePixels(args.width, args.height, true));
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
         } catch (const std::runtime_error& e) {
             std::cerr << "fogview: " << e.what() << "\n";
             return 1;
         }
         std::cout << "wrote " << target << "\n";
     }
-    glDeleteRenderbuffers(1, &depth);
-    glDeleteRenderbuffers(3, outputs);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &fbo);
     return 0;
 }
 

@@ -8,7 +8,8 @@
 // ended by glFinish. With --select ant 0 of player 0 is selected, so the glow passes run.
 // Prints one JSON line last on standard output:
 //   {"width":W,"height":H,"frames":N,"select":B,"msPerFrame":{"median":M,"p90":P},
-//    "passes":{"update":…,"shadow":…,"scene":…,"shadowBlur":…,"glow":…,"composite":…,"text":…},
+//    "passes":{"update":…,"shadow":…,"scene":…,"fog":…,"shadowBlur":…,"glow":…,"composite":…,
+//              "text":…},
 //    "primitives":K}
 //    "cpuMsPerFrame":{"median":…},"cpuPasses":{…}}
 // With --whole the stages are not ended one by one: only the whole frame is finished and
@@ -16,7 +17,9 @@
 // the next stage's set-up), and "passes" and "cpuPasses" are empty.
 // Pass figures are medians in milliseconds, each pass bounded by glFinish. "update" is the
 // frame's work before the render sequence (clock, texts, sounds, the controller, the clear);
-// "text" the work after it (the texts, the buffer swap with its event processing). The "cpu"
+// "text" the work after it (the texts, the buffer swap with its event processing); "fog" is the
+// fog's own pass (its movement, the scene's depth copied down and the particles drawn), while
+// laying the fog over the scene is part of "composite". The "cpu"
 // figures are the processor time of the whole process (the renderer's threads included) over
 // the same spans: on a machine loaded by other work they move much less than the wall clock.
 #include "Shader/ShaderStore.h"
@@ -110,9 +113,9 @@ fs::path clientOptionsAt(int width, int height) {
 
 // ---- timing ----
 
-enum Pass { update, shadow, scene, shadowBlur, glow, composite, text, passCount };
+enum Pass { update, shadow, scene, fog, shadowBlur, glow, composite, text, passCount };
 constexpr std::array<const char*, passCount> passNames = {
-    "update", "shadow", "scene", "shadowBlur", "glow", "composite", "text"};
+    "update", "shadow", "scene", "fog", "shadowBlur", "glow", "composite", "text"};
 
 std::array<std::vector<double>, passCount> passTimes, passCpuTimes;
 Clock::time_point stamp;
@@ -141,7 +144,7 @@ void record(Pass pass, double wallMs) {
 // Each stage of the render sequence ends with the graphics work finished; the time since the
 // previous mark is the stage's.
 void onStage(VX3D::FrameStage stage) {
-    static constexpr std::array<Pass, 6> passOf = {update,     shadow, scene,
+    static constexpr std::array<Pass, 7> passOf = {update,     shadow, scene,    fog,
                                                    shadowBlur, glow,   composite};
     const Pass pass = passOf[static_cast<std::size_t>(stage)];
     record(pass, millisecondsSince(stamp));

@@ -95,12 +95,24 @@ void Scene::addAnts() {
 
 void Scene::addFog() {
     fog = std::make_unique<VX3D::Fog>(1.0f);
+    // As the game does: the centres of the ants' cells, and the rules' squares around them.
     glm::vec3 at[2];
     for (int a = 0; a < 2; ++a) {
         const Veltrix::Position cell = referee.state.players.at(0).ants.at(a).position();
-        at[a] = antPosition(cell, initialFacing(cell, rules.fieldWidth, rules.fieldHeight));
+        at[a] = {static_cast<float>(cell.x) + 0.5f, 0.0f, -(static_cast<float>(cell.y) + 0.5f)};
     }
-    fog->updateVisible(at[0], at[1], 2.6f);
+    fog->updateVisible(at[0], at[1], VX3D::Fog::clearedHalfSide(rules.antVisibilityRadius));
+}
+
+bool Scene::seen(Veltrix::Position cell) const {
+    return !fog || referee.state.players.at(0).visible.contains(cell);
+}
+
+VX3D::FogCover Scene::drawFog(const glm::mat4& viewProjection, const VX3D::FrameClock& clock) {
+    if (!fog || !shown("fog")) return {};
+    fog->update(clock);
+    fog->draw(viewProjection);
+    return fog->cover(viewProjection);
 }
 
 void Scene::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& eye,
@@ -109,9 +121,12 @@ void Scene::drawShadow(const glm::mat4& lightViewProjection, const glm::vec3& ey
     if (shown("ants"))
         for (auto& ant : ants) ant->drawShadow(lightViewProjection, eye, clock);
     if (shown("food"))
-        for (auto& piece : food) piece->drawShadow(lightViewProjection, eye, clock);
+        for (auto& piece : food)
+            if (seen(piece->cell)) piece->drawShadow(lightViewProjection, eye, clock);
     if (shown("portals"))
-        for (auto& portal : portals) portal->drawShadow(lightViewProjection, eye, clock);
+        for (auto& portal : portals)
+            if (seen(portal->end(0)) || seen(portal->end(1)))
+                portal->drawShadow(lightViewProjection, eye, clock);
 }
 
 void Scene::drawScene(const glm::mat4& view, const glm::mat4& projection, const glm::vec3& eye,
@@ -119,21 +134,21 @@ void Scene::drawScene(const glm::mat4& view, const glm::mat4& projection, const 
     const glm::mat4 viewProjection = projection * view;
     VX3D::extractPlanes(viewProjection);
     if (shown("sky")) skybox.draw(view, projection);
+    if (fog && shown("fog")) fog->drawCover(viewProjection);
     if (shown("floor")) floor->draw(viewProjection, eye, sun, shadowMap);
     if (shown("ants"))
         for (auto& ant : ants)
             ant->draw(viewProjection, eye, sun, clock, shadowMap, projection, view);
     if (shown("mountains")) environment.draw(viewProjection, eye, sun, shadowMap);
     if (shown("food"))
-        for (auto& piece : food) piece->draw(viewProjection, eye, sun, clock, shadowMap);
-    if (fog && shown("fog")) {
-        fog->update(clock);
-        fog->draw(viewProjection);
-    }
+        for (auto& piece : food)
+            if (seen(piece->cell)) piece->draw(viewProjection, eye, sun, clock, shadowMap);
     if (shown("sun")) sun.draw(view, projection);
     // See-through last: the portals' cones, the move line, the bar.
     if (shown("portals"))
-        for (auto& portal : portals) portal->draw(viewProjection, eye, sun, clock, shadowMap);
+        for (auto& portal : portals)
+            if (seen(portal->end(0)) || seen(portal->end(1)))
+                portal->draw(viewProjection, eye, sun, clock, shadowMap);
     if (shown("marks")) {
         moveIndicator->draw(viewProjection);
         const Veltrix::Position cell = referee.state.players.at(0).ants.at(0).position();

@@ -2,7 +2,8 @@
 // The default field as the game shows it at the start of a game, assembled from the
 // scene drawables: floor, mountains, sky, sun, food where the rules put it, portals, a
 // move indicator and a status bar. One place to add what later drawables bring (the
-// fog, the ants): construct it here, draw it in drawShadow and drawScene.
+// fog, the ants): construct it here, draw it in drawShadow and drawScene (the fog in
+// drawFog, into the frame's reduced fog target).
 //
 // Needs a current OpenGL context and the game's working directory.
 #include "Drawables/Ant3D/Ant.h"
@@ -49,9 +50,15 @@ struct Scene {
     // walking one cell ahead, a blue ant two cells ahead fighting it, ant 1 dead.
     void addAnts();
 
-    // The fog of war as the game builds it, cleared around player 0's two ants (range 2.6);
-    // drawn each frame after the opaque drawables, before the sun.
+    // The fog of war as the game builds it, cleared around player 0's two ants (the rules'
+    // squares of cells); drawn by drawFog.
     void addFog();
+    // Moves the fog and draws it into the bound target; returns its cover, not shown without
+    // a fog (or with it hidden).
+    VX3D::FogCover drawFog(const glm::mat4& viewProjection, const VX3D::FrameClock& clock);
+    // Whether food and portals on the cell are drawn: with the fog, as the game draws them,
+    // only where player 0's ants see.
+    bool seen(Veltrix::Position cell) const;
 
     // Parts left out of both passes, to see what each costs: "sky", "floor", "mountains",
     // "sun", "food", "portals", "marks" (move indicator and status bar), "ants", "fog".

@@ -18,6 +18,7 @@
 #include "ToolSupport.h"
 #include "Veltrix3D/BlurBlendPass.h"
 #include "Veltrix3D/ClientOptions.h"
+#include "Veltrix3D/PostProcessing.h"
 #include "Veltrix3D/RenderState.h"
 
 #include <GL/glew.h>
@@ -195,6 +196,9 @@ public:
         glDrawBuffers(3, buffers);
         scene.drawScene(view, projection, eye, clock, shadowMap);
         sceneTarget_.finish(false);
+        // The fog as the frame draws it: into its reduced target, over the scene's depth.
+        GLutil::FBO& fogTarget = VX3D::beginFogLayer(sceneTarget_, width_, height_);
+        fogLayer_ = VX3D::endFogLayer(fogTarget, scene.drawFog(projection * view, clock));
         glEndQuery(GL_PRIMITIVES_GENERATED);
         glFinish();
         t.sceneMs = milliseconds(start);
@@ -203,36 +207,30 @@ public:
         return t;
     }
 
-    // Output `index` of the scene target, top row first.
-    std::vector<std::uint8_t> read(int index) const {
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, sceneTarget_.id());
-        glReadBuffer(GL_COLOR_ATTACHMENT0 + static_cast<GLenum>(index));
-        GLutil::PngImage image = GLutil::readFramePixels(width_, height_, false);
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        return std::move(image.pixels);
+    // The scene colour darkened where the shadow term says so and the fog laid over it, by
+    // the frame's own compositing pass (without the shadow's blur): top row first.
+    std::vector<std::uint8_t> composite() const {
+        const auto result = VX3D::blendTexture(
+            sceneTarget_.getTexture(0), sceneTarget_.getTexture(1), width_, height_, fogLayer_);
+        const auto rowBytes = static_cast<std::size_t>(width_) * 4;
+        std::vector<std::uint8_t> upward(rowBytes * static_cast<std::size_t>(height_)), out;
+        glBindTexture(GL_TEXTURE_2D, result->id());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, upward.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+        out.reserve(upward.size());
+        for (auto row = static_cast<std::size_t>(height_); row-- > 0;)
+            out.insert(out.end(), upward.begin() + static_cast<std::ptrdiff_t>(row * rowBytes),
+                       upward.begin() + static_cast<std::ptrdiff_t>((row + 1) * rowBytes));
+        return out;
     }
 
 private:
     int width_, height_;
     GLutil::FBO shadowTarget_;
     GLutil::FBO sceneTarget_;
+    VX3D::FogLayer fogLayer_;
     GLuint query_ = 0;
 };
-
-// The scene colour darkened where the shadow term says so, as the frame's blend does
-// (without its blur): shadows keep 45 % of the light.
-std::vector<std::uint8_t> composite(const std::vector<std::uint8_t>& colour,
-                                    const std::vector<std::uint8_t>& shadow) {
-    std::vector<std::uint8_t> out(colour.size());
-    for (std::size_t p = 0; p < colour.size(); p += 4) {
-        const float light = 0.45f + 0.55f * static_cast<float>(shadow[p]) / 255.0f;
-        for (std::size_t c = 0; c < 3; ++c)
-            out[p + c] =
-                static_cast<std::uint8_t>(static_cast<float>(colour[p + c]) * light + 0.5f);
-        out[p + 3] = 255;
-    }
-    return out;
-}
 
 int run(const Args& args) {
     // What the render state's constructor pushes in the game: the graphics library must
@@ -272,7 +270,7 @@ int run(const Args& args) {
     if (args.wireframe) VX3D::RenderState::setWireframe(true);
     Renderer::Timing first = renderer.frame(scene, view, projection, eye);
     if (args.wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    const auto png = composite(renderer.read(0), renderer.read(1));
+    const auto png = renderer.composite();
     GLutil::writePng(args.out, {static_cast<std::uint32_t>(args.width),
                                 static_cast<std::uint32_t>(args.height), png});
     std::cout << "wrote " << args.out << " (" << args.width << "x" << args.height << ", eye "

@@ -41,6 +41,24 @@ std::shared_ptr<GLutil::VBO> buffer(GLsizeiptr size, const void* data, GLenum us
     return vbo;
 }
 
+// What the sprites need of the view once per frame: the eye, where clip x, y and w all
+// vanish, and the projection's x and y scales, the lengths of the matrix's first two rows
+// (the view part has unit rows).
+struct Projected {
+    glm::vec3 eye;
+    glm::vec2 scale;
+};
+
+Projected projectedBy(const glm::mat4& mvp) {
+    const glm::mat3 rows = glm::transpose(glm::mat3(glm::vec3(mvp[0][0], mvp[1][0], mvp[2][0]),
+                                                    glm::vec3(mvp[0][1], mvp[1][1], mvp[2][1]),
+                                                    glm::vec3(mvp[0][3], mvp[1][3], mvp[2][3])));
+    const glm::vec3 eye = glm::inverse(rows) * -glm::vec3(mvp[3][0], mvp[3][1], mvp[3][3]);
+    const glm::vec2 scale(glm::length(glm::vec3(mvp[0][0], mvp[1][0], mvp[2][0])),
+                          glm::length(glm::vec3(mvp[0][1], mvp[1][1], mvp[2][1])));
+    return {eye, scale};
+}
+
 }  // namespace
 
 Fog::Particles Fog::initialParticles(float maxHeight) {
@@ -107,11 +125,29 @@ Fog::Fog(float maxHeight) : maxHeight_(maxHeight) {
 
     drawProgram_ = buildProgram(
         "FogDrawShader", {"Shader/fogDraw.vert", "Shader/fogDraw.geom", "Shader/fogDraw.frag"},
-        {{0, "position"}, {1, "color"}, {2, "isVisible"}}, "");
+        {{0, "position"}, {1, "color"}}, "");
     drawProgram_->uniformLocation("mvpMatrix");
     drawProgram_->uniformLocation("viewportHeight");
+    drawProgram_->uniformLocation("eye");
+    drawProgram_->uniformLocation("projectionScale");
+    drawProgram_->uniformLocation("antPos1");
+    drawProgram_->uniformLocation("antPos2");
+    drawProgram_->uniformLocation("sichtweite");
     // Kept across the reload key's relink.
     drawProgram_->setConstant("textureMap", 0);
+
+    // The sheet spans the field and the layer's spill past it (see fogSheet.frag).
+    const float spill = 0.3f;
+    const glm::vec4 corners[4] = {
+        {-spill, sheetHeight, spill, 1.0f},
+        {static_cast<float>(columns) + spill, sheetHeight, spill, 1.0f},
+        {static_cast<float>(columns) + spill, sheetHeight, -static_cast<float>(rows) - spill, 1.0f},
+        {-spill, sheetHeight, -static_cast<float>(rows) - spill, 1.0f}};
+    sheet_ = buffer(sizeof corners, corners, GL_STATIC_DRAW);
+    sheetProgram_ = buildProgram("FogSheetShader", {"Shader/fogSheet.vert", "Shader/fogSheet.frag"},
+                                 {{0, "position"}}, "");
+    for (const char* uniform : {"mvpMatrix", "eye", "antPos1", "antPos2", "sichtweite"})
+        sheetProgram_->uniformLocation(uniform);
     GLutil::ShaderProgram::unuse();
     GLUTIL_CHECKPOINT("VX3D::Fog::Fog");
 }
@@ -145,6 +181,9 @@ void Fog::update(const FrameClock& clock) {
 }
 
 void Fog::updateVisible(const glm::vec3& antPos1, const glm::vec3& antPos2, float range) {
+    seenFrom_[0] = antPos1;
+    seenFrom_[1] = antPos2;
+    seenRange_ = range;
     const int shown = 1 - current;
     glEnable(GL_RASTERIZER_DISCARD);
     visibleProgram_->use();
@@ -178,34 +217,38 @@ void Fog::draw(const glm::mat4& mvp) {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
 
-    // The particles are translucent and unsorted: they must not hide one another.
+    // The particles are translucent and unsorted: they must not hide one another. They add
+    // up as premultiplied colour and coverage, so the layer can be laid over the scene later
+    // and filtered on the way without dark fringes.
     glDepthMask(GL_FALSE);
     RenderState::setCullFace(false);
+    const GLenum source = RenderState::blendSource, destination = RenderState::blendDestination;
+    RenderState::setBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     // Sprite sizes come from the geometry stage; the point-sprite switch gives them their
     // texture coordinates on compatibility contexts that still honour it.
     glEnable(GL_PROGRAM_POINT_SIZE);
     glEnable(GL_POINT_SPRITE);
+    vao_.bind();
+    texture_.bind();
     drawProgram_->use();
     glUniformMatrix4fv(drawProgram_->uniformLocation("mvpMatrix"), 1, GL_FALSE, &mvp[0][0]);
     glUniform1f(drawProgram_->uniformLocation("viewportHeight"), static_cast<float>(viewport[3]));
+    const Projected projected = projectedBy(mvp);
+    glUniform3fv(drawProgram_->uniformLocation("eye"), 1, &projected.eye[0]);
+    glUniform2fv(drawProgram_->uniformLocation("projectionScale"), 1, &projected.scale[0]);
+    glUniform3fv(drawProgram_->uniformLocation("antPos1"), 1, &seenFrom_[0][0]);
+    glUniform3fv(drawProgram_->uniformLocation("antPos2"), 1, &seenFrom_[1][0]);
+    glUniform1f(drawProgram_->uniformLocation("sichtweite"), seenRange_);
     GLUTIL_CHECKPOINT("VX3D::Fog::draw");
-
-    vao_.bind();
     positions_[shown]->bind();
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
     glEnableVertexAttribArray(0);
     colours_->bind();
     glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
     glEnableVertexAttribArray(1);
-    texture_.bind();
-    visibility_->bind();
-    glVertexAttribIPointer(2, 1, GL_UNSIGNED_INT, 0, nullptr);
-    glEnableVertexAttribArray(2);
     glDrawArrays(GL_POINTS, 0, particleCount);
     GLUTIL_CHECKPOINT("VX3D::Fog::draw");
 
-    glDisableVertexAttribArray(2);
-    visibility_->unbind();
     glDisableVertexAttribArray(1);
     colours_->unbind();
     glDisableVertexAttribArray(0);
@@ -216,10 +259,39 @@ void Fog::draw(const glm::mat4& mvp) {
     GLutil::ShaderProgram::unuse();
     glDisable(GL_POINT_SPRITE);
     glDisable(GL_PROGRAM_POINT_SIZE);
+    RenderState::setBlendFunc(source, destination);
     RenderState::setCullFace(true);
     glDepthMask(GL_TRUE);
     GLUTIL_CHECKPOINT("VX3D::Fog::draw");
     current = 1 - current;
+}
+
+void Fog::drawCover(const glm::mat4& mvp) {
+    if (!RenderState::fog) return;
+    // Seen from above or, from an eye inside the layer, from below.
+    const bool culling = RenderState::cullFaceEnabled;
+    RenderState::setCullFace(false);
+    sheetProgram_->use();
+    glUniformMatrix4fv(sheetProgram_->uniformLocation("mvpMatrix"), 1, GL_FALSE, &mvp[0][0]);
+    glUniform3fv(sheetProgram_->uniformLocation("eye"), 1, &projectedBy(mvp).eye[0]);
+    glUniform3fv(sheetProgram_->uniformLocation("antPos1"), 1, &seenFrom_[0][0]);
+    glUniform3fv(sheetProgram_->uniformLocation("antPos2"), 1, &seenFrom_[1][0]);
+    glUniform1f(sheetProgram_->uniformLocation("sichtweite"), seenRange_);
+    vao_.bind();
+    sheet_->bind();
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(0);
+    glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+    glDisableVertexAttribArray(0);
+    sheet_->unbind();
+    GLutil::VAO::unbind();
+    GLutil::ShaderProgram::unuse();
+    RenderState::setCullFace(culling);
+    GLUTIL_CHECKPOINT("VX3D::Fog::drawCover");
+}
+
+FogCover Fog::cover(const glm::mat4& mvp) const {
+    return {RenderState::fog, glm::inverse(mvp), {seenFrom_[0], seenFrom_[1]}, seenRange_};
 }
 
 }  // namespace VX3D

@@ -7,14 +7,29 @@
 // pass recomputes each particle's visibility flag (updateVisible); draw shows the buffer the
 // last update wrote and then swaps. Per frame the owner calls update, then draw.
 //
+// What the ants see is the rules' square of cells around each of them, so the fog clears a
+// square too, over a flat sheet inside the layer that keeps the cover closed between the
+// sprites. The draw decides from the ants' last positions (kept by updateVisible) rather
+// than from the flags: the flags belong to where the particles were at that pass, and the
+// drift would otherwise carry covered particles into a cleared square during a long turn,
+// and cleared ones out of it. The draw fades particles over the last half cell inside the
+// square, so the cleared region has a soft edge and every cell outside it stays covered.
+//
 //   Fog(maxHeight)   lays out the initial cloud (printing "Init particles begin"/"end"),
 //                    builds the buffers, the fog texture and the three programs. Missing
 //                    shaders, texture or uniforms throw the wrappers' std::logic_error.
 //   update(clock)    moves every particle by the frame's time; a frame longer than 0.05 s
 //                    moves nothing, so a stall does not throw the cloud about.
-//   updateVisible(a, b, range)  clears every particle within range of a or b, measured in
-//                    the ground plane, and uncovers no other.
-//   draw(mvp)        nothing at all while RenderState::fog is off (not even the swap).
+//   updateVisible(a, b, range)  flags as cleared every particle within range of a or b,
+//                    measured in the ground plane along x and along z (a square of side
+//                    2 × range), and no other; the draw clears that square from then on.
+//   drawCover(mvp)   the opaque part of the sheet into the scene pass (see below).
+//   draw(mvp)        the sheet and an even share of the particles as soft sprites into the
+//                    bound target, as premultiplied
+//                    colour and coverage on output 0 (the render sequence's reduced fog
+//                    layer, laid over the scene when the frame is composited). Nothing at all
+//                    while RenderState::fog is off (not even the swap).
+#include "Drawables/Fog/FogCover.h"
 #include "Shader/ShaderProgram.h"
 #include "Texture/Texture.h"
 #include "TransformFeedback/TransformFeedback.h"
@@ -40,6 +55,10 @@ public:
     static constexpr int rows = 13;
     // Frames longer than this move nothing.
     static constexpr float longestStep = 0.05f;
+    // The fog's closed floor: a flat sheet above the highest ground (the relief stays under
+    // 0.3) and below the lowest eye (the camera stays above 0.42), so that every line of
+    // sight to the ground of an unseen cell crosses it.
+    static constexpr float sheetHeight = 0.38f;
 
     explicit Fog(float maxHeight);
     Fog(const Fog&) = delete;
@@ -48,6 +67,13 @@ public:
     void update(const FrameClock& clock);
     void updateVisible(const glm::vec3& antPos1, const glm::vec3& antPos2, float range);
     void draw(const glm::mat4& mvp);
+    // Into the scene pass, before the ground: the sheet where the fog is whole, as an opaque
+    // fog-coloured surface with depth, so the ground it hides is never shaded. Nothing while
+    // RenderState::fog is off.
+    void drawCover(const glm::mat4& mvp);
+    // The cover the compositing lays over the scene drawn with mvp (not shown while
+    // RenderState::fog is off).
+    FogCover cover(const glm::mat4& mvp) const;
 
     // The initial cloud as the constructor lays it out, drawing four numbers of the C
     // runtime's random source per particle.
@@ -66,6 +92,11 @@ public:
     }
     GLuint colourBuffer() const { return colours_->id(); }
     GLuint visibilityBuffer() const { return visibility_->id(); }
+    // The half side of the cleared squares: the cells an ant sees around its own (the rules'
+    // radius) and the half of its own cell on each side.
+    static float clearedHalfSide(int visibilityRadius) {
+        return static_cast<float>(visibilityRadius) + 0.5f;
+    }
 
     int current = 0;
 
@@ -83,6 +114,11 @@ private:
     std::shared_ptr<GLutil::ShaderProgram> updateProgram_;
     std::shared_ptr<GLutil::ShaderProgram> visibleProgram_;
     std::shared_ptr<GLutil::ShaderProgram> drawProgram_;
+    std::shared_ptr<GLutil::VBO> sheet_;
+    std::shared_ptr<GLutil::ShaderProgram> sheetProgram_;
+    // The last updateVisible's squares, which the draw clears; none before the first.
+    glm::vec3 seenFrom_[2] = {glm::vec3(0.0f), glm::vec3(0.0f)};
+    float seenRange_ = -1.0f;
 };
 
 }  // namespace VX3D

@@ -1,8 +1,9 @@
 // The fog of war against a real context, reading its buffers back: the initial cloud (the
 // C runtime's unseeded random source, four draws per particle, the level rising per
 // column and wrapping), the movement pass (small steps that keep the cloud in its area and
-// layer; a long frame moves nothing), the visibility pass (against a CPU count), and the
-// draw (holes stay empty; with the fog switched off nothing is drawn and nothing swaps).
+// layer; a long frame moves nothing), the visibility pass (the ants' squares, against a CPU
+// count), and the draw (holes stay empty; with the fog switched off nothing is drawn and
+// nothing swaps).
 #include "Drawables/Fog/Fog.h"
 #include "GLTestContext.h"
 #include "Shader/ShaderStore.h"
@@ -41,6 +42,11 @@ float stepLength(const glm::vec4& from, const glm::vec4& to) {
     if (std::abs(d.x) > 10.0f) d.x -= std::copysign(20.0f, d.x);
     if (std::abs(d.z) > 6.5f) d.z -= std::copysign(13.0f, d.z);
     return glm::length(d);
+}
+
+// How far apart two ground points are along the larger of x and z: an ant sees a square.
+float squareDistance(glm::vec2 a, glm::vec2 b) {
+    return std::max(std::abs(a.x - b.x), std::abs(a.y - b.y));
 }
 
 float outsideLayer(float y, float maxHeight) {
@@ -193,25 +199,25 @@ TEST_F(FogTest, Visibility_ClearsExactlyTheParticlesWithinRangeOfEitherAnt) {
     int expectedCleared = 0, cleared = 0;
     for (std::size_t n = 0; n < positions.size(); ++n) {
         const glm::vec2 p(positions[n].x, positions[n].z);
-        const float d = std::min(glm::distance(p, glm::vec2(ant1.x, ant1.z)),
-                                 glm::distance(p, glm::vec2(ant2.x, ant2.z)));
+        const float d = std::min(squareDistance(p, glm::vec2(ant1.x, ant1.z)),
+                                 squareDistance(p, glm::vec2(ant2.x, ant2.z)));
         cleared += visible[n] == 0u ? 1 : 0;
         if (std::abs(d - range) < 1e-4f) continue;  // too close to call in single precision
         const bool inRange = d < range;
         expectedCleared += inRange ? 1 : 0;
         ASSERT_EQ(visible[n], inRange ? 0u : 1u) << n << " at distance " << d;
     }
-    // Two discs of radius 2.6 over ~77 particles per cell: around 3200 cleared.
+    // Two squares of side 5.2 over ~77 particles per cell: around 4100 cleared.
     EXPECT_GT(expectedCleared, 2500);
     EXPECT_NEAR(cleared, expectedCleared, 2);
 
-    // A new pass recomputes every flag: the first ant's disc comes back.
+    // A new pass recomputes every flag: the first ant's square comes back.
     fog->updateVisible(ant2, ant2, range);
     const auto again = readBuffer<std::uint32_t>(fog->visibilityBuffer());
     for (std::size_t n = 0; n < positions.size(); ++n) {
         const glm::vec2 p(positions[n].x, positions[n].z);
-        if (glm::distance(p, glm::vec2(ant1.x, ant1.z)) < range - 1e-3f &&
-            glm::distance(p, glm::vec2(ant2.x, ant2.z)) > range + 1e-3f) {
+        if (squareDistance(p, glm::vec2(ant1.x, ant1.z)) < range - 1e-3f &&
+            squareDistance(p, glm::vec2(ant2.x, ant2.z)) > range + 1e-3f) {
             ASSERT_EQ(again[n], 1u) << n;
         }
     }
