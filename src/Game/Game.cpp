@@ -59,12 +59,22 @@ Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* su
       referee((checkClientRules(options_, rulesFile), Veltrix::makePlayerId(0, options_)), options_,
               *random),
       moves_(std::move(setup.moves)),
-      recording_(std::move(setup.recording)) {
+      recording_(std::move(setup.recording)),
+      server_(std::move(setup.server)) {
     currentPlayer = referee.startingPlayer;
     GameFlags::viewedPlayer = 0;
     // A game left with "L" after "Enemy uncovered" must not hand the uncovered view to the
     // next one: its computer would play in the open for the whole game.
     GameFlags::enemyUncovered = false;
+    if (server_) {
+        // The referee's own set-up is replaced at once by what the seat was shown: food,
+        // portals and enemy ants exist here only where the view has them.
+        referee.state = boardFromView(server_->view);
+        currentPlayer = nextPlayer = server_->view.turn;
+        inputAllowed = currentPlayer == server_->start.seat;
+        fixedViewer_ = server_->start.seat;
+        GameFlags::viewedPlayer = server_->start.seat;
+    }
     keyRegistrations_[0] = KeyActionRegistration(
         input_,
         input_->registerKeyAction(
@@ -119,6 +129,8 @@ Game::~Game() {
 // ---- the turn flow ----
 
 Veltrix::PlayerId Game::viewingPlayer() const {
+    // A seat of a server's match has nothing else to show.
+    if (server_) return server_->start.seat;
     if (fixedViewer_ && !RenderState::cheatView) return *fixedViewer_;
     if (ai && !RenderState::cheatView && !GameFlags::enemyUncovered) return 0;
     // Between two humans the screen keeps the view of the one who last took it over: the
@@ -159,6 +171,7 @@ void Game::update(const FrameClock& clock, InputManager& input) {
         (clock.current - moveStartTime) / (moveEndTime - moveStartTime) >= 1.0)
         finishShownMove();
     if (moves_) takeSourcedMove();
+    if (server_) takeServerMessages();
 }
 
 void Game::takeSourcedMove() {
@@ -177,12 +190,12 @@ void Game::finishShownMove() {
             std::cout << "Enemy covered" << std::endl;
         }
     }
-    inputAllowed = true;
     moveStartTime = moveEndTime = -1.0;
     currentPlayer = nextPlayer;
+    inputAllowed = !server_ || currentPlayer == server_->start.seat;
     // Once the end splash is up nobody moves again; the next turn is not begun. A move source
-    // gives every move itself, the computer's and a stuck player's included.
-    if (!gameOverShown && !moves_) {
+    // or a server gives every move itself, the computer's and a stuck player's included.
+    if (!gameOverShown && !moves_ && !server_) {
         if (currentPlayer == 1 && ai) {
             text_->addText(aiMovesAnchor, {0.0f, 0.0f}, aiMovesSize, "AI moves", 3.0);
             executeMove();
@@ -233,7 +246,10 @@ void Game::executeMove() {
     } else {
         return;
     }
-    makeMove(antId, direction);
+    if (server_)
+        sendMove(antId, direction);
+    else
+        makeMove(antId, direction);
 }
 
 void Game::makeMove(Veltrix::AntId antId, Veltrix::Direction direction) {

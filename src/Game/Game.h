@@ -18,6 +18,7 @@
 #include "Drawables/Sun/Sun.h"
 #include "Game/Camera.h"
 #include "Game/MoveSource.h"
+#include "Game/ServerSeat.h"
 #include "Manager/InputManager/InputManager.h"
 #include "Manager/SoundManager/Soundmanager.h"
 #include "Manager/TextManager/TextManager.h"
@@ -98,6 +99,9 @@ struct GameSetup {
     std::optional<Veltrix::RuleOptions> rules;  // instead of the rules file's (a replay's)
     std::shared_ptr<MoveSource> moves;          // instead of the mouse and the computer
     std::optional<GameRecording> recording;     // not recorded without one
+    // Instead of the referee: a seat of a match refereed by a server. The game plays from
+    // that seat's views alone and sends its moves there.
+    std::shared_ptr<ServerSeat> server;
 };
 
 class Game {
@@ -163,6 +167,15 @@ public:
     void abandon();
     // The record being written or last closed; empty before the first move or unrecorded.
     std::filesystem::path recordPath() const;
+    // A server's match: the seat this window plays, the server's verdict once the match
+    // ended ("win", "lose", "draw"; empty before, and for an abandoned match), and the last
+    // error the server sent.
+    std::optional<Veltrix::PlayerId> seat() const;
+    const std::string& matchResult() const { return matchResult_; }
+    const std::string& serverError() const { return serverError_; }
+    // The other seat thinks: the server's match is on, nothing is being shown, it is not
+    // this seat's turn.
+    bool waitingForOpponent() const;
     const Veltrix::Referee& rules() const { return referee; }
     // The referee itself, for tools and tests that set up a position.
     Veltrix::Referee& rules() { return referee; }
@@ -216,6 +229,10 @@ private:
     std::optional<GameRecording> recording_;
     std::unique_ptr<Veltrix::RecordWriter> record_;
     std::optional<Veltrix::PlayerId> fixedViewer_;
+    std::shared_ptr<ServerSeat> server_;
+    std::optional<Veltrix::Protocol::Moved> serverMove_;  // shown once its view is in
+    std::string matchResult_;
+    std::string serverError_;
 
     std::array<KeyActionRegistration, 4> keyRegistrations_;
     MouseMovementRegistration mouseRegistration_;
@@ -241,6 +258,14 @@ private:
     void periodicFogUpdate();
     void finishShownMove();
     void takeSourcedMove();
+    // A server's match: the messages in order, each move shown before the next is taken.
+    void takeServerMessages();
+    void sendMove(Veltrix::AntId antId, Veltrix::Direction direction);
+    // The board as the seat knows it: its own player, the enemy ants where last seen, the
+    // food and portals of the cells it has seen.
+    Veltrix::GameState boardFromView(const Veltrix::Protocol::View& view) const;
+    void applyView(const Veltrix::Protocol::View& view);
+    void showServerMove(const Veltrix::Protocol::Moved& moved, const Veltrix::Protocol::View& view);
     // Applies one move of the current player, whatever chose it.
     void makeMove(Veltrix::AntId antId, Veltrix::Direction direction);
     void recordMove(Veltrix::AntId antId, Veltrix::Direction direction,

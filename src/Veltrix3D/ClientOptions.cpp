@@ -4,6 +4,7 @@
 #include <boost/program_options.hpp>
 
 #include <algorithm>
+#include <cstdlib>
 #include <istream>
 #include <iterator>
 #include <sstream>
@@ -34,6 +35,26 @@ std::string withoutPlaceholders(std::istream& in) {
     return text;
 }
 
+// The login name, as the opponent will see it; "player" where there is none or it would not
+// pass the server's own check.
+std::string loginName() {
+    const char* user = std::getenv("USER");
+    std::string name = user != nullptr ? user : "";
+    if (name.empty() || name.size() > maxNameBytes) return "player";
+    return name;
+}
+
+void requireName(const std::string& name, const std::string& fileName) {
+    const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+    });
+    if (name.empty() || name.size() > maxNameBytes || control)
+        throw std::invalid_argument(
+            "the argument ('" + name + "') for option 'name' is invalid: it must be 1 to " +
+            std::to_string(maxNameBytes) + " bytes without control characters (file \"" + fileName +
+            "\")");
+}
+
 }  // namespace
 
 ClientOptions readClientOptions(const std::string& fileName) {
@@ -55,7 +76,9 @@ ClientOptions readClientOptions(std::istream& file, const std::string& fileName)
         "envTessLevel", po::value<int>(&options.envTessLevel)->default_value(0),
         "tessLevel for environment")("handover",
                                      po::value<bool>(&options.handover)->default_value(true),
-                                     "hand-over screen between two human players");
+                                     "hand-over screen between two human players")(
+        "name", po::value<std::string>(&options.name)->default_value(loginName()),
+        "the player's name in a server's match");
 
     po::variables_map values;
     std::istringstream text(withoutPlaceholders(file));
@@ -69,6 +92,7 @@ ClientOptions readClientOptions(std::istream& file, const std::string& fileName)
     }
     requirePositive(options.width, "width", fileName);
     requirePositive(options.height, "height", fileName);
+    requireName(options.name, fileName);
     return options;
 }
 

@@ -91,16 +91,20 @@ void createGame(Session& s) {
         s.replayMoves = std::make_shared<ReplayMoves>(s.replay);
         setup.moves = s.replayMoves;
         s.replayEndReported = false;
+    } else if (s.serverSeat) {
+        setup.rules = s.serverSeat->rules;
+        setup.server = s.serverSeat;
     } else {
         setup.recording = GameRecording{"records", static_cast<std::uint32_t>(s.options.seed),
                                         s.gamesStarted, sides(s.options)};
     }
     s.game = std::make_shared<Game>(s.input.get(), &*s.sound, &*s.text, &*s.sun, &*s.environment,
                                     &*s.skybox, &*s.fog, &*s.clock, s.projection, &*s.random,
-                                    s.options.aiopponent && !s.replay, s.rules->movesPerAnt,
-                                    s.rulesFile, std::move(setup));
-    // A replay shows both sides as recorded: nobody is there to hand over to.
-    s.game->handoverScreen = s.options.handover && !s.replay;
+                                    s.options.aiopponent && !s.replay && !s.serverSeat,
+                                    s.rules->movesPerAnt, s.rulesFile, std::move(setup));
+    // A replay shows both sides as recorded, and a server's match only this window's seat:
+    // nobody is there to hand over to.
+    s.game->handoverScreen = s.options.handover && !s.replay && !s.serverSeat;
     if (s.replay) applyReplayView(s);
 }
 
@@ -143,6 +147,7 @@ void onBeat(Session& s, const Beat& beat) {
         showFrameRateLine(*s.text, frameRateText(beat.frames, s.primitives->count()));
     if (RenderState::showHelp) showHelpOverlay(*s.text, FrameBeat::period);
     if (RenderState::showHelp && s.replay) showReplayHelp(*s.text, FrameBeat::period);
+    if (RenderState::showHelp && !s.replay) showNetworkHelp(*s.text, FrameBeat::period);
 }
 
 // Between two humans' turns: the next player's colour, its name and what to do, and nothing
@@ -237,6 +242,8 @@ void startUp(Session& s, const SessionFiles& files) {
     s.options = readClientOptions(files.clientOptions);
     // A record that cannot be shown is refused before any window opens.
     if (!files.replay.empty()) s.replay = loadReplay(files.replay);
+    // So is a seat to resume whose token is not here.
+    if (files.server) prepareServerMatch(s, *files.server);
     stopIfSignalled();
     openWindow(s.options);
     GLUTIL_CHECKPOINT("main");
@@ -271,7 +278,11 @@ void startUp(Session& s, const SessionFiles& files) {
     s.environment.emplace(s.options.envTessLevel);
     stopIfSignalled();
     s.projection = projectionMatrix(s.options.width, s.options.height);
-    createGame(s);
+    // A server's match begins once the server has sent the seat's first view.
+    if (s.serverMatch)
+        connectToServer(s);
+    else
+        createGame(s);
     s.objectShader = std::make_shared<GLutil::ShaderProgram>("ObjectShader");
     createTargets(s);
     s.primitives.emplace();
@@ -279,8 +290,18 @@ void startUp(Session& s, const SessionFiles& files) {
 
 // ---- the frame loop ----
 
+const GLutil::Texture& matchSplash(const Session& s, const std::string& result) {
+    if (result == "win") return *s.winSplash;
+    if (result == "lose") return *s.loseSplash;
+    return *s.drawSplash;
+}
+
 void drawScreen(Session& s) {
-    if (s.game->gameOverShown)
+    if (!s.game)  // waiting for the server's match to begin
+        drawTextureOnScreen(s.loadingScreen->handle());
+    else if (s.game->seat() && s.game->gameOverShown)
+        drawTextureOnScreen(matchSplash(s, s.game->matchResult()).handle());
+    else if (s.game->gameOverShown)
         drawTextureOnScreen(endSplash(s, s.game->sun()->balance).handle());
     else if (s.game->handoverPending)
         drawHandoverScreen(*s.text, s.game->currentPlayer, s.options.width, s.options.height);
@@ -307,7 +328,12 @@ void runFrame(Session& s) {
     s.text->update(*s.clock);  // ages the texts, so a beat's texts last exactly one beat
     if (auto beat = s.beat.frame(s.clock->frameTime())) onBeat(s, *beat);
     s.sound->update();
-    s.game->update(*s.clock, *s.input);  // animations, cameras, turns, the computer's move
+    if (s.link) {
+        pollServerMatch(s);  // never waits: what has come is taken, the rest next frame
+        if (s.serverSeat && !s.game) createGame(s);
+    }
+    if (s.game)
+        s.game->update(*s.clock, *s.input);  // animations, cameras, turns, the computer's move
     GLUTIL_CHECKPOINT("main");
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawScreen(s);
@@ -321,7 +347,7 @@ void runFrame(Session& s) {
     }
     if (s.input->wasPressedThisFrame(screenshotKey)) s.screenshotRequested = true;
     if (s.replay) handleReplayKeys(s);
-    if (s.input->wasPressedThisFrame(newGameKey)) newGame(s);
+    if (s.input->wasPressedThisFrame(newGameKey) && !s.link) newGame(s);
     s.primitives->end();
 }
 

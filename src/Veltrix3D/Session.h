@@ -8,7 +8,9 @@
 #include "Drawables/Sun/Sun.h"
 #include "FBO/FBO.h"
 #include "Game/Game.h"
+#include "Client/SeatLink.h"
 #include "Game/ReplayMoves.h"
+#include "Game/ServerSeat.h"
 #include "Manager/InputManager/InputManager.h"
 #include "Manager/SoundManager/Soundmanager.h"
 #include "Manager/TextManager/TextManager.h"
@@ -19,6 +21,7 @@
 #include "Veltrix/Referee.h"
 #include "Veltrix/RuleOptions.h"
 #include "Veltrix3D/ClientOptions.h"
+#include "Veltrix3D/CommandLine.h"
 #include "Veltrix3D/FrameBeat.h"
 #include "Veltrix3D/RenderState.h"
 #include "Window/FrameClock.h"
@@ -95,6 +98,18 @@ struct Session {
     std::shared_ptr<ReplayMoves> replayMoves;
     int replayView = 0;
     bool replayEndReported = false;
+    // A match through a server instead of a local game: what was asked for, the link (polled
+    // every frame), the start message until the first view comes, then the seat the game
+    // plays; the match's code, the server's last error and the trouble last reported.
+    std::optional<ServerMatch> serverMatch;
+    std::shared_ptr<Veltrix::Client::SeatLink> link;
+    std::optional<Veltrix::Protocol::Start> serverStart;
+    std::shared_ptr<ServerSeat> serverSeat;
+    std::string matchCode;
+    std::string serverError;
+    std::string reportedTrouble;
+    // 1 when the server was never reached: Escape then ends the process with it.
+    int exitStatus = 0;
 };
 
 // The shadow target (3000 × 2000, one depth texture) and the scene target (window size,
@@ -106,7 +121,8 @@ inline constexpr int shadowTargetHeight = 2000;
 struct SessionFiles {
     std::string clientOptions = "VX3D.conf";
     std::string rules = "VX.conf";
-    std::string replay;  // a game record to show instead of a new game
+    std::string replay;                 // a game record to show instead of a new game
+    std::optional<ServerMatch> server;  // a match through a server instead of a local game
 };
 
 // Reads a game record for the window and replays it through the rules before anything is
@@ -133,6 +149,22 @@ void drawScreen(Session& session);
 // The splash for a score balance: the win splash while player 0 is ahead (below 0), the lose
 // splash while player 1 is, the draw splash at 0.
 const GLutil::Texture& endSplash(const Session& session, int balance);
+
+// The splash for the server's verdict on this window's seat ("win", "lose", else the draw).
+const GLutil::Texture& matchSplash(const Session& session, const std::string& result);
+
+// A match through a server. Before the window opens: the request, and for --resume the seat's
+// token from its file in the working directory (std::runtime_error naming the file when it
+// cannot be read). In place of the first game: the connection, made in the background.
+void prepareServerMatch(Session& session, const ServerMatch& match);
+void connectToServer(Session& session);
+// Every frame: the link's messages until the game begins (the code, the start, the first
+// view), then the game takes them; the line the window shows about the match and its trouble,
+// also written once to standard error.
+void pollServerMatch(Session& session);
+// Where --resume finds the seat's token: "seat-" + the code + ".token", readable only by the
+// owner.
+std::string seatTokenFile(const std::string& code);
 
 // "L": the game is thrown away and a new one begins from the current random state (a replay
 // starts again from its first move).

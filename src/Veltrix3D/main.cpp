@@ -21,11 +21,12 @@ int main(int argc, char** argv) {
     {
         VX3D::Session session;
         status = VX3D::guarded([&] {
-            VX3D::startUp(session, {.replay = command.replay});
+            VX3D::startUp(session, {.replay = command.replay, .server = command.server});
             VX3D::runLoop(session);
         });
         // Also after an error: the stored shaders are deleted while the context still exists.
         status = std::max(status, VX3D::guarded([] { GLutil::ShaderStore::purge(); }));
+        status = std::max(status, session.exitStatus);  // 1: the server was never reached
     }  // the session's objects go here, in reverse order of creation
     VX3D::finishProcess();
     return status;

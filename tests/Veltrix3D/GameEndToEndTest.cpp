@@ -362,3 +362,184 @@ TEST(GameEndToEnd, RulesForThreePlayers_AreRefusedAtStart) {
         << err;
     EXPECT_NE(program.stdoutText().find("ShaderPrograms in use at exit: "), std::string::npos);
 }
+
+// ---- matches through a server ----
+
+namespace {
+
+// A real veltrix-server in its own scratch folder, on 127.0.0.1 and a port the system picks
+// (read from its listening line), with its own rules and records.
+class ServerProcess {
+public:
+    ServerProcess(const std::string& name, const std::string& rules) {
+        dir_ = fs::temp_directory_path() /
+               ("vx_e2e_" + std::to_string(::getpid()) + "_server_" + name);
+        fs::remove_all(dir_);
+        fs::create_directories(dir_ / "records");
+        std::ofstream(dir_ / "VX.conf") << rules;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            if (::chdir(dir_.c_str()) != 0) ::_exit(126);
+            const int out = ::open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = ::open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(out, 1);
+            ::dup2(err, 2);
+            const std::string binary = std::string(VX_BIN_DIR) + "/veltrix-server";
+            ::execl(binary.c_str(), binary.c_str(), "--bind", "127.0.0.1", "--port", "0", "--rules",
+                    "VX.conf", "--records", "records", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        const std::regex listening("listening on 127\\.0\\.0\\.1:([0-9]+)\n");
+        const auto until = std::chrono::steady_clock::now() + patience;
+        std::smatch port;
+        std::string out;
+        while (std::chrono::steady_clock::now() < until &&
+               !std::regex_search(out = readFile(dir_ / "stdout.txt"), port, listening))
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!port.empty()) address_ = "127.0.0.1:" + port[1].str();
+    }
+    ~ServerProcess() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        fs::remove_all(dir_);
+    }
+    const std::string& address() const { return address_; }
+    void stop(int signal) {
+        ::kill(pid_, signal);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+    std::vector<fs::path> records() const {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(dir_ / "records"))
+            files.push_back(entry.path());
+        return files;
+    }
+
+private:
+    fs::path dir_;
+    pid_t pid_ = -1;
+    std::string address_;
+};
+
+// The match code the window printed when the server gave it its seat.
+std::string matchCode(Program& program) {
+    if (!program.waitForOutput("Match code: ")) return {};
+    const std::string out = program.stdoutText();
+    std::smatch code;
+    std::regex_search(out, code, std::regex("Match code: ([0-9A-Z]{4}-[0-9A-Z]{4}), seat"));
+    return code.empty() ? std::string() : code[1].str();
+}
+
+const Splash& splashFor(const std::string& out) {
+    if (out.find("Match over: win ") != std::string::npos) return win;
+    if (out.find("Match over: lose ") != std::string::npos) return lose;
+    return draw;
+}
+
+}  // namespace
+
+// Two moves per ant against the server's computer: four moves by mouse end the match, and the
+// splash is the server's verdict.
+TEST(NetworkEndToEnd, WindowAgainstTheServersComputer_PlaysToTheSplash) {
+    ServerProcess server("computer", rulesWith("Problem.Veltrix.movesPerAnt", "2"));
+    ASSERT_FALSE(server.address().empty());
+    Program program("net-computer", true);
+    useFlatSplashes(program);
+    std::string window;
+    startGame(program, window, {"--server", server.address(), "--computer"});
+    ASSERT_TRUE(program.waitForOutput("Match begins: ")) << program.stderrText();
+    for (int k = 0; k < 4 && program.stdoutText().find("Match over: ") == std::string::npos; ++k) {
+        mouseMove(program, window, 0, k % 2, {0, 0});
+        ASSERT_TRUE(program.waitForOutput(moveLine(0, k % 2, {0, 0}))) << program.stdoutText();
+    }
+    ASSERT_TRUE(program.waitForOutput("Match over: ")) << program.stdoutText();
+    EXPECT_TRUE(
+        waitForSplash(window, splashFor(program.stdoutText()), true, "net-computer-splash"));
+    program.key(window, "Escape");
+    expectOrderlyEnd(program);
+    ASSERT_EQ(server.records().size(), 1u);
+    EXPECT_NE(verified(server.records()[0]).find("\"ok\":true}"), std::string::npos);
+}
+
+// Two windows side by side play one match by mouse, each only its own seat; both end on the
+// splash of their own result, and the server's record of the match verifies.
+TEST(NetworkEndToEnd, TwoWindowsThroughAServer_PlayByMouseToTheSplash) {
+    ServerProcess server("humans", rulesWith("Problem.Veltrix.movesPerAnt", "2"));
+    ASSERT_FALSE(server.address().empty());
+    Program red("net-red", true), blue("net-blue", true);
+    useFlatSplashes(red);
+    useFlatSplashes(blue);
+    std::array<std::string, 2> windows;
+    startGame(red, windows[0], {"--server", server.address()});
+    const std::string code = matchCode(red);
+    ASSERT_FALSE(code.empty()) << red.stdoutText() << red.stderrText();
+    startGame(blue, windows[1], {"--server", server.address(), "--join", code});
+    run("xdotool windowmove " + windows[1] + " " + std::to_string(width + 20) + " 0");
+    ASSERT_TRUE(red.waitForOutput("Match begins: ")) << red.stderrText();
+    ASSERT_TRUE(blue.waitForOutput("Match begins: ")) << blue.stderrText();
+    unsigned w = 0, h = 0;
+    screenshot(windows[0], "net-red-waiting", w, h);
+
+    std::array<Program*, 2> seats{&red, &blue};
+    for (int k = 0; k < 8; ++k) {
+        const int seat = k % 2;
+        const int ant = (k / 2) % 2;
+        mouseMove(*seats[seat], windows[seat], seat, ant, {0, 0});
+        ASSERT_TRUE(seats[seat]->waitForOutput(moveLine(seat, ant, {0, 0})))
+            << seats[seat]->stdoutText();
+        if (k == 0) screenshot(windows[1], "net-blue-red-moved", w, h);
+    }
+    for (int seat = 0; seat < 2; ++seat) {
+        ASSERT_TRUE(seats[seat]->waitForOutput("Match over: ")) << seats[seat]->stdoutText();
+        EXPECT_TRUE(waitForSplash(windows[seat], draw, true,
+                                  seat == 0 ? "net-red-splash" : "net-blue-splash"))
+            << "nobody ate: a draw in both windows";
+        EXPECT_NE(seats[seat]->stdoutText().find("Match over: draw (drawn)"), std::string::npos);
+        seats[seat]->key(windows[seat], "Escape");
+        expectOrderlyEnd(*seats[seat]);
+    }
+    ASSERT_EQ(server.records().size(), 1u);
+    EXPECT_NE(verified(server.records()[0]).find("\"moves\":8,\"ok\":true}"), std::string::npos)
+        << verified(server.records()[0]);
+}
+
+// A window killed in the middle of a match takes its seat back with --resume and the token it
+// kept (readable by its owner only); when the server then stops, the window says so and still
+// ends in order on Escape.
+TEST(NetworkEndToEnd, KilledWindowResumesItsSeat_ThenTheServerStops) {
+    ServerProcess server("resume", rulesWith("Problem.Veltrix.movesPerAnt", "4"));
+    ASSERT_FALSE(server.address().empty());
+    Program program("net-resume", true);
+    std::string window;
+    startGame(program, window, {"--server", server.address(), "--computer"});
+    const std::string code = matchCode(program);
+    ASSERT_FALSE(code.empty()) << program.stdoutText();
+    ASSERT_TRUE(program.waitForOutput("Match begins: "));
+    mouseMove(program, window, 0, 0, {0, 0});
+    ASSERT_TRUE(program.waitForOutput(moveLine(0, 0, {0, 0})));
+    program.signal(SIGKILL);
+    program.wait();
+    const fs::path token = program.dir() / ("seat-" + code + ".token");
+    ASSERT_TRUE(fs::exists(token));
+    EXPECT_EQ(fs::status(token).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    startGame(program, window, {"--server", server.address(), "--resume", code});
+    ASSERT_TRUE(program.waitForOutput("Match begins: ")) << program.stderrText();
+    mouseMove(program, window, 0, 1, {0, 0});
+    ASSERT_TRUE(program.waitForOutput(moveLine(0, 1, {0, 0}))) << program.stdoutText();
+
+    server.stop(SIGTERM);
+    const auto until = std::chrono::steady_clock::now() + patience;
+    while (program.stderrText().find("server shutting down") == std::string::npos &&
+           std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_NE(program.stderrText().find("server shutting down"), std::string::npos);
+    unsigned w = 0, h = 0;
+    screenshot(window, "net-server-stopped", w, h);
+    program.key(window, "Escape");
+    expectOrderlyEnd(program);
+}

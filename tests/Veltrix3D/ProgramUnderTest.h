@@ -169,8 +169,10 @@ public:
     std::string window() {
         const auto until = std::chrono::steady_clock::now() + patience;
         while (std::chrono::steady_clock::now() < until) {
-            std::string id = run("xdotool search --onlyvisible --name '^" + std::string(title) +
-                                 "$' 2>/dev/null");
+            // This program's window only: a test may run two games side by side.
+            std::string id =
+                run("xdotool search --all --onlyvisible --pid " + std::to_string(pid_) +
+                    " --name '^" + std::string(title) + "$' 2>/dev/null");
             if (!id.empty()) return id.substr(0, id.find('\n'));
             int status = 0;
             if (::waitpid(pid_, &status, WNOHANG) == pid_) {

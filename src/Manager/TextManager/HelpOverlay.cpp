@@ -57,6 +57,22 @@ const std::array<HelpLine, 5>& replayHelpLines() {
     return lines;
 }
 
+const std::array<HelpLine, 5>& networkHelpLines() {
+    static const std::array<HelpLine, 5> lines = {{
+        {"Network: veltrix3d --server HOST:PORT", 0.85f},
+        {"(a new match: tell its code to your opponent)", 0.85f - helpStep},
+        {"--join CODE: the other seat of that match", 0.85f - 2 * helpStep},
+        {"--computer: the server's computer opponent", 0.85f - 3 * helpStep},
+        {"--resume CODE: your seat back after a crash", 0.85f - 4 * helpStep},
+    }};
+    return lines;
+}
+
+void showNetworkHelp(TextManager& text, double lifetime) {
+    for (const HelpLine& line : networkHelpLines())
+        text.addText(frameRateAnchor, {0.98f, line.y}, helpSize, line.text, lifetime);
+}
+
 void showReplayHelp(TextManager& text, double lifetime) {
     for (const HelpLine& line : replayHelpLines())
         text.addText(frameRateAnchor, {0.98f, line.y}, helpSize, line.text, lifetime);

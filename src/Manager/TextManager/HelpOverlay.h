@@ -30,6 +30,10 @@ void showHelpOverlay(TextManager& text, double lifetime);
 const std::array<HelpLine, 5>& replayHelpLines();
 void showReplayHelp(TextManager& text, double lifetime);
 
+// How to play over a network, in the same place while no record is replayed.
+const std::array<HelpLine, 5>& networkHelpLines();
+void showNetworkHelp(TextManager& text, double lifetime);
+
 constexpr int frameRateAnchor = 8;
 constexpr float frameRateSize = 1.0f / 12.0f;
 constexpr double frameRateLifetime = 0.5;
