@@ -20,7 +20,7 @@ using namespace Veltrix::Protocol;
 using Veltrix::Client::SeatLink;
 
 constexpr int statusAnchor = 4;
-constexpr float statusSize = 0.07f;
+constexpr float statusSize = 0.09f;
 
 // As the server writes codes: upper case with the dash after four characters, so that a code
 // typed "k7qx2m9p" finds the file "seat-K7QX-2M9P.token".

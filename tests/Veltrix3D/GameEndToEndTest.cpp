@@ -473,13 +473,17 @@ TEST(NetworkEndToEnd, TwoWindowsThroughAServer_PlayByMouseToTheSplash) {
     useFlatSplashes(red);
     useFlatSplashes(blue);
     std::array<std::string, 2> windows;
-    startGame(red, windows[0], {"--server", server.address()});
+    // Red's window waits for an opponent before it draws a scene.
+    red.start({"--server", server.address()});
+    windows[0] = red.window();
+    ASSERT_FALSE(windows[0].empty()) << red.stderrText();
     const std::string code = matchCode(red);
     ASSERT_FALSE(code.empty()) << red.stdoutText() << red.stderrText();
     startGame(blue, windows[1], {"--server", server.address(), "--join", code});
     run("xdotool windowmove " + windows[1] + " " + std::to_string(width + 20) + " 0");
     ASSERT_TRUE(red.waitForOutput("Match begins: ")) << red.stderrText();
     ASSERT_TRUE(blue.waitForOutput("Match begins: ")) << blue.stderrText();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // both windows drawn apart
     unsigned w = 0, h = 0;
     screenshot(windows[0], "net-red-waiting", w, h);
 
@@ -538,6 +542,7 @@ TEST(NetworkEndToEnd, KilledWindowResumesItsSeat_ThenTheServerStops) {
            std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_NE(program.stderrText().find("server shutting down"), std::string::npos);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // a few frames with the message
     unsigned w = 0, h = 0;
     screenshot(window, "net-server-stopped", w, h);
     program.key(window, "Escape");
