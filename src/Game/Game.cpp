@@ -163,8 +163,10 @@ void Game::update(const FrameClock& clock, InputManager& input) {
         if (code == handoverKey && handoverSpaceHeld_) return false;
         return window::keyPressed(code);
     };
-    view(currentPlayer).update(clock, input, !handoverPending, keyDown);
-    view(1 - currentPlayer).update(clock, input, false, keyDown);
+    // A seat of a server's match steers its own view also while the other side moves.
+    const Veltrix::PlayerId steering = server_ ? server_->start.seat : currentPlayer;
+    view(steering).update(clock, input, !handoverPending, keyDown);
+    view(1 - steering).update(clock, input, false, keyDown);
     if (input.wasPressedThisFrame(tabKey)) selection.reset();
     periodicFogUpdate();
     if (moveEndTime >= 0.0 && moveStartTime >= 0.0 &&

@@ -96,7 +96,6 @@ void takeLobbyMessages(Session& s) {
     }
 }
 
-
 // What the window says about the match now; empty while there is nothing to say.
 std::string statusLine(const Session& s) {
     const SeatLink& link = *s.link;
@@ -179,8 +178,9 @@ void pollServerMatch(Session& s) {
             std::cerr << line << std::endl;
         s.reportedTrouble = line;
     }
-    // Lives one frame: drawn this frame, replaced by the next frame's line.
-    s.text->addText(statusAnchor, {0.0f, 0.6f}, statusSize, line, 0.0);
+    // Lives one frame: drawn this frame, replaced by the next frame's line. Before the match
+    // it sits on the loading screen's dark sky, below the title; in the match above the field.
+    s.text->addText(statusAnchor, {0.0f, s.game ? 0.6f : 0.2f}, statusSize, line, 0.0);
 }
 
 }  // namespace VX3D

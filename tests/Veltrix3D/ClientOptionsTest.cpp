@@ -2,13 +2,16 @@
 // of the wrong type, a repeated option, a size below 1) with messages naming file and key.
 // The shipped file must read back as exactly the defaults.
 #include "Veltrix3D/ClientOptions.h"
+#include "Veltrix3D/CommandLine.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -63,7 +66,7 @@ TEST_F(ClientOptionsFile, EmptyFile_GivesTheDefaults) {
 TEST_F(ClientOptionsFile, EveryOption_OverridesItsDefault) {
     write(
         "# a comment\nwidth=1024\nheight=768\nfullscreen=yes\naiopponent=false\nseed=-7\n"
-        "envTessLevel=3\nhandover=false\n");
+        "envTessLevel=3\nhandover=false\nname=Ann Lee\n");
     const auto options = VX3D::readClientOptions(path);
     EXPECT_EQ(options.width, 1024);
     EXPECT_EQ(options.height, 768);
@@ -72,6 +75,7 @@ TEST_F(ClientOptionsFile, EveryOption_OverridesItsDefault) {
     EXPECT_EQ(options.seed, -7);
     EXPECT_EQ(options.envTessLevel, 3);
     EXPECT_FALSE(options.handover);
+    EXPECT_EQ(options.name, "Ann Lee");
 }
 
 TEST_F(ClientOptionsFile, NamesOutsideTheGroupAndSections_AreSkipped) {
@@ -105,6 +109,42 @@ TEST_F(ClientOptionsFile, SizeBelowOne_IsRefusedWithKeyAndFile) {
     }
     write("width=1\nheight=1\n");
     EXPECT_EQ(VX3D::readClientOptions(path).width, 1);
+}
+
+// A name the match server would refuse is refused here, naming the key and the file; the
+// command line's match options are refused with the usage status unless complete.
+TEST_F(ClientOptionsFile, BadNameAndMatchOptions_AreRefused) {
+    for (const std::string& text :
+         {std::string("name=\n"), "name=" + std::string(41, 'x') + "\n"}) {
+        const std::string message = errorOf(text);
+        EXPECT_NE(message.find("'name'"), std::string::npos) << message;
+        EXPECT_NE(message.find(path), std::string::npos) << message;
+    }
+    const auto parse = [](std::vector<const char*> arguments, std::string& err) {
+        arguments.insert(arguments.begin(), "veltrix3d");
+        std::ostringstream out, errors;
+        const VX3D::CommandLine line = VX3D::readCommandLine(static_cast<int>(arguments.size()),
+                                                             arguments.data(), out, errors);
+        err = errors.str();
+        return line;
+    };
+    std::string err;
+    for (const std::vector<const char*>& bad :
+         {std::vector<const char*>{"--join", "K7QX-2M9P"},
+          {"--server", "127.0.0.1"},
+          {"--server", "127.0.0.1:70000"},
+          {"--server", "127.0.0.1:7311", "--computer", "--join", "X"}}) {
+        EXPECT_EQ(parse(bad, err).exitStatus, 2) << bad.back();
+        EXPECT_EQ(err.rfind("veltrix3d: ", 0), 0u) << err;
+    }
+    const VX3D::CommandLine line =
+        parse({"--server", "127.0.0.1:7311", "--join", "k7qx-2m9p"}, err);
+    ASSERT_TRUE(line.server);
+    EXPECT_FALSE(line.exitStatus);
+    EXPECT_EQ(line.server->host, "127.0.0.1");
+    EXPECT_EQ(line.server->port, 7311);
+    EXPECT_EQ(line.server->mode, VX3D::ServerMatch::Mode::join);
+    EXPECT_EQ(line.server->code, "k7qx-2m9p");
 }
 
 TEST(ClientOptionsShipped, GameFile_HoldsExactlyTheDefaults) {
