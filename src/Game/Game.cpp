@@ -74,6 +74,10 @@ Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* su
         inputAllowed = currentPlayer == server_->start.seat;
         fixedViewer_ = server_->start.seat;
         GameFlags::viewedPlayer = server_->start.seat;
+        matchRecordPath_ =
+            std::filesystem::path("records") / ("match-" + server_->link->code() + "-seat" +
+                                                std::to_string(server_->start.seat) + ".jsonl");
+        keepInMatchRecord(Veltrix::Protocol::write(server_->start));
     }
     keyRegistrations_[0] = KeyActionRegistration(
         input_,

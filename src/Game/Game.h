@@ -36,6 +36,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -173,6 +174,8 @@ public:
     std::optional<Veltrix::PlayerId> seat() const;
     const std::string& matchResult() const { return matchResult_; }
     const std::string& serverError() const { return serverError_; }
+    // Where the seat's own record of a server's match goes: records/match-CODE-seatN.jsonl.
+    const std::filesystem::path& matchRecordPath() const { return matchRecordPath_; }
     // The other seat thinks: the server's match is on, nothing is being shown, it is not
     // this seat's turn.
     bool waitingForOpponent() const;
@@ -233,6 +236,11 @@ private:
     std::optional<Veltrix::Protocol::Moved> serverMove_;  // shown once its view is in
     std::string matchResult_;
     std::string serverError_;
+    // The seat's own record of a server's match: the start, every move as the seat learnt of
+    // it, and the end, each line as the server sent it.
+    std::unique_ptr<std::ofstream> matchRecord_;
+    std::filesystem::path matchRecordPath_;
+    void keepInMatchRecord(const std::string& line);
 
     std::array<KeyActionRegistration, 4> keyRegistrations_;
     MouseMovementRegistration mouseRegistration_;

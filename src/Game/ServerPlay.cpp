@@ -94,6 +94,25 @@ Veltrix::GameState Game::boardFromView(const View& view) const {
     return board;
 }
 
+void Game::keepInMatchRecord(const std::string& line) {
+    if (matchRecordPath_.empty()) return;
+    try {
+        if (!matchRecord_) {
+            std::filesystem::create_directories(matchRecordPath_.parent_path());
+            // A resumed seat carries on in the same file, from a new start line.
+            matchRecord_ = std::make_unique<std::ofstream>(matchRecordPath_, std::ios::app);
+        }
+        *matchRecord_ << line << std::flush;
+        if (!*matchRecord_) throw std::runtime_error("the write failed");
+    } catch (const std::exception& e) {
+        // The match goes on; that it is not kept is said once.
+        std::cerr << "WARNING: cannot write the match record " << matchRecordPath_.string() << ": "
+                  << e.what() << "; this match is not recorded here" << std::endl;
+        matchRecord_.reset();
+        matchRecordPath_.clear();
+    }
+}
+
 void Game::applyView(const View& view) {
     Veltrix::GameState board = boardFromView(view);
     const Veltrix::PlayerId other = 1 - server_->start.seat;
@@ -129,6 +148,7 @@ void Game::takeServerMessages() {
         try {
             if (const auto* moved = std::get_if<Moved>(&*message)) {
                 serverMove_ = *moved;
+                keepInMatchRecord(write(*message));
             } else if (const auto* seen = std::get_if<View>(&*message)) {
                 if (serverMove_) {
                     const Moved moved = *serverMove_;
@@ -149,6 +169,9 @@ void Game::takeServerMessages() {
                     updateFogVisibility();
                 }
             } else if (const auto* end = std::get_if<End>(&*message)) {
+                keepInMatchRecord(write(*message));
+                if (!matchRecordPath_.empty())
+                    std::cout << "Match record saved to " << matchRecordPath_.string() << std::endl;
                 std::cout << "Match over: " << end->result << " (" << end->reason << "), scores "
                           << end->scores[0] << ":" << end->scores[1] << " after " << end->moves
                           << " moves" << std::endl;

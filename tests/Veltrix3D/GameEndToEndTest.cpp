@@ -502,6 +502,17 @@ TEST(NetworkEndToEnd, TwoWindowsThroughAServer_PlayByMouseToTheSplash) {
                                   seat == 0 ? "net-red-splash" : "net-blue-splash"))
             << "nobody ate: a draw in both windows";
         EXPECT_NE(seats[seat]->stdoutText().find("Match over: draw (drawn)"), std::string::npos);
+        // The window's own record: its start, the eight moves as this seat learnt of them, the end.
+        const fs::path record = seats[seat]->dir() / "records" /
+                                ("match-" + code + "-seat" + std::to_string(seat) + ".jsonl");
+        const std::string kept = readFile(record);
+        std::size_t moves = 0;
+        for (auto at = kept.find("\"type\":\"moved\""); at != std::string::npos;
+             at = kept.find("\"type\":\"moved\"", at + 1))
+            ++moves;
+        EXPECT_EQ(moves, 8u) << kept;
+        EXPECT_NE(kept.find("\"type\":\"start\""), std::string::npos) << kept;
+        EXPECT_NE(lastLine(record).find("\"type\":\"end\""), std::string::npos) << kept;
         seats[seat]->key(windows[seat], "Escape");
         expectOrderlyEnd(*seats[seat]);
     }
