@@ -156,6 +156,24 @@ void connectToServer(Session& s) {
     s.link = std::make_shared<SeatLink>(request);
 }
 
+bool serverMatchOver(const Session& s) {
+    const SeatLink::State state = s.link->state();
+    return (s.game && s.game->gameOver) || state == SeatLink::State::failed ||
+           state == SeatLink::State::closed;
+}
+
+void reconnectForNewMatch(Session& s) {
+    s.link.reset();
+    s.serverSeat.reset();
+    s.serverStart.reset();
+    s.matchCode.clear();
+    s.serverError.clear();
+    s.reportedTrouble.clear();
+    if (s.serverMatch->mode != ServerMatch::Mode::computer)
+        s.serverMatch->mode = ServerMatch::Mode::create;
+    connectToServer(s);
+}
+
 void pollServerMatch(Session& s) {
     s.link->poll();
     if (!s.serverSeat) {

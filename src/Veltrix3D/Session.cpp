@@ -310,6 +310,14 @@ void drawScreen(Session& s) {
                     s.options.height);
 }
 
+void newServerMatch(Session& s) {
+    std::cout << "New match on the server" << std::endl;
+    releaseInteraction(s);  // the finished game lets go of its seat here
+    s.sun.emplace(s.rules->foodPieces);
+    createInteraction(s);
+    reconnectForNewMatch(s);
+}
+
 void newGame(Session& s) {
     std::cout << "Reinitializing game!" << std::endl;
     showLoadingScreen(s);
@@ -347,7 +355,12 @@ void runFrame(Session& s) {
     }
     if (s.input->wasPressedThisFrame(screenshotKey)) s.screenshotRequested = true;
     if (s.replay) handleReplayKeys(s);
-    if (s.input->wasPressedThisFrame(newGameKey) && !s.link) newGame(s);
+    if (s.input->wasPressedThisFrame(newGameKey)) {
+        if (!s.link)
+            newGame(s);
+        else if (serverMatchOver(s))
+            newServerMatch(s);
+    }
     s.primitives->end();
 }
 

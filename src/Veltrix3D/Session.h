@@ -162,6 +162,12 @@ void connectToServer(Session& session);
 // view), then the game takes them; the line the window shows about the match and its trouble,
 // also written once to standard error.
 void pollServerMatch(Session& session);
+// "L" in a server's match, once it ended (or the server refused or dropped it): a new match on
+// the same server, created as the first was (a joined or resumed seat creates one), its code
+// shown for the opponent to join.
+bool serverMatchOver(const Session& session);
+void newServerMatch(Session& session);
+void reconnectForNewMatch(Session& session);
 // Where --resume finds the seat's token: "seat-" + the code + ".token", readable only by the
 // owner.
 std::string seatTokenFile(const std::string& code);

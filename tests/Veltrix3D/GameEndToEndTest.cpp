@@ -441,8 +441,8 @@ const Splash& splashFor(const std::string& out) {
 
 }  // namespace
 
-// Two moves per ant against the server's computer: four moves by mouse end the match, and the
-// splash is the server's verdict.
+// Two moves per ant against the server's computer: four moves by mouse end the match, the
+// splash is the server's verdict, and "L" begins the next match.
 TEST(NetworkEndToEnd, WindowAgainstTheServersComputer_PlaysToTheSplash) {
     ServerProcess server("computer", rulesWith("Problem.Veltrix.movesPerAnt", "2"));
     ASSERT_FALSE(server.address().empty());
@@ -458,10 +458,13 @@ TEST(NetworkEndToEnd, WindowAgainstTheServersComputer_PlaysToTheSplash) {
     ASSERT_TRUE(program.waitForOutput("Match over: ")) << program.stdoutText();
     EXPECT_TRUE(
         waitForSplash(window, splashFor(program.stdoutText()), true, "net-computer-splash"));
-    program.key(window, "Escape");
-    expectOrderlyEnd(program);
     ASSERT_EQ(server.records().size(), 1u);
     EXPECT_NE(verified(server.records()[0]).find("\"ok\":true}"), std::string::npos);
+    // "L" after the end: a new match against the server's computer begins.
+    program.key(window, "l");
+    EXPECT_TRUE(program.waitForOutputCount("Match begins: ", 2)) << program.stdoutText();
+    program.key(window, "Escape");
+    expectOrderlyEnd(program);
 }
 
 // Two windows side by side play one match by mouse, each only its own seat; both end on the
