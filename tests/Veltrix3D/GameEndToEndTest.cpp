@@ -497,7 +497,12 @@ TEST(NetworkEndToEnd, TwoWindowsThroughAServer_PlayByMouseToTheSplash) {
         mouseMove(*seats[seat], windows[seat], seat, ant, {0, 0});
         ASSERT_TRUE(seats[seat]->waitForOutput(moveLine(seat, ant, {0, 0})))
             << seats[seat]->stdoutText();
-        if (k == 0) screenshot(windows[1], "net-blue-red-moved", w, h);
+        if (k == 0) {
+            screenshot(windows[1], "net-blue-red-moved", w, h);
+            // Red's move shown to its end: Red waits for Blue.
+            std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+            screenshot(windows[0], "net-red-waiting-for-blue", w, h);
+        }
     }
     for (int seat = 0; seat < 2; ++seat) {
         ASSERT_TRUE(seats[seat]->waitForOutput("Match over: ")) << seats[seat]->stdoutText();
