@@ -99,8 +99,10 @@ Game::Game(InputManager* input, Soundmanager* sounds, TextManager* text, Sun* su
         input_, input_->registerMouseMovement([this](glm::ivec2) { updateMoveIndicator(); },
                                               "Mouse Movement for Move Indicator"));
 
+    const auto floor = std::make_shared<Floor>(options_.fieldWidth, options_.fieldHeight);
     for (Veltrix::PlayerId i = 0; i < options_.players; ++i)
-        views.emplace(i, std::make_unique<PlayerView>(i, options_, referee.state, movesPerAnt));
+        views.emplace(i,
+                      std::make_unique<PlayerView>(i, options_, referee.state, movesPerAnt, floor));
 
     for (const auto& [cell, present] : referee.state.food)
         if (present) foods.emplace(cell, std::make_unique<Food>(cell));

@@ -62,11 +62,12 @@ int initialFacing(Veltrix::Position cell, int fieldWidth, int fieldHeight);
 std::pair<glm::vec3, glm::vec3> attackerPose(const Ant& attacker);
 
 // One player's view of the game: the camera that follows one of its ants, the floor and the
-// player's animated ants.
+// player's animated ants. The floor is the same field for every view: the game makes one and
+// all views share it (its textures and relief cost megabytes).
 class PlayerView {
 public:
     PlayerView(Veltrix::PlayerId player, const Veltrix::RuleOptions& options,
-               const Veltrix::GameState& state, int movesPerAnt);
+               const Veltrix::GameState& state, int movesPerAnt, std::shared_ptr<Floor> floor);
     PlayerView(const PlayerView&) = delete;
     PlayerView& operator=(const PlayerView&) = delete;
 

@@ -3,6 +3,7 @@
 #include "Window/Window.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace VX3D {
 
@@ -18,10 +19,9 @@ int initialFacing(Veltrix::Position cell, int fieldWidth, int fieldHeight) {
 }
 
 PlayerView::PlayerView(Veltrix::PlayerId player, const Veltrix::RuleOptions& rules,
-                       const Veltrix::GameState& state, int movesPerAnt)
-    : antCount(rules.antsPerPlayer),
-      options(&rules),
-      floor(std::make_shared<Floor>(rules.fieldWidth, rules.fieldHeight)) {
+                       const Veltrix::GameState& state, int movesPerAnt,
+                       std::shared_ptr<Floor> sharedFloor)
+    : antCount(rules.antsPerPlayer), options(&rules), floor(std::move(sharedFloor)) {
     const auto& playerState = state.players.at(player);
     for (Veltrix::AntId a = 0; a < antCount; ++a) {
         const Veltrix::Position cell = playerState.ants.at(a).position();
