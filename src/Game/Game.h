@@ -2,8 +2,10 @@
 // The controller of one game: joins the rules engine to the scene, the input, the sounds and
 // the screen texts. It owns the referee, one view per player (camera, floor, ants), the food
 // and portal drawables, the selection and the computer opponent's data; it runs the turns
-// (human against the computer or two humans at one machine), turns each move's outcome into
-// animations, sounds and score lines, and draws the scene as the viewing player sees it.
+// (human against the computer, two humans at one machine, or one seat of a server's match, where
+// the server's views replace the referee's state and its outcomes the referee's moves), turns
+// each move's outcome into animations, sounds and score lines, and draws the scene as the
+// viewing player sees it.
 //
 // The frame loop owns one Game and replaces it for a new game. Everything here runs on the
 // frame-loop thread; the input handlers run inside the buffer swap's event processing.
