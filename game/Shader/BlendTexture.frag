@@ -93,17 +93,20 @@ void main()
         float depth = texelFetch(sceneDepth, texel(sceneDepth), 0).r;
         vec4 shown = inverseViewProjection * deviceAt(depth);
         if (depth < 1.0) lit = mix(lit, coverColour, coverAt(shown.xyz / shown.w));  // not the sky
-        // What stands in front of all the fog of the four reduced pixels around this one
-        // keeps its own colour, with its full-size outline: a food piece or an ant before a
-        // fog bank is often smaller than a reduced pixel, which saw the bank behind it. The
-        // change is eased over a short distance, so that the fog's own outline stays soft.
-        vec4 nearby = textureGather(fogNearest, textureCoordinate, 0);
-        float nearest = min(min(nearby.x, nearby.y), min(nearby.z, nearby.w));
-        float inFront = aheadAt(nearest) - 1.0 / shown.w;
         // The reduced layer, filtered up: the fog is soft, and filtering premultiplied colour
-        // leaves no dark or light fringes at its edges.
-        vec4 fog = texture(fogLayer, textureCoordinate) * (1.0 - smoothstep(0.0, 0.4, inFront));
-        lit = lit * (1.0 - fog.a) + fog.rgb;
+        // leaves no dark or light fringes at its edges. It has no reduced levels of its own.
+        vec4 fog = textureLod(fogLayer, textureCoordinate, 0.0);
+        if (fog.a > 0.002) {
+            // What stands in front of all the fog of the four reduced pixels around this one
+            // keeps its own colour, with its full-size outline: a food piece or an ant before
+            // a fog bank is often smaller than a reduced pixel, which saw the bank behind it.
+            // The change is eased over a short distance, so that the fog's outline stays soft.
+            vec4 nearby = textureGather(fogNearest, textureCoordinate, 0);
+            float nearest = min(min(nearby.x, nearby.y), min(nearby.z, nearby.w));
+            float inFront = aheadAt(nearest) - 1.0 / shown.w;
+            fog *= 1.0 - smoothstep(0.0, 0.4, inFront);
+            lit = lit * (1.0 - fog.a) + fog.rgb;
+        }
     }
     colour = vec4(lit, 1.0);
 }
