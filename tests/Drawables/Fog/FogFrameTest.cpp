@@ -88,15 +88,19 @@ std::optional<Veltrix::Position> cellUnder(const glm::mat4& inverseViewProjectio
 }
 
 TEST(FogFrame, StartView_UnseenCellsShowNoGrass_CellsAroundTheAntsUntouched) {
-    const fs::path options =
-        fs::temp_directory_path() / ("vx_fog_frame_" + std::to_string(::getpid()) + ".conf");
-    std::ofstream(options) << "width=" << width << "\nheight=" << height << "\n";
-    fs::current_path(VX_GAME_DIR);
+    // A scratch working directory that borrows the game's resources, so that nothing the run
+    // leaves (the record of its game) lands in the source tree.
+    const fs::path scratch =
+        fs::temp_directory_path() / ("vx_fog_frame_" + std::to_string(::getpid()));
+    fs::remove_all(scratch);
+    fs::create_directories(scratch);
+    for (const char* entry : {"Shader", "res", "sound"})
+        fs::create_directory_symlink(fs::path(VX_GAME_DIR) / entry, scratch / entry);
+    fs::copy_file(fs::path(VX_GAME_DIR) / "VX.conf", scratch / "VX.conf");
+    std::ofstream(scratch / "VX3D.conf") << "width=" << width << "\nheight=" << height << "\n";
+    fs::current_path(scratch);
     VX3D::Session session;
-    VX3D::SessionFiles files;
-    files.clientOptions = options.string();
-    VX3D::startUp(session, files);
-    fs::remove(options);
+    VX3D::startUp(session);
     VX3D::Game& game = *session.game;
     ASSERT_EQ(game.viewingPlayer(), 0);
     // The first frames place the camera behind the ant, as the player first sees the game.
@@ -149,6 +153,8 @@ TEST(FogFrame, StartView_UnseenCellsShowNoGrass_CellsAroundTheAntsUntouched) {
 
     session.game.reset();
     GLutil::ShaderStore::purge();
+    fs::current_path(fs::temp_directory_path());
+    fs::remove_all(scratch);
 }
 
 }  // namespace
