@@ -8,13 +8,15 @@
 //           viewing player's ants and the half side of the square each sees; a negative
 //           sichtweite clears nothing).
 // Outputs: gl_Position, gl_PointSize, gColor (rgba; alpha faded near the eye and at the edge
-//          of what the ants see), gDepth (the particle's window depth), gHeight (the particle's height, and the height half the
-//          sprite spans on screen, for the fragment stage's fade into the ground).
+//          of what the ants see), gDepth (the particle's window depth), gHeight (the
+//          particle's height, and the height half the sprite spans on screen, for the
+//          fragment stage's fade into the ground).
 //
-// The frame draws the layer into a target a quarter of the window's size each way, over the
-// sheet that closes it (fogSheet.frag). On the software renderer each sprite drawn costs a
-// fixed set-up on one thread before any pixel: all 20000 move, and an even share of them is
-// drawn, as puffs large enough to merge into a soft, moving cloud layer above the sheet.
+// The frame draws the layer into a target a quarter of the window's size each way, and the
+// compositing lays it over the fog's closed cover (BlendTexture.frag). On the software
+// renderer each sprite drawn costs a fixed set-up on one thread before any pixel: all 20000
+// move, and an even share of them is drawn, as puffs large enough to merge into a soft,
+// moving cloud surface over the cover.
 layout(points) in;
 layout(points, max_vertices = 1) out;
 
@@ -41,7 +43,7 @@ const vec2 area = vec2(20.0, 13.0);
 const float spill = 0.3;
 // The fog thins out over this band inside the edge of a cleared square (half a cell, the
 // outer half of the outermost cells the ants see), and is whole from just inside the edge
-// on; the sheet beneath (fogSheet.frag) fades alike and closes what the sprites leave open.
+// on; the cover beneath (BlendTexture.frag) fades alike and closes what the sprites leave.
 const float fadeOut = 0.55;
 const float fadeIn = 0.05;
 const float corner = 0.5;        // radius of the cleared squares' rounded corners

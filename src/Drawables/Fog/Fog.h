@@ -8,12 +8,14 @@
 // last update wrote and then swaps. Per frame the owner calls update, then draw.
 //
 // What the ants see is the rules' square of cells around each of them, so the fog clears a
-// square too, over a flat sheet inside the layer that keeps the cover closed between the
-// sprites. The draw decides from the ants' last positions (kept by updateVisible) rather
-// than from the flags: the flags belong to where the particles were at that pass, and the
-// drift would otherwise carry covered particles into a cleared square during a long turn,
-// and cleared ones out of it. The draw fades particles over the last half cell inside the
-// square, so the cleared region has a soft edge and every cell outside it stays covered.
+// square too. The particles are the cloud's moving surface; what keeps the cover closed
+// between them is the compositing, which hides every pixel whose world point lies in an
+// unseen cell (cover() hands it the squares and the view). The draw decides from the ants'
+// last positions (kept by updateVisible) rather than from the flags: the flags belong to
+// where the particles were at that pass, and the drift would otherwise carry covered
+// particles into a cleared square during a long turn, and cleared ones out of it. The draw
+// fades particles over the outer half cell inside the square, as the compositing fades the
+// cover, so the cleared region has a soft edge.
 //
 //   Fog(maxHeight)   lays out the initial cloud (printing "Init particles begin"/"end"),
 //                    builds the buffers, the fog texture and the three programs. Missing
@@ -23,12 +25,12 @@
 //   updateVisible(a, b, range)  flags as cleared every particle within range of a or b,
 //                    measured in the ground plane along x and along z (a square of side
 //                    2 × range), and no other; the draw clears that square from then on.
-//   drawCover(mvp)   the opaque part of the sheet into the scene pass (see below).
-//   draw(mvp)        the sheet and an even share of the particles as soft sprites into the
-//                    bound target, as premultiplied
-//                    colour and coverage on output 0 (the render sequence's reduced fog
-//                    layer, laid over the scene when the frame is composited). Nothing at all
-//                    while RenderState::fog is off (not even the swap).
+//   drawCover(mvp)   the sheet into the scene pass (see below).
+//   draw(mvp)        an even share of the particles as soft sprites into the bound target:
+//                    premultiplied colour and coverage on output 0, their depth on output 1
+//                    (the render sequence's reduced fog layer, laid over the scene when the
+//                    frame is composited). Nothing at all while RenderState::fog is off (not
+//                    even the swap).
 #include "Drawables/Fog/FogCover.h"
 #include "Shader/ShaderProgram.h"
 #include "Texture/Texture.h"
@@ -55,9 +57,9 @@ public:
     static constexpr int rows = 13;
     // Frames longer than this move nothing.
     static constexpr float longestStep = 0.05f;
-    // The fog's closed floor: a flat sheet above the highest ground (the relief stays under
-    // 0.3) and below the lowest eye (the camera stays above 0.42), so that every line of
-    // sight to the ground of an unseen cell crosses it.
+    // The height of drawCover's sheet: above the highest ground (the relief stays under 0.3)
+    // and below the lowest eye (the camera stays above 0.42), so that it lies in front of the
+    // ground it hides from any eye.
     static constexpr float sheetHeight = 0.38f;
 
     explicit Fog(float maxHeight);
@@ -67,9 +69,9 @@ public:
     void update(const FrameClock& clock);
     void updateVisible(const glm::vec3& antPos1, const glm::vec3& antPos2, float range);
     void draw(const glm::mat4& mvp);
-    // Into the scene pass, before the ground: the sheet where the fog is whole, as an opaque
-    // fog-coloured surface with depth, so the ground it hides is never shaded. Nothing while
-    // RenderState::fog is off.
+    // Into the scene pass, before the ground: a flat sheet, opaque and fog-coloured with depth,
+    // wherever all it hides lies in unseen cells, so that the ground the compositing will
+    // cover anyway is never shaded. Nothing while RenderState::fog is off.
     void drawCover(const glm::mat4& mvp);
     // The cover the compositing lays over the scene drawn with mvp (not shown while
     // RenderState::fog is off).
