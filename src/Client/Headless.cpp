@@ -74,8 +74,14 @@ HeadlessResult playHeadless(const HeadlessSeat& seat,
             if (seat.onMoveSent) seat.onMoveSent();
         } else if (const auto* end = std::get_if<End>(&message)) {
             result.end = *end;
-            return result;
+            if (++result.ended >= seat.matches) return result;
+            player.reset();
+            if (!client->send(write(Rematch{}), sendTimeout)) {
+                result.failure = "connection lost while asking for a rematch";
+                return result;
+            }
         } else if (const auto* error = std::get_if<Error>(&message)) {
+            if (!player && result.ended > 0 && error->message == matchOverRefusal) continue;
             result.failure = "server: " + error->message;
             return result;
         }

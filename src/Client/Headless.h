@@ -1,7 +1,8 @@
 #pragma once
 // A whole seat played headless: connect, say hello, create or join a match, then
 // answer every view on the seat's turn with the computer opponent's choice until
-// the match ends. Every line the server sends is handed to the caller as it comes.
+// the match ends (or as many matches as asked for, each a rematch of the one before). Every line
+// the server sends is handed to the caller as it comes.
 
 #include "Protocol/Messages.h"
 
@@ -22,14 +23,18 @@ struct HeadlessSeat {
     std::uint32_t seed = 1;
     // The longest wait for the next line (the other seat thinking included).
     std::chrono::milliseconds patience{std::chrono::minutes(11)};
+    // Matches played on the one connection: after each end but the last it asks for a
+    // rematch against the same opponent.
+    int matches = 1;
     // Called right after each move is sent (the load benchmark times the answer).
     std::function<void()> onMoveSent;
 };
 
 struct HeadlessResult {
-    std::string code;
+    std::string code;  // of the last match
     std::int32_t seat = -1;
-    std::optional<Protocol::End> end;
+    std::optional<Protocol::End> end;  // of the last match
+    int ended = 0;                     // matches played to their end
     std::string failure;  // why there is no end: the server's error, a lost connection, ...
 };
 

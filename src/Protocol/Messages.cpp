@@ -299,6 +299,7 @@ ClientMessage readClientObject(const json& o) {
     if (type == "resume") return Resume{text(o, "code"), text(o, "token")};
     if (type == "move") return Move{integer(o, "ant"), integer(o, "dx"), integer(o, "dy")};
     if (type == "resign") return Resign{};
+    if (type == "rematch") return Rematch{};
     throw Bad{"unknown type " + inQuotes(type)};
 }
 
@@ -388,6 +389,9 @@ std::string write(const ClientMessage& message) {
             [](const Resign&) -> json {
                 return {{"type", "resign"}};
             },
+            [](const Rematch&) -> json {
+                return {{"type", "rematch"}};
+            },
         },
         message));
 }
@@ -419,7 +423,8 @@ std::string write(const ServerMessage& message) {
 }
 
 std::string typeName(const ClientMessage& message) {
-    static const char* const names[] = {"hello", "new", "join", "resume", "move", "resign"};
+    static const char* const names[] = {"hello", "new",    "join",   "resume",
+                                        "move",  "resign", "rematch"};
     return names[message.index()];
 }
 

@@ -47,8 +47,10 @@ struct Move {
     std::int32_t dy = 0;
 };
 struct Resign {};
+// After the end: another match against the same opponent, once both seats ask for it.
+struct Rematch {};
 
-using ClientMessage = std::variant<Hello, NewMatch, Join, Resume, Move, Resign>;
+using ClientMessage = std::variant<Hello, NewMatch, Join, Resume, Move, Resign, Rematch>;
 
 // ---------------------------------------------------------------- server to client
 
@@ -89,6 +91,9 @@ struct End {
 struct Error {
     std::string message;
 };
+// The refusal of a move or resignation that reached the server after the end: the end was
+// already on its way, so a client waiting for a rematch passes over it.
+inline constexpr std::string_view matchOverRefusal = "the match is over";
 
 using ServerMessage = std::variant<MatchSeat, Start, View, Moved, End, Error>;
 

@@ -200,10 +200,23 @@ void Match::resign(std::int32_t seat) {
 
 void Match::dropped(std::int32_t seat, const Peer* peer) {
     Seat& s = seats_.at(static_cast<std::size_t>(seat));
-    if (over_ || s.peer.get() != peer) return;
+    if (s.peer.get() != peer) return;
+    if (over_) return leave(seat);
     s.peer.reset();
     s.droppedAt = std::chrono::steady_clock::now();
     armResume(seat);
+}
+
+void Match::leave(std::int32_t seat) {
+    Seat& s = seats_.at(static_cast<std::size_t>(seat));
+    if (!over_ || !s.peer) return;
+    s.peer.reset();
+    const std::int32_t other = 1 - seat;
+    if (rematchAsked(other)) send(other, Error{"opponent left"});
+}
+
+void Match::releasePeers() {
+    for (Seat& seat : seats_) seat.peer.reset();
 }
 
 void Match::abandon() {

@@ -105,6 +105,17 @@ public:
     // Ends an unfinished match with nothing sent (the server is going away).
     void abandon();
 
+    // After the end a seat may ask to play the same opponent again. A seat whose peer has
+    // gone (hung up, or asked the server for something else) has left: the other seat, if
+    // it asked, is told so at once instead of waiting for an answer that cannot come.
+    bool rematchAsked(std::int32_t seat) const {
+        return rematchAsked_.at(static_cast<std::size_t>(seat));
+    }
+    void askRematch(std::int32_t seat) { rematchAsked_.at(static_cast<std::size_t>(seat)) = true; }
+    void leave(std::int32_t seat);
+    // The rematch has begun: both connections belong to the new match now.
+    void releasePeers();
+
 private:
     void start();
     void sendStart(std::int32_t seat);
@@ -131,6 +142,7 @@ private:
     bool over_ = false;
     std::optional<EndReason> endReason_;
     std::int32_t winner_ = -1;
+    std::array<bool, 2> rematchAsked_{};
     boost::asio::steady_timer idleTimer_;
     std::array<boost::asio::steady_timer, 2> resumeTimers_;
 };

@@ -269,8 +269,18 @@ private:
             refuse("send hello first");
             return;
         }
-        if (match_ && match_->over()) release();
         auto self = shared_from_this();
+        if (match_ && match_->over()) {
+            if (std::holds_alternative<Rematch>(message))
+                return server_.rematch(self, match_, seat_);
+            // A move or resignation that crossed the end on the wire is refused below; a
+            // request for another match moves on from this one: no rematch with it.
+            if (!std::holds_alternative<Move>(message) &&
+                !std::holds_alternative<Resign>(message)) {
+                match_->leave(seat_);
+                release();
+            }
+        }
         std::visit(Overloaded{
                        [&](const Hello& hello) {
                            if (!name_.empty()) return refuse("hello was already sent");
@@ -293,12 +303,20 @@ private:
                            server_.resume(self, request.code, request.token);
                        },
                        [&](const Move& move) {
+                           if (match_ && match_->over())
+                               return refuse(std::string(matchOverRefusal));
                            if (!inMatch()) return refuse("you hold no seat");
                            if (auto error = match_->move(seat_, move)) refuse(*error);
                        },
                        [&](const Resign&) {
+                           if (match_ && match_->over())
+                               return refuse(std::string(matchOverRefusal));
                            if (!inMatch()) return refuse("you hold no seat");
                            match_->resign(seat_);
+                       },
+                       [&](const Rematch&) {
+                           refuse(inMatch() ? "the match is not over yet"
+                                            : "no ended match to play again");
                        },
                    },
                    message);
@@ -388,11 +406,14 @@ std::string Server::newCode() const {
     return code;
 }
 
-void Server::newMatch(const std::shared_ptr<Connection>& connection, bool computer) {
-    if (stopping_) return connection->refuse("server shutting down");
+std::string Server::cannotOpen() const {
+    if (stopping_) return "server shutting down";
     if (matches_.size() >= static_cast<std::size_t>(config_.maxMatches))
-        return connection->refuse("the server is full: " + std::to_string(config_.maxMatches) +
-                                  " matches are running");
+        return "the server is full: " + std::to_string(config_.maxMatches) + " matches are running";
+    return "";
+}
+
+std::shared_ptr<Match> Server::openMatch() {
     MatchEvents events;
     events.started = [this](const Match& match) {
         out_ << "match " << match.code() << " started: " << match.seat(0).name << " vs "
@@ -408,10 +429,56 @@ void Server::newMatch(const std::shared_ptr<Connection>& connection, bool comput
     auto match = std::make_shared<Match>(code, rules_, rulesJson_, osRandom32(), io_.get_executor(),
                                          MatchTimes{config_.resume, config_.idle}, events);
     matches_.emplace(code, match);
-    out_ << "match " << code << " created against " << (computer ? "the computer" : "a human")
-         << " by " << connection->name() << std::endl;
+    return match;
+}
+
+void Server::newMatch(const std::shared_ptr<Connection>& connection, bool computer) {
+    if (const std::string refusal = cannotOpen(); !refusal.empty())
+        return connection->refuse(refusal);
+    const auto match = openMatch();
+    out_ << "match " << match->code() << " created against "
+         << (computer ? "the computer" : "a human") << " by " << connection->name() << std::endl;
     connection->hold(match, 0);
     match->create(connection->name(), connection, computer, makeSeatToken());
+}
+
+void Server::rematch(const std::shared_ptr<Connection>& connection, std::shared_ptr<Match> ended,
+                     std::int32_t seat) {
+    if (ended->rematchAsked(seat)) return connection->refuse("you already asked for a rematch");
+    const Match::Seat& opponent = ended->seat(1 - seat);
+    if (opponent.computer) {
+        // The computer always plays again; its seat is 1 in every match.
+        connection->release();
+        return newMatch(connection, true);
+    }
+    if (!opponent.peer) {
+        connection->release();
+        return connection->refuse("opponent left");
+    }
+    ended->askRematch(seat);
+    out_ << "match " << ended->code() << ": seat " << seat << " asks for a rematch" << std::endl;
+    // The asker just waits: its answer is the new match, or "opponent left".
+    if (!ended->rematchAsked(1 - seat)) return;
+    std::array<std::shared_ptr<Connection>, 2> players;
+    for (std::int32_t s = 0; s < 2; ++s)
+        players[static_cast<std::size_t>(s)] =
+            std::dynamic_pointer_cast<Connection>(ended->seat(s).peer);
+    ended->releasePeers();
+    for (const auto& player : players) player->release();
+    if (const std::string refusal = cannotOpen(); !refusal.empty()) {
+        for (const auto& player : players) player->refuse(refusal);
+        return;
+    }
+    // Each keeps its seat and colour, so the first move stays with seat 0 as in every match.
+    const auto match = openMatch();
+    out_ << "match " << match->code() << " created as a rematch of " << ended->code() << std::endl;
+    players[0]->hold(match, 0);
+    match->create(players[0]->name(), players[0], false, makeSeatToken());
+    players[1]->hold(match, 1);
+    if (auto error = match->join(players[1]->name(), players[1], makeSeatToken())) {
+        players[1]->release();
+        players[1]->refuse(*error);
+    }
 }
 
 void Server::join(const std::shared_ptr<Connection>& connection, const std::string& code) {

@@ -58,7 +58,15 @@ private:
     void join(const std::shared_ptr<Connection>& connection, const std::string& code);
     void resume(const std::shared_ptr<Connection>& connection, const std::string& code,
                 const std::string& token);
+    // After the end of match `ended`, where the connection held `seat` (held by value: the
+    // connection lets go of it here).
+    void rematch(const std::shared_ptr<Connection>& connection, std::shared_ptr<Match> ended,
+                 std::int32_t seat);
     void closed(Connection* connection);
+
+    // Why no match can be opened now (shutting down, full); empty when one can.
+    std::string cannotOpen() const;
+    std::shared_ptr<Match> openMatch();
 
     std::shared_ptr<Match> findMatch(const std::string& code) const;
     std::string newCode() const;

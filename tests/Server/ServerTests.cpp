@@ -289,6 +289,72 @@ TEST(ServerMatch, TwoHeadlessClients_PlayToTheEndSeeingOnlyTheirOwnAnts) {
     EXPECT_EQ(record.header.sides[1].name, "bob");
 }
 
+TEST(ServerMatch, Rematch_BothAskAndPlayAgainOnTheSameConnections_OthersAreRefused) {
+    ScratchFolder records;
+    RunningServer server(config(records));
+    std::promise<std::string> code;
+    Client::HeadlessResult results[2];
+    std::jthread first([&] {
+        Client::HeadlessSeat seat;
+        seat.port = server.port();
+        seat.name = "ann";
+        seat.mode = Client::HeadlessSeat::Mode::newHuman;
+        seat.matches = 2;
+        seat.patience = 20s;
+        bool told = false;
+        results[0] = Client::playHeadless(seat, [&](const std::string& line) {
+            if (!told) code.set_value(json::parse(line).value("code", ""));
+            told = true;
+        });
+        if (!told) code.set_value("");
+    });
+    auto future = code.get_future();
+    ASSERT_EQ(future.wait_for(10s), std::future_status::ready);
+    Client::HeadlessSeat seat;
+    seat.port = server.port();
+    seat.name = "bob";
+    seat.mode = Client::HeadlessSeat::Mode::join;
+    seat.code = future.get();
+    seat.seed = 2;
+    seat.matches = 2;
+    seat.patience = 20s;
+    results[1] = Client::playHeadless(seat, nullptr);
+    first.join();
+    for (int s = 0; s < 2; ++s) {
+        EXPECT_EQ(results[s].ended, 2) << "seat " << s << ": " << results[s].failure;
+        EXPECT_EQ(results[s].seat, s) << "each keeps its seat";
+        EXPECT_NE(results[s].code, seat.code) << "the rematch is a match of its own";
+    }
+    EXPECT_EQ(results[0].code, results[1].code);
+
+    // Asked for too early, twice, or of an opponent who then hangs up.
+    Raw ann(server.port());
+    Raw bob(server.port());
+    ann.send(R"({"type":"hello","protocol":1,"name":"ann"})");
+    bob.send(R"({"type":"hello","protocol":1,"name":"bob"})");
+    EXPECT_EQ(ann.refusal(R"({"type":"rematch"})"), "no ended match to play again");
+    ann.send(R"({"type":"new","opponent":"human"})");
+    bob.send(R"({"type":"join","code":")" + ann.next("match")["code"].get<std::string>() + "\"}");
+    ASSERT_FALSE(bob.next("view").is_null());
+    EXPECT_EQ(ann.refusal(R"({"type":"rematch"})"), "the match is not over yet");
+    ann.send(R"({"type":"resign"})");
+    ASSERT_FALSE(bob.next("end").is_null());
+    bob.send(R"({"type":"rematch"})");
+    EXPECT_EQ(bob.refusal(R"({"type":"rematch"})"), "you already asked for a rematch");
+    ann.drop();
+    EXPECT_EQ(bob.next("error").value("message", ""), "opponent left");
+
+    server.stop();
+    // Two played matches and the resigned one, each with its own record.
+    ASSERT_EQ(records.files().size(), 3u);
+    for (const fs::path& file : records.files()) {
+        const GameRecord record = readRecord(file);
+        EXPECT_TRUE(verifyRecord(record).ok) << file;
+        EXPECT_EQ(record.header.sides[0].name, "ann") << file;
+        EXPECT_EQ(record.header.sides[1].name, "bob") << file;
+    }
+}
+
 TEST(ServerMatch, AgainstTheComputer_EveryByteToTheSeatHoldsTheFog) {
     ScratchFolder records;
     RunningServer server(config(records));
