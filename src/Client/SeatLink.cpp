@@ -147,6 +147,7 @@ void SeatLink::readNext() {
                 request_.token = seat->token;
                 request_.kind = SeatRequest::Kind::resume;
                 seatGiven_ = true;
+                matchOver_ = false;  // a rematch on the same connection
             }
             // After the end there is no seat left to take back.
             if (std::holds_alternative<End>(message)) matchOver_ = true;

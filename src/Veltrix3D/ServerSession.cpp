@@ -81,14 +81,19 @@ void takeLobbyMessages(Session& s) {
             checkClientRules(seat->rules, source);
             seat->view = *view;
             s.serverSeat = seat;
+            s.rematchWith.clear();
             std::cout << "Match begins: " << seat->start.names[0] << " (Red) against "
                       << seat->start.names[1] << " (Blue)" << std::endl;
             return;  // the game takes the messages from here on
         } else if (const auto* error = std::get_if<Error>(&*message)) {
+            if (!s.rematchWith.empty() && error->message == matchOverRefusal) continue;
             // Refused: an unknown code, a full match, another protocol version...
             s.serverError = error->message;
             std::cerr << "server " << s.link->where() << ": " << error->message << std::endl;
             s.link->finish();
+            // "opponent left" and the like: the rematch is off, "L" creates a new match.
+            if (!s.rematchWith.empty()) s.serverError += " \u2014 L creates a new match";
+            s.rematchWith.clear();
         } else if (const auto* end = std::get_if<End>(&*message)) {
             s.serverError = "the match ended before it began (" + end->reason + ")";
             std::cerr << "server " << s.link->where() << ": " << s.serverError << std::endl;
@@ -107,6 +112,8 @@ std::string statusLine(const Session& s) {
     if (link.state() == SeatLink::State::connecting)
         return "Connecting to " + link.where() + "\u2026";
     if (!s.game) {
+        if (!s.rematchWith.empty())
+            return "Waiting for " + s.rematchWith + " to accept the rematch\u2026";
         if (s.matchCode.empty()) return "";
         return "Match code: " + s.matchCode + " \u2014 waiting for an opponent";
     }
@@ -162,7 +169,24 @@ bool serverMatchOver(const Session& s) {
            state == SeatLink::State::closed;
 }
 
+bool canAskForRematch(const Session& s) {
+    // The computer's matches start anew as they always did; a rematch needs the link that
+    // played the match, still open.
+    return s.serverMatch->mode != ServerMatch::Mode::computer && s.game && s.game->seat() &&
+           s.game->gameOverShown && s.link->state() == SeatLink::State::open;
+}
+
+void askForRematch(Session& s) {
+    s.rematchWith = seatColour(1 - *s.game->seat());
+    s.serverSeat.reset();
+    s.serverStart.reset();
+    s.serverError.clear();
+    s.reportedTrouble.clear();
+    s.link->send(Rematch{});
+}
+
 void reconnectForNewMatch(Session& s) {
+    s.rematchWith.clear();
     s.link.reset();
     s.serverSeat.reset();
     s.serverStart.reset();
@@ -184,6 +208,12 @@ void pollServerMatch(Session& s) {
             std::cerr << s.serverError << std::endl;
             s.link->finish();
         }
+    }
+    if (!s.rematchWith.empty() && s.link->state() != SeatLink::State::open) {
+        // The server went away while the other side was deciding.
+        s.serverError = "connection closed before the rematch began \u2014 L creates a new match";
+        std::cerr << s.serverError << std::endl;
+        s.rematchWith.clear();
     }
     if (s.link->state() == SeatLink::State::failed && !s.link->everConnected()) s.exitStatus = 1;
     const std::string line = statusLine(s);

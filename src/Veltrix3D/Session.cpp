@@ -311,11 +311,13 @@ void drawScreen(Session& s) {
 }
 
 void newServerMatch(Session& s) {
-    std::cout << "New match on the server" << std::endl;
+    const bool rematch = canAskForRematch(s);
+    if (rematch) askForRematch(s);  // before the game goes: it knows whom to wait for
+    std::cout << (rematch ? "Rematch asked for" : "New match on the server") << std::endl;
     releaseInteraction(s);  // the finished game lets go of its seat here
     s.sun.emplace(s.rules->foodPieces);
     createInteraction(s);
-    reconnectForNewMatch(s);
+    if (!rematch) reconnectForNewMatch(s);
 }
 
 void newGame(Session& s) {

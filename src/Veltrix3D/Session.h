@@ -108,6 +108,8 @@ struct Session {
     std::string matchCode;
     std::string serverError;
     std::string reportedTrouble;
+    // The opponent's colour while this seat waits for it to accept a rematch; empty otherwise.
+    std::string rematchWith;
     // 1 when the server was never reached: Escape then ends the process with it.
     int exitStatus = 0;
 };
@@ -162,11 +164,14 @@ void connectToServer(Session& session);
 // view), then the game takes them; the line the window shows about the match and its trouble,
 // also written once to standard error.
 void pollServerMatch(Session& session);
-// "L" in a server's match, once it ended (or the server refused or dropped it): a new match on
-// the same server, created as the first was (a joined or resumed seat creates one), its code
-// shown for the opponent to join.
+// "L" in a server's match, once it ended (or the server refused or dropped it). Against a human
+// still connected: a rematch, which begins once the opponent presses "L" too. Otherwise a new
+// match on the same server, created as the first was (a joined or resumed seat creates one),
+// its code shown for the opponent to join.
 bool serverMatchOver(const Session& session);
 void newServerMatch(Session& session);
+bool canAskForRematch(const Session& session);
+void askForRematch(Session& session);
 void reconnectForNewMatch(Session& session);
 // Where --resume finds the seat's token: "seat-" + the code + ".token", readable only by the
 // owner.

@@ -468,7 +468,8 @@ TEST(NetworkEndToEnd, WindowAgainstTheServersComputer_PlaysToTheSplash) {
 }
 
 // Two windows side by side play one match by mouse, each only its own seat; both end on the
-// splash of their own result, and the server's record of the match verifies.
+// splash of their own result, the server's record of the match verifies, and "L" in both
+// windows begins a rematch between them.
 TEST(NetworkEndToEnd, TwoWindowsThroughAServer_PlayByMouseToTheSplash) {
     ServerProcess server("humans", rulesWith("Problem.Veltrix.movesPerAnt", "2"));
     ASSERT_FALSE(server.address().empty());
@@ -521,12 +522,24 @@ TEST(NetworkEndToEnd, TwoWindowsThroughAServer_PlayByMouseToTheSplash) {
         EXPECT_EQ(moves, 8u) << kept;
         EXPECT_NE(kept.find("\"type\":\"start\""), std::string::npos) << kept;
         EXPECT_NE(lastLine(record).find("\"type\":\"end\""), std::string::npos) << kept;
-        seats[seat]->key(windows[seat], "Escape");
-        expectOrderlyEnd(*seats[seat]);
     }
     ASSERT_EQ(server.records().size(), 1u);
     EXPECT_NE(verified(server.records()[0]).find("\"moves\":8,\"ok\":true}"), std::string::npos)
         << verified(server.records()[0]);
+
+    // "L" in both windows: the same two players begin a new match, each in their own seat.
+    red.key(windows[0], "l");
+    ASSERT_TRUE(red.waitForOutput("Rematch asked for")) << red.stdoutText();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    screenshot(windows[0], "net-red-rematch-waiting", w, h);
+    blue.key(windows[1], "l");
+    for (int seat = 0; seat < 2; ++seat) {
+        EXPECT_TRUE(seats[seat]->waitForOutputCount("Match begins: ", 2))
+            << seats[seat]->stdoutText();
+        seats[seat]->key(windows[seat], "Escape");
+        expectOrderlyEnd(*seats[seat]);
+    }
+    EXPECT_EQ(server.records().size(), 2u);
 }
 
 // A window killed in the middle of a match takes its seat back with --resume and the token it

@@ -57,13 +57,14 @@ const std::array<HelpLine, 5>& replayHelpLines() {
     return lines;
 }
 
-const std::array<HelpLine, 5>& networkHelpLines() {
-    static const std::array<HelpLine, 5> lines = {{
+const std::array<HelpLine, 6>& networkHelpLines() {
+    static const std::array<HelpLine, 6> lines = {{
         {"Network: veltrix3d --server HOST:PORT", 0.85f},
         {"(a new match: tell its code to your opponent)", 0.85f - helpStep},
         {"--join CODE: the other seat of that match", 0.85f - 2 * helpStep},
         {"--computer: the server's computer opponent", 0.85f - 3 * helpStep},
         {"--resume CODE: your seat back after a crash", 0.85f - 4 * helpStep},
+        {"L after the end: a rematch, once both press it", 0.85f - 5 * helpStep},
     }};
     return lines;
 }

@@ -31,7 +31,7 @@ const std::array<HelpLine, 5>& replayHelpLines();
 void showReplayHelp(TextManager& text, double lifetime);
 
 // How to play over a network, in the same place while no record is replayed.
-const std::array<HelpLine, 5>& networkHelpLines();
+const std::array<HelpLine, 6>& networkHelpLines();
 void showNetworkHelp(TextManager& text, double lifetime);
 
 constexpr int frameRateAnchor = 8;
