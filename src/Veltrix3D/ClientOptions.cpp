@@ -44,15 +44,35 @@ std::string loginName() {
     return name;
 }
 
+bool isControl(char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+}
+
+// The refused name as the message can show it: a control character (a NUL above all, which
+// would end the message's text and hide the file name after it) is written as \xNN.
+std::string printable(const std::string& name) {
+    std::string shown;
+    for (const char c : name) {
+        if (!isControl(c)) {
+            shown += c;
+            continue;
+        }
+        static constexpr char digits[] = "0123456789abcdef";
+        const auto byte = static_cast<unsigned char>(c);
+        shown += "\\x";
+        shown += digits[byte >> 4];
+        shown += digits[byte & 0xf];
+    }
+    return shown;
+}
+
 void requireName(const std::string& name, const std::string& fileName) {
-    const bool control = std::any_of(name.begin(), name.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-    });
+    const bool control = std::any_of(name.begin(), name.end(), isControl);
     if (name.empty() || name.size() > maxNameBytes || control)
         throw std::invalid_argument(
-            "the argument ('" + name + "') for option 'name' is invalid: it must be 1 to " +
-            std::to_string(maxNameBytes) + " bytes without control characters (file \"" + fileName +
-            "\")");
+            "the argument ('" + printable(name) +
+            "') for option 'name' is invalid: it must be 1 to " + std::to_string(maxNameBytes) +
+            " bytes without control characters (file \"" + fileName + "\")");
 }
 
 }  // namespace
