@@ -10,22 +10,6 @@ namespace Veltrix::Server {
 namespace asio = boost::asio;
 using namespace Protocol;
 
-const char* endReasonName(EndReason reason) {
-    switch (reason) {
-        case EndReason::won:
-            return "won";
-        case EndReason::drawn:
-            return "drawn";
-        case EndReason::resigned:
-            return "resigned";
-        case EndReason::forfeited:
-            return "forfeited";
-        case EndReason::abandoned:
-            return "abandoned";
-    }
-    return "abandoned";
-}
-
 Match::Match(std::string code, const RuleOptions& rules, const nlohmann::json& rulesJson,
              std::uint32_t seed, asio::any_io_executor executor, MatchTimes times,
              MatchEvents events)
@@ -268,7 +252,7 @@ void Match::finish(EndReason reason, std::int32_t winner) {
         for (std::int32_t s = 0; s < 2; ++s) {
             End end;
             end.result = winner < 0 ? "draw" : winner == s ? "win" : "lose";
-            end.reason = endReasonName(reason);
+            end.reason = endResultName(reason);
             end.scores = scores;
             end.moves = referee_.movesMade();
             send(s, end);

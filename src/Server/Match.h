@@ -9,6 +9,7 @@
 // seat's rights refuse come back as an error text for the sender, and change nothing.
 
 #include "Protocol/Messages.h"
+#include "Records/GameRecord.h"
 #include "Veltrix/ComputerOpponent.h"
 #include "Veltrix/GameRandom.h"
 #include "Veltrix/Referee.h"
@@ -35,8 +36,8 @@ public:
     virtual void seatLost() = 0;
 };
 
-enum class EndReason { won, drawn, resigned, forfeited, abandoned };
-const char* endReasonName(EndReason reason);
+// How a match ended is how its record ends: one list of reasons and one spelling of each.
+using EndReason = EndResult;
 
 struct MatchTimes {
     std::chrono::seconds resume{60};

@@ -507,7 +507,7 @@ void Server::closed(Connection* connection) {
 
 void Server::matchEnded(Match& match) {
     const std::string path = finishRecord(match);
-    out_ << "match " << match.code() << " ended: " << endReasonName(*match.endReason());
+    out_ << "match " << match.code() << " ended: " << endResultName(*match.endReason());
     if (match.winner() >= 0) out_ << ", seat " << match.winner() << " wins";
     const auto& players = match.referee().state.players;
     out_ << ", " << players.at(0).score << "-" << players.at(1).score << " after "
