@@ -150,7 +150,7 @@ act() {
     for k in F1 F2 F3 F4 F5 F6 F7 F8 F9 F10 F11 F12 j k x y; do
       [[ "$avoid" == *" $k "* ]] || keys+=("$k")
     done
-    x key "${keys[$((RANDOM % ${#keys[@]}))]}"
+    [ ${#keys[@]} -eq 0 ] || x key "${keys[$((RANDOM % ${#keys[@]}))]}"
   elif [ "$roll" -lt 70 ]; then    # a camera key held a while
     local keys=(w a s d space Shift_L)
     local k=${keys[$((RANDOM % ${#keys[@]}))]}
