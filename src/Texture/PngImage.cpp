@@ -48,11 +48,16 @@ PngImage decodePng(const unsigned char* data, std::size_t size, const std::strin
     return image;
 }
 
-PngImage readPng(const std::string& path) {
-    std::vector<unsigned char> bytes;
+PngImage readPng(const std::string& path, std::vector<unsigned char>& file) {
+    file.clear();
     // Without the file's own error the decoder could only say "no data".
-    if (const unsigned error = lodepng::load_file(bytes, path)) refuse(path, error);
-    return decodePng(bytes.empty() ? nullptr : bytes.data(), bytes.size(), path);
+    if (const unsigned error = lodepng::load_file(file, path)) refuse(path, error);
+    return decodePng(file.empty() ? nullptr : file.data(), file.size(), path);
+}
+
+PngImage readPng(const std::string& path) {
+    std::vector<unsigned char> file;
+    return readPng(path, file);
 }
 
 void writePng(const std::string& path, const PngImage& image) {

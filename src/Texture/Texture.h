@@ -12,6 +12,8 @@
 //                        RenderState::minFilter and magFilter, so a switched filter
 //                        shows at the next draw. After drawing, the caller activates
 //                        the unit again and binds texture 0.
+//   Residency::whenShown keeps the file's bytes instead of a texture object (see the enum);
+//   makeResident() and release() move it between the two.
 // A default-constructed Texture is empty: loaded() is false and bind() binds texture 0.
 // Copies share one texture object and one copy of the pixels.
 #include "Texture/PngImage.h"
@@ -19,6 +21,7 @@
 
 #include <GL/glew.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,9 +35,30 @@ public:
     // read on the processor (a displacement map that gives the ground its heights) keeps
     // them: the game's images decoded would otherwise hold tens of megabytes nothing reads.
     enum class Pixels { dropped, kept };
+    // Whether the texture object exists from construction on. A full-window picture that is
+    // on the screen only now and then (the loading screen, the end splashes) is whenShown: it
+    // holds its compressed file, a fifth of the texture's size, and is decoded and uploaded by
+    // makeResident() when it is drawn. The constructor still decodes it once, so a broken file
+    // is refused at start-up and its "Image Information" line comes where it always did.
+    enum class Residency { always, whenShown };
 
     Texture() = default;
-    Texture(const std::string& path, GLint unit, Pixels pixels = Pixels::dropped);
+    Texture(const std::string& path, GLint unit, Pixels pixels = Pixels::dropped,
+            Residency residency = Residency::always);
+
+    // For a whenShown texture: uploads it again (quietly) if it was released or never
+    // uploaded. No effect on one that is resident.
+    void makeResident();
+    // For a whenShown texture: frees the texture object until the next makeResident(). An
+    // always-resident texture has no bytes to come back from and is left as it is.
+    void release();
+    bool resident() const { return handle_ != nullptr; }
+
+    // A cube map on the unit: six square faces of side × side RGBA pixels in OpenGL's order
+    // (+X, −X, +Y, −Y, +Z, −Z), each face's rows in upload order (t = 0 first). It has its
+    // full-size level only and clamps at the face edges. The path is only its name.
+    static Texture cubeMap(const std::string& path, GLint unit, std::uint32_t side,
+                           const std::array<std::vector<unsigned char>, 6>& faces);
 
     void bind() const;
     // Uploads the pixels (width × height RGBA bytes) into the texture with mipmaps.
@@ -42,6 +66,8 @@ public:
 
     const std::string& path() const { return path_; }
     GLint unit() const { return unit_; }
+    // GL_TEXTURE_2D, or GL_TEXTURE_CUBE_MAP for a cubeMap().
+    GLenum target() const { return target_; }
     const std::shared_ptr<TextureHandle>& handle() const { return handle_; }
     GLuint id() const { return handle_ ? handle_->id() : 0; }
     std::uint32_t width() const { return width_; }
@@ -54,6 +80,7 @@ public:
 private:
     std::string path_;
     GLint unit_ = 0;
+    GLenum target_ = GL_TEXTURE_2D;
     std::shared_ptr<TextureHandle> handle_;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
@@ -61,9 +88,15 @@ private:
     // Shared, not copied: the model loader's texture cache hands out a Texture per hit, and one
     // ant model's skin alone is megabytes.
     std::shared_ptr<const std::vector<unsigned char>> pixels_;
+    // The PNG file of a whenShown texture, shared by copies like the pixels.
+    std::shared_ptr<const std::vector<unsigned char>> file_;
 
     static const std::vector<unsigned char>& noPixels();
 };
+
+// Prints the "Image Information" line a texture prints when it loads a file: path, size and
+// the first pixel's four bytes in bare hex. Nothing for an image of one pixel or none.
+void printImageInformation(const std::string& path, const PngImage& image);
 
 // The bound read buffer's width × height pixels, turned top row first (OpenGL gives the bottom
 // row first), ready for writePng. With opaque set every alpha byte is 255 (the window has no

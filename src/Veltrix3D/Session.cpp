@@ -52,9 +52,22 @@ void stopIfSignalled() {
     if (stopSignal != 0) throw StopDuringStartUp{};
 }
 
+// A full-window picture, uploaded for as long as it is on the screen (see releasePictures).
+void drawPicture(GLutil::Texture& picture) {
+    picture.makeResident();
+    drawTextureOnScreen(picture.handle());
+}
+
+// Once the field is shown again the pictures go back to their files' bytes: together they would
+// hold about 17 MB of graphics memory through every game.
+void releasePictures(Session& s) {
+    for (auto* picture : {&s.loadingScreen, &s.winSplash, &s.loseSplash, &s.drawSplash})
+        if (*picture) (*picture)->release();
+}
+
 // The loading screen stays visible while the rest of the start-up (or a new game) is built.
 void showLoadingScreen(Session& s) {
-    drawTextureOnScreen(s.loadingScreen->handle());
+    drawPicture(*s.loadingScreen);
     window::swapBuffers();
 }
 
@@ -174,7 +187,7 @@ void drawHandoverScreen(TextManager& text, Veltrix::PlayerId next, int width, in
 
 }  // namespace
 
-const GLutil::Texture& endSplash(const Session& s, int balance) {
+GLutil::Texture& endSplash(Session& s, int balance) {
     if (balance < 0) return *s.winSplash;
     if (balance > 0) return *s.loseSplash;
     return *s.drawSplash;
@@ -248,12 +261,14 @@ void startUp(Session& s, const SessionFiles& files) {
     openWindow(s.options);
     GLUTIL_CHECKPOINT("main");
     s.random.emplace(static_cast<std::uint32_t>(s.options.seed));  // seeded once, never again
-    s.loadingScreen.emplace("res/Textures/Veltrix3DLoadingScreen.png", 0);
+    constexpr auto whenShown = GLutil::Texture::Residency::whenShown;
+    constexpr auto dropped = GLutil::Texture::Pixels::dropped;
+    s.loadingScreen.emplace("res/Textures/Veltrix3DLoadingScreen.png", 0, dropped, whenShown);
     showLoadingScreen(s);
     stopIfSignalled();
-    s.winSplash.emplace("res/Textures/PlayerWinSplash.png", 0);
-    s.loseSplash.emplace("res/Textures/PlayerLoseSplash.png", 0);
-    s.drawSplash.emplace("res/Textures/PlayerDrawSplash.png", 0);
+    s.winSplash.emplace("res/Textures/PlayerWinSplash.png", 0, dropped, whenShown);
+    s.loseSplash.emplace("res/Textures/PlayerLoseSplash.png", 0, dropped, whenShown);
+    s.drawSplash.emplace("res/Textures/PlayerDrawSplash.png", 0, dropped, whenShown);
     stopIfSignalled();
     if (s.replay) {
         s.rules.emplace(s.replay->header.rules);
@@ -290,20 +305,27 @@ void startUp(Session& s, const SessionFiles& files) {
 
 // ---- the frame loop ----
 
-const GLutil::Texture& matchSplash(const Session& s, const std::string& result) {
+GLutil::Texture& matchSplash(Session& s, const std::string& result) {
     if (result == "win") return *s.winSplash;
     if (result == "lose") return *s.loseSplash;
     return *s.drawSplash;
 }
 
 void drawScreen(Session& s) {
-    if (!s.game)  // waiting for the server's match to begin
-        drawTextureOnScreen(s.loadingScreen->handle());
-    else if (s.game->seat() && s.game->gameOverShown)
-        drawTextureOnScreen(matchSplash(s, s.game->matchResult()).handle());
-    else if (s.game->gameOverShown)
-        drawTextureOnScreen(endSplash(s, s.game->sun()->balance).handle());
-    else if (s.game->handoverPending)
+    if (!s.game) {  // waiting for the server's match to begin
+        drawPicture(*s.loadingScreen);
+        return;
+    }
+    if (s.game->seat() && s.game->gameOverShown) {
+        drawPicture(matchSplash(s, s.game->matchResult()));
+        return;
+    }
+    if (s.game->gameOverShown) {
+        drawPicture(endSplash(s, s.game->sun()->balance));
+        return;
+    }
+    releasePictures(s);
+    if (s.game->handoverPending)
         drawHandoverScreen(*s.text, s.game->currentPlayer, s.options.width, s.options.height);
     else
         renderFrame(*s.game, *s.clock, *s.shadowTarget, *s.sceneTarget, s.options.width,

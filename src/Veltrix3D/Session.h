@@ -150,10 +150,10 @@ void drawScreen(Session& session);
 
 // The splash for a score balance: the win splash while player 0 is ahead (below 0), the lose
 // splash while player 1 is, the draw splash at 0.
-const GLutil::Texture& endSplash(const Session& session, int balance);
+GLutil::Texture& endSplash(Session& session, int balance);
 
 // The splash for the server's verdict on this window's seat ("win", "lose", else the draw).
-const GLutil::Texture& matchSplash(const Session& session, const std::string& result);
+GLutil::Texture& matchSplash(Session& session, const std::string& result);
 
 // A match through a server. Before the window opens: the request, and for --resume the seat's
 // token from its file in the working directory (std::runtime_error naming the file when it

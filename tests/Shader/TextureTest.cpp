@@ -7,6 +7,7 @@
 
 #include <lodepng.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace {
@@ -132,6 +133,40 @@ TEST_F(Texture, Upload_HoldsThePixelsWithMipmapsAndRepeat_OnItsUnit) {
     EXPECT_EQ(texels, rgba);
     EXPECT_EQ(level1, 2);
     EXPECT_EQ(wrap, GL_REPEAT);
+}
+
+// A picture shown only now and then: decoded (and refused if broken) at load with its line,
+// but in graphics memory only between makeResident and release, quietly and as often as asked.
+TEST_F(Texture, WhenShown_UploadedOnlyWhileShown_FromTheFileReadAtLoad) {
+    std::vector<unsigned char> rgba(4 * 2 * 4);
+    for (std::size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<unsigned char>(i * 5 + 1);
+    const std::string path = writePng("shown.png", rgba, 4, 2);
+    Capture out(std::cout);
+    GLutil::Texture texture(path, 1, GLutil::Texture::Pixels::dropped,
+                            GLutil::Texture::Residency::whenShown);
+    EXPECT_EQ(out.text(),
+              "Image Information " + path + ": width: 4 height: 2 first pixel: 16b10\n");
+    EXPECT_TRUE(texture.loaded());
+    EXPECT_FALSE(texture.resident());
+    EXPECT_EQ(texture.id(), 0u);
+    std::remove(path.c_str());  // what was read at load is all it needs from now on
+    GLuint first = 0;
+    for (int shown = 0; shown < 2; ++shown) {
+        texture.makeResident();
+        ASSERT_TRUE(texture.resident());
+        if (shown == 0) first = texture.id();
+        texture.makeResident();  // resident already: the same object
+        glBindTexture(GL_TEXTURE_2D, texture.id());
+        std::vector<unsigned char> texels(rgba.size());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+        EXPECT_EQ(texels, rgba);
+        texture.release();
+        EXPECT_FALSE(texture.resident());
+    }
+    EXPECT_FALSE(glIsTexture(first));  // released means gone from graphics memory
+    EXPECT_EQ(out.text(),
+              "Image Information " + path + ": width: 4 height: 2 first pixel: 16b10\n");
 }
 
 TEST_F(Texture, Bind_AppliesFiltersSwitchedSinceLoading) {
