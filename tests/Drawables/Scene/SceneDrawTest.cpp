@@ -18,6 +18,7 @@
 #include <glm/gtc/type_ptr.hpp>
 #include <lodepng.h>
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -181,6 +182,80 @@ TEST_F(SceneDraw, Sky_TurnsWithTheCameraButIgnoresWhereTheEyeIs) {
     EXPECT_NE(render({0, 0, 0}, {1.0f, 0.125f, 0.25f}), here);
     EXPECT_EQ(at(here, {kSize / 2, kSize / 2}).a, 255);  // the sky covers the whole target
     EXPECT_TRUE(RenderState::depthTestEnabled && RenderState::cullFaceEnabled);
+}
+
+// The sky is cut from the cross into a cube map when it loads; every side must still show the
+// cell of the cross, turned the way, that the cube's corners put there. The expectation is
+// found as the cube was once drawn: the ray through a pixel hits one of the corner quads'
+// triangles, whose uv, interpolated, names a texel of the cross.
+TEST_F(SceneDraw, Sky_EverySideShowsItsCellOfTheCrossTurnedAsTheCornersSay) {
+    // Every texel of this cross says where it lies: red across, green down, blue by cell, so
+    // a cell shown turned, mirrored or on the wrong side cannot pass.
+    const unsigned w = 64, h = 48;
+    std::vector<unsigned char> cross(std::size_t(w) * h * 4);
+    for (unsigned y = 0; y < h; ++y)
+        for (unsigned x = 0; x < w; ++x) {
+            unsigned char* p = &cross[(std::size_t(y) * w + x) * 4];
+            p[0] = static_cast<unsigned char>(x * 4);
+            p[1] = static_cast<unsigned char>(y * 5);
+            p[2] = static_cast<unsigned char>((x / 16 + 4 * (y / 16)) * 20);
+            p[3] = 255;
+        }
+    const auto path = std::filesystem::temp_directory_path() / "vx-sky-cross.png";
+    ASSERT_EQ(lodepng::encode(path.string(), cross, w, h), 0u);
+    testing::internal::CaptureStdout();
+    VX3D::Skybox sky(path.string());
+    testing::internal::GetCapturedStdout();
+    std::filesystem::remove(path);
+    const auto crossAt = [&](glm::dvec3 d) -> Pixel {
+        const auto& v = VX3D::Skybox::vertices;
+        for (std::size_t q = 0; q < v.size(); q += 4)
+            for (auto [a, b, c] : {std::array{q, q + 1, q + 2}, std::array{q, q + 2, q + 3}}) {
+                const glm::dvec3 pa = v[a].position, e1 = glm::dvec3(v[b].position) - pa,
+                                 e2 = glm::dvec3(v[c].position) - pa;
+                const glm::dvec3 n = glm::cross(e1, e2);
+                const double t = glm::dot(pa, n) / glm::dot(d, n);
+                if (!(t > 0.0)) continue;
+                const glm::dvec3 r = t * d - pa;  // barycentric coordinates of the hit
+                const double d11 = glm::dot(e1, e1), d12 = glm::dot(e1, e2), d22 = glm::dot(e2, e2);
+                const double r1 = glm::dot(r, e1), r2 = glm::dot(r, e2),
+                             den = d11 * d22 - d12 * d12;
+                const double beta = (d22 * r1 - d12 * r2) / den,
+                             gamma = (d11 * r2 - d12 * r1) / den;
+                if (beta < -1e-9 || gamma < -1e-9 || beta + gamma > 1 + 1e-9) continue;
+                const glm::dvec2 uv = glm::dvec2(v[a].uv) + beta * glm::dvec2(v[b].uv - v[a].uv) +
+                                      gamma * glm::dvec2(v[c].uv - v[a].uv);
+                const auto x = std::min(w - 1, unsigned(uv.x * w)),
+                           y = std::min(h - 1, unsigned(uv.y * h));
+                const unsigned char* p = &cross[(std::size_t(y) * w + x) * 4];
+                return {p[0], p[1], p[2], p[3]};
+            }
+        ADD_FAILURE() << "no quad hit";
+        return {};
+    };
+    // The six sides, and views across edges and corners where a turned or mirrored cell shows.
+    for (glm::vec3 direction :
+         {glm::vec3(1, 0, 0), glm::vec3(-1, 0, 0), glm::vec3(0, 0, 1), glm::vec3(0, 0, -1),
+          glm::vec3(0.6f, 0.8f, 0.3f), glm::vec3(-0.3f, -0.9f, 0.5f), glm::vec3(0.9f, 0.3f, -0.8f),
+          glm::vec3(-0.7f, 0.5f, -0.9f)}) {
+        SCOPED_TRACE(testing::Message() << direction.x << "," << direction.y << "," << direction.z);
+        const glm::mat4 sky_vp = VX3D::Skybox::skyMatrix(
+            glm::lookAt(glm::vec3(0), direction, glm::vec3(0, 1, 0.01f)), projection());
+        begin();
+        sky.draw(glm::lookAt(glm::vec3(0), direction, glm::vec3(0, 1, 0.01f)), projection());
+        const auto colour = output(0);
+        const glm::mat4 back = glm::inverse(sky_vp);
+        for (glm::ivec2 px : {glm::ivec2(kSize / 2), glm::ivec2(10, 20), glm::ivec2(80, 70)}) {
+            const glm::vec2 ndc = (glm::vec2(px) + 0.5f) / float(kSize) * 2.0f - 1.0f;
+            const glm::vec4 far = back * glm::vec4(ndc, 1.0f, 1.0f);
+            const Pixel expected = crossAt(glm::dvec3(glm::vec3(far) / far.w));
+            const Pixel shown = at(colour, px);
+            // Linear filtering blends a texel with its neighbours: at most one step apart.
+            EXPECT_NEAR(shown.r, expected.r, 5) << px.x << "," << px.y;
+            EXPECT_NEAR(shown.g, expected.g, 6) << px.x << "," << px.y;
+            EXPECT_EQ(shown.b, expected.b) << px.x << "," << px.y;
+        }
+    }
 }
 
 TEST_F(SceneDraw, Floor_GreenGrassRedOutline_WithAndWithoutTessellation) {
