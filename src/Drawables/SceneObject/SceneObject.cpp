@@ -222,7 +222,7 @@ void SceneObject::widenByChildren() {
 }
 
 void SceneObject::genVAO(GLuint positionSlot, GLuint normalSlot, GLuint uvSlot) {
-    if (hasMesh && !positions.empty()) {
+    if (hasMesh && !positions.empty() && !mesh) {
         mesh = std::make_shared<DrawableVAO>();
         mesh->mode = GL_PATCHES;
         mesh->addBuffer(static_cast<GLint>(positionSlot), positions);
@@ -234,6 +234,10 @@ void SceneObject::genVAO(GLuint positionSlot, GLuint normalSlot, GLuint uvSlot) 
                             : std::vector<glm::vec3>(positions.size()));
         if (!texCoords.empty()) mesh->addBuffer(static_cast<GLint>(uvSlot), texCoords);
         mesh->setIndices(indices);
+        // The buffers hold them now. The positions stay: bounding boxes are measured from them.
+        std::vector<glm::vec3>().swap(normals);
+        std::vector<glm::vec2>().swap(texCoords);
+        std::vector<std::uint32_t>().swap(indices);
         GLUTIL_CHECKPOINT("GLutil::drawableObjects::SceneObject::genVAO");
     }
     for (SceneObject& c : children) c.genVAO(positionSlot, normalSlot, uvSlot);

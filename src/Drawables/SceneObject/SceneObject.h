@@ -11,7 +11,8 @@
 //                          nothing. A material texture that fails to load throws the
 //                          texture's std::logic_error ("decoding png ...") with the
 //                          material and the model file added.
-//   genVAO(p, n, uv)       uploads every node's mesh to the given attribute slots.
+//   genVAO(p, n, uv)       uploads every node's mesh to the given attribute slots (once;
+//                          the normals, texture coordinates and indices are let go then).
 //   draw / drawColored / drawShadow
 //                          the lit, flat-colour and depth draws of the whole tree. The
 //                          caller makes the program current and calls unuse afterwards
