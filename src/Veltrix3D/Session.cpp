@@ -10,6 +10,8 @@
 #include "Veltrix3D/Screenshot.h"
 #include "Window/Window.h"
 
+#include <malloc.h>
+
 #include <csignal>
 #include <cstdlib>
 #include <exception>
@@ -427,6 +429,10 @@ void runLoop(Session& s) {
 
 void requestClose() {
     closeRequested = true;
+}
+
+void keepLargeBlocksApart() {
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
 }
 
 void installStopSignals() {

@@ -191,6 +191,12 @@ bool endRequested();
 // The close button ends the loop after the current frame.
 void requestClose();
 
+// Blocks of a megabyte and more (decoded images, textures, render targets, most of them
+// Mesa's) get memory mapped for themselves and go back to the system when freed. The C
+// library would otherwise raise that limit each time such a block is freed, so that later
+// ones stay in its heap and leave holes there: about 10 MiB more resident in play.
+void keepLargeBlocksApart();
+
 // Ctrl+C (SIGINT) and SIGTERM end the run like the close button: the frame completes and the
 // shutdown runs in order. The handler puts both signals back to their default action, so a
 // second one ends a stuck shutdown at once.

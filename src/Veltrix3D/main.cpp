@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     // Progress lines reach a log or a pipe as they happen, not when a buffer fills or the
     // process ends (and not lost when it dies).
     std::cout << std::unitbuf;
+    VX3D::keepLargeBlocksApart();
     const VX3D::CommandLine command = VX3D::readCommandLine(argc, argv, std::cout, std::cerr);
     if (command.exitStatus) return *command.exitStatus;  // --help, or a usage error
     std::cout << "starting, loading options" << std::endl;
