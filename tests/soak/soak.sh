@@ -15,7 +15,7 @@
 #     P is pressed every 5 s; no answer within --hang-seconds (default 15; a new game or a
 #     shader reload takes a frame of several seconds under the sanitizers) is a hang;
 #   - keeps growing in resident memory: VmRSS is sampled every 10 s into DIR/rss.csv; past
-#     the first 60 s of each half (the game settles at about 260 MiB at 640 x 480 in that time), a
+#     the first 60 s of each half (the game settles at about 230 MiB at 640 x 480 in that time), a
 #     least-squares slope above --growth-kib (default 4096 KiB per minute) with a rise of
 #     more than 16 MiB fails. Halves shorter than 100 s have too few samples for this and
 #     skip it (the one-minute form checks the other faults only);
