@@ -171,11 +171,18 @@ TEST_F(ModelDraw, UnreadableModel_DrawsNothing) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST_F(ModelDraw, GenVAO_PatchesWithEveryAttribute) {
-    SceneObject food = quietLoad("./res/Food.DAE");
+TEST_F(ModelDraw, GenVAO_PatchesWithEveryAttribute_ThenLetsGoOfWhatTheBuffersHold) {
+    testing::internal::CaptureStdout();
+    SceneObject food(GLutil::drawableObjects::SceneObjectOpt{"./res/Food.DAE", glm::mat4(1.0f)});
+    testing::internal::GetCapturedStdout();
+    const auto indices = food.indices.size();
+    ASSERT_GT(indices, 0u);
+    food.genVAO(0, 1, 2);
     ASSERT_NE(food.mesh, nullptr);
     EXPECT_EQ(food.mesh->mode, GLenum(GL_PATCHES));
-    EXPECT_EQ(food.mesh->indexCount(), GLint(food.indices.size()));
+    EXPECT_EQ(food.mesh->indexCount(), GLint(indices));
+    EXPECT_TRUE(food.indices.empty() && food.normals.empty() && food.texCoords.empty());
+    EXPECT_FALSE(food.positions.empty());  // bounding boxes are measured from them
     EXPECT_EQ(food.mesh->indexType(), GLenum(GL_UNSIGNED_INT));
     EXPECT_EQ(food.mesh->buffers().size(), 3u);
     EXPECT_EQ(food.mesh->buffers().count(2), 1u);
